@@ -1,0 +1,8 @@
+#pragma once
+// The seams a Linux program installs at start: SG_IO for the device, a real
+// sleep for the shell.
+
+#include "seams/Seams.h"
+
+// The same instances on every call; they live until the program ends.
+Seams LinuxPlatformSeams();

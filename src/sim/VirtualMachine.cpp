@@ -1,0 +1,148 @@
+#include "sim/VirtualMachine.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <iterator>
+
+#include "sim/RecordView.h"
+
+namespace {
+
+std::string Lower(const std::string& text) {
+  std::string out = text;
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+}  // namespace
+
+VirtualEnclosure& VirtualMachine::AddDisk(const std::string& path, VirtualEnclosure disk) {
+  Disk entry;
+  entry.path = path;
+  entry.key = Lower(path);
+  entry.number = static_cast<uint32_t>(disks_.size());
+  entry.chip = std::make_unique<VirtualEnclosure>(std::move(disk));
+  disks_.push_back(std::move(entry));
+  return *disks_.back().chip;
+}
+
+VirtualMachine::Disk* VirtualMachine::Lookup(const char* path) {
+  if (path == nullptr) return nullptr;
+  const std::string key = Lower(path);
+  const auto found =
+      std::find_if(disks_.begin(), disks_.end(), [&key](const Disk& d) { return d.key == key; });
+  return found == disks_.end() ? nullptr : &*found;
+}
+
+VirtualEnclosure* VirtualMachine::Find(const std::string& path) {
+  Disk* disk = Lookup(path.c_str());
+  return disk ? disk->chip.get() : nullptr;
+}
+
+void VirtualMachine::Remove(const std::string& path) {
+  if (Disk* disk = Lookup(path.c_str())) disk->present = false;
+}
+
+TraceEntry& VirtualMachine::Record(const char* path, CommandKind kind) {
+  TraceEntry entry;
+  entry.sequence = ++sequence_;
+  entry.path = path ? path : "";
+  entry.kind = kind;
+  trace_.push_back(std::move(entry));
+  return trace_.back();
+}
+
+BackendResult VirtualMachine::Execute(const ScsiRequest& request) {
+  const RecordView view = ReadRecord(request.record);
+  const uint8_t cdbLength = std::min<uint8_t>(view.cdbLength, 16);
+  TraceEntry& entry = Record(request.path, ClassifyCdb(view.cdb, cdbLength));
+  entry.cdb.assign(view.cdb, view.cdb + cdbLength);
+  entry.dataIn = view.dataIn;
+  entry.share = request.share;
+  entry.length = view.transferLength;
+  entry.timeoutSeconds = view.timeoutSeconds;
+
+  BackendResult result;
+  Disk* disk = Lookup(request.path);
+  if (disk == nullptr || !disk->present) {
+    entry.lastError = result.lastError = kErrorFileNotFound;
+    return result;
+  }
+  VirtualEnclosure& chip = *disk->chip;
+  const Faults& faults = chip.faults();
+  if (faults.openError != 0) {
+    entry.lastError = result.lastError = faults.openError;
+    return result;
+  }
+  result.opened = entry.opened = true;
+  ++disk->commands;
+  if (faults.vanishAfterCommands != 0 && disk->commands >= faults.vanishAfterCommands) {
+    disk->present = false;  // this command is the last one the disk sees
+  }
+
+  const bool injected = faults.Fails(entry.kind) || (faults.failCommandNumber == disk->commands);
+  if (injected && faults.style == FailureStyle::kIoError) {
+    chip.RecordInjectedFailure();
+    CompleteRecord(request.record, 0, 0);
+    result.requestSucceeded = false;
+    entry.lastError = result.lastError = kErrorIoDevice;
+    return result;
+  }
+  if (injected && faults.style == FailureStyle::kCheckCondition) {
+    chip.RecordInjectedFailure();
+    CompleteRecord(request.record, kStatusCheckCondition, 0);
+    result.requestSucceeded = entry.requestSucceeded = true;
+    entry.scsiStatus = kStatusCheckCondition;
+    return result;
+  }
+
+  ChipReply reply = chip.Execute(view.cdb, cdbLength, view.dataIn, request.data,
+                                 request.data ? view.transferLength : 0);
+  if (injected) {  // kShortData: half of what the chip sent arrives
+    const uint32_t kept = view.dataIn ? reply.transferred / 2 : 0;
+    if (view.dataIn && request.data) {
+      std::memset(request.data + kept, 0, view.transferLength - kept);
+    }
+    chip.RecordInjectedFailure();
+    reply = {kStatusCheckCondition, kept};
+  }
+  CompleteRecord(request.record, reply.status, reply.transferred);
+  result.requestSucceeded = entry.requestSucceeded = true;
+  entry.scsiStatus = reply.status;
+  entry.transferred = reply.transferred;
+  return result;
+}
+
+BackendResult VirtualMachine::QueryDeviceNumber(const char* path, StorageDeviceNumber* result) {
+  TraceEntry& entry = Record(path, CommandKind::kQueryDeviceNumber);
+  BackendResult outcome;
+  Disk* disk = Lookup(path);
+  if (disk == nullptr || !disk->present) {
+    entry.lastError = outcome.lastError = kErrorFileNotFound;
+    return outcome;
+  }
+  if (disk->chip->faults().openError != 0) {
+    entry.lastError = outcome.lastError = disk->chip->faults().openError;
+    return outcome;
+  }
+  outcome.opened = entry.opened = true;
+  outcome.requestSucceeded = entry.requestSucceeded = true;
+  result->DeviceType = kDeviceTypeDisk;
+  result->DeviceNumber = disk->number;
+  result->PartitionNumber = 0;
+  return outcome;
+}
+
+std::vector<TraceEntry> VirtualMachine::TraceFor(const std::string& path) const {
+  std::vector<TraceEntry> out;
+  const std::string key = Lower(path);
+  std::copy_if(trace_.begin(), trace_.end(), std::back_inserter(out),
+               [&key](const TraceEntry& e) { return Lower(e.path) == key; });
+  return out;
+}
+
+size_t VirtualMachine::CountOf(CommandKind kind) const {
+  return static_cast<size_t>(std::count_if(trace_.begin(), trace_.end(),
+                                           [kind](const TraceEntry& e) { return e.kind == kind; }));
+}

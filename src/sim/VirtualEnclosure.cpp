@@ -160,6 +160,11 @@ void VirtualEnclosure::SetRunningInternalCode(bool internal) {
 }
 
 void VirtualEnclosure::PowerCycle() {
+  if (downloadCoverage_ >= kActivationSize && !internalCode_) {
+    const uint8_t* version = download_.data() + kImageVersionOffset;
+    SetFirmwareVersion(version[0], version[1], version[2], version[3]);
+  }
+  downloadCoverage_ = 0;
   sense_ = {};
   romLoaded_ = false;
   downloadedBytes_ = 0;
@@ -314,10 +319,21 @@ ChipReply VirtualEnclosure::WriteBufferData(const uint8_t* cdb, const uint8_t* d
       static_cast<uint64_t>(offset) + size > kDownloadStorageSize) {
     return CheckCondition(kSenseIllegalRequest, kAscInvalidField);
   }
-  if (!faults_.ignoreBufferWrites && size != 0) std::memcpy(download_.data() + offset, data, size);
+  if (!faults_.ignoreBufferWrites && size != 0) {
+    std::memcpy(download_.data() + offset, data, size);
+    if (offset == 0 && size > kChipHeaderOffset) StampHeader();
+    if (offset <= downloadCoverage_) downloadCoverage_ = std::max(downloadCoverage_, offset + size);
+  }
   downloadedBytes_ = std::max(downloadedBytes_, offset + size);
   ++downloadPieces_;
   return {kStatusGood, size};
+}
+
+void VirtualEnclosure::StampHeader() {
+  const uint32_t end = std::min(kChipHeaderOffset + kChipHeaderSize, kDownloadStorageSize);
+  for (uint32_t i = kChipHeaderOffset; i < end; ++i) {
+    download_[i] = static_cast<uint8_t>(0xC3 ^ i ^ downloadPieces_);
+  }
 }
 
 ChipReply VirtualEnclosure::WriteBufferRom(const uint8_t* cdb, const uint8_t* data,

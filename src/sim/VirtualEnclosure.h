@@ -20,6 +20,14 @@
 //   only WRITE BUFFER mode 0x06 with the whole ROM (0xC400 bytes at offset 0)
 //   is taken. Pieces are saved, not activated: the firmware version does not
 //   change until PowerCycle() and the model never activates by itself.
+// - The chip keeps its own header in buffer offsets 0x200-0x3FF: whenever the
+//   piece at offset 0 arrives it overwrites that range with its stamp, so a
+//   read-back differs from the image there (which is why the update's compare
+//   leaves that range out).
+// - PowerCycle() activates a complete download (every byte up to 0xC400
+//   written since the last power cycle): the chip then reports the version
+//   found at image offset 0x10-0x13 (kImageVersionOffset), which is where the
+//   repository's stand-in image keeps it.
 // - Buffer 1 is a separate read-only area for READ BUFFER with buffer id 1.
 // - The status byte reports busy (bit 0) for `faults.busyReads` reads.
 
@@ -73,6 +81,10 @@ constexpr uint32_t kConfigBlockSizeSim = 512;
 constexpr uint32_t kRomSize = 0xC400;
 constexpr uint8_t kBoundaryFirmware = 0x0A;
 constexpr uint8_t kBoundaryInternalCode = 0xFF;
+constexpr uint32_t kImageVersionOffset = 0x10;
+constexpr uint32_t kChipHeaderOffset = 0x200;
+constexpr uint32_t kChipHeaderSize = 0x200;
+constexpr uint32_t kActivationSize = 0xC400;
 
 class VirtualEnclosure {
  public:
@@ -126,7 +138,8 @@ class VirtualEnclosure {
   uint32_t downloadedBytes() const { return downloadedBytes_; }
   uint32_t downloadPieces() const { return downloadPieces_; }
 
-  // Re-attachment: the chip restarts. Saved pieces stay in the buffer.
+  // Re-attachment: the chip restarts, activating a complete download. Saved
+  // pieces stay in the buffer.
   void PowerCycle();
 
   // An injected failure: the sense the next REQUEST SENSE returns.
@@ -148,6 +161,7 @@ class VirtualEnclosure {
   ChipReply WriteMemory(const uint8_t* cdb, const uint8_t* data, uint32_t length);
   ChipReply ReadRegister(const uint8_t* cdb, uint8_t* data, uint32_t length);
   ChipReply VendorBlock(uint8_t* data, uint32_t length);
+  void StampHeader();
 
   Identity identity_;
   Faults faults_;
@@ -161,6 +175,7 @@ class VirtualEnclosure {
   bool romLoaded_ = false;
   uint32_t downloadedBytes_ = 0;
   uint32_t downloadPieces_ = 0;
+  uint32_t downloadCoverage_ = 0;  // bytes from 0 written without a gap
   uint32_t readBackPasses_ = 0;
   std::array<uint8_t, 3> sense_{};  // key, ASC, ASCQ of the last failure
 };

@@ -131,7 +131,9 @@ TEST_F(SgIoTransport, MissingPathLeavesTheCallersDataAlone) {
   EXPECT_EQ(ScsiDataIn(missing_.c_str(), kInquiryCdb, sizeof(kInquiryCdb), buffer.data(), 36,
                        &transferred),
             0);
-  for (uint8_t byte : buffer) ASSERT_EQ(byte, 0xAA);
+  std::array<uint8_t, 36> untouched{};
+  untouched.fill(0xAA);
+  EXPECT_EQ(buffer, untouched);
   EXPECT_EQ(transferred, 0xDEADBEEFu);
 
   const std::array<uint8_t, 8> payload{};
@@ -156,7 +158,7 @@ TEST_F(SgIoTransport, RegularFileFailsAndHandsBackZeros) {
       ScsiDataIn(file_.c_str(), kInquiryCdb, sizeof(kInquiryCdb), buffer.data(), 36, &transferred),
       0);
   // The device was opened, so the transport copies its (empty) buffer back.
-  for (uint8_t byte : buffer) ASSERT_EQ(byte, 0);
+  EXPECT_EQ(buffer, (std::array<uint8_t, 36>{}));
   EXPECT_EQ(transferred, 0u);
 
   const std::array<uint8_t, 8> payload = {1, 2, 3, 4, 5, 6, 7, 8};

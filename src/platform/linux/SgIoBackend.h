@@ -32,9 +32,10 @@ constexpr uint16_t kDriverSense = 0x08;
 void BuildSgIoHeader(const ScsiRequest& request, uint8_t* sense, size_t senseSize,
                      sg_io_hdr_t* hdr);
 
-// What one SG_IO call on an opened device means for the transport: writes
-// ScsiStatus and DataTransferLength back into `record`. `ioctlErrno` is the
-// errno read right after a failed call (ignored when `ioctlResult` is 0).
+// What one SG_IO call on an opened device means for the transport. Writes the
+// bytes moved into the record's DataTransferLength (0 after a failed call) and,
+// when the call worked, the device's status into ScsiStatus. `ioctlErrno` is
+// the errno read right after a failed call (ignored when `ioctlResult` is 0).
 BackendResult ApplySgIoOutcome(const sg_io_hdr_t& hdr, int ioctlResult, int ioctlErrno,
                                uint8_t* record);
 

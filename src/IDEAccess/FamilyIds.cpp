@@ -44,3 +44,15 @@ const char FamilyIdTable[kFamilyRows][kFamilyRowSize] = {
 // clang-format on
 
 const char kCode9Id[5] = {kMarkerCharacter, 'X', '0', '9', '\0'};
+
+// clang-format off
+const SecondStageId kSecondStageIds[kSecondStageIdCount] = {
+    {{kMarkerCharacter, 'R', 'B', '1', '-'},      5, 1,  IdRevisionRule::kDigit},
+    {{kMarkerCharacter, 'R', 'B', '3', '-', 'X'}, 6, 4,  IdRevisionRule::kUnchanged},
+    {{kMarkerCharacter, 'R', 'C', '5', '-'},      5, 5,  IdRevisionRule::kDigit},
+    {{kMarkerCharacter, 'R', 'C', '5', '+'},      5, 32, IdRevisionRule::kBinary},
+    {{kMarkerCharacter, 'R', 'K', '0', '-'},      5, 30, IdRevisionRule::kDigit},
+    {{kMarkerCharacter, 'R', 'C', '7'},           4, 7,  IdRevisionRule::kDigitOrOne},
+    {{kMarkerCharacter, 'R', 'E', '1', '-'},      5, 11, IdRevisionRule::kDigit},
+};
+// clang-format on

@@ -30,6 +30,14 @@
 //   repository's stand-in image keeps it.
 // - Buffer 1 is a separate read-only area for READ BUFFER with buffer id 1.
 // - The status byte reports busy (bit 0) for `faults.busyReads` reads.
+// - Bridge(family, route) builds a chip of another family that makes itself
+//   known to identification by one route only (IdRoute below). It starts as
+//   the TBR640 (same memories, chip information answered, so discovery finds
+//   it) and then goes quiet on every other route: INQUIRY bytes 36-39 are zero,
+//   the id string and the vendor block are not answered, buffer 1 is absent,
+//   and the revision register (0xFDB0, byte 1) reads 0. Its chip information
+//   carries the family's id, revision character '1' and the USB IDs 0x6B21 /
+//   0x0600 + family.
 
 #include <array>
 #include <cstdint>
@@ -86,6 +94,32 @@ constexpr uint32_t kChipHeaderOffset = 0x200;
 constexpr uint32_t kChipHeaderSize = 0x200;
 constexpr uint32_t kActivationSize = 0xC400;
 
+// The one way a chip built by VirtualEnclosure::Bridge names its family.
+enum class IdRoute : uint8_t {
+  // INQUIRY bytes 36-39: the marker and the family's id.
+  kInquiry,
+  // Families 33-36: chip information without its signature and the register
+  // word {(family - 33) << 5, 0}.
+  kRegisterWord,
+  // A signed chip information reply with the family's id; for family 37 the
+  // USB IDs 0x3A71 / 0x7C04.
+  kChipInfo,
+  // GetChipInfo is not answered; GetChipInfoAlt carries the family's id.
+  kChipInfoAlt,
+  // No register word; buffer 1 (exponent 4, 16 bytes) holds a three-digit id
+  // in BCD at bytes 4-5, any other id as text at 3-5.
+  kReadBuffer,
+  // Nothing in the first stage (no register word, no buffer 1); the id string
+  // is the family's second-stage string with byte 5 = 2 ('2', or 0x02 for
+  // family 32) where the string leaves byte 5 free ("-2" after family 7's).
+  kIdString,
+  // INQUIRY names family 12 and the vendor block answers: 28.
+  kVendorBlock,
+  // INQUIRY names family 12, no vendor block, and the revision register reads
+  // 180: 12 with revision 5.
+  kRevisionRegister,
+};
+
 class VirtualEnclosure {
  public:
   // What the chip reports about itself. Defaults describe an outdated TBR640.
@@ -106,6 +140,8 @@ class VirtualEnclosure {
   static VirtualEnclosure SilentDisk();
   // A disk without a bridge of the vendor: it answers INQUIRY only.
   static VirtualEnclosure PlainDisk();
+  // A bridge of `family` (1 to 37) that names it by `route` alone.
+  static VirtualEnclosure Bridge(uint8_t family, IdRoute route);
 
   ChipReply Execute(const uint8_t* cdb, uint8_t cdbLength, bool dataIn, uint8_t* data,
                     uint32_t length);

@@ -116,17 +116,25 @@ BackendResult VirtualMachine::Execute(const ScsiRequest& request) {
 
 BackendResult VirtualMachine::QueryDeviceNumber(const char* path, StorageDeviceNumber* result) {
   TraceEntry& entry = Record(path, CommandKind::kQueryDeviceNumber);
+  if (const VirtualVolume* volume = LookupVolume(VolumeLetter(path))) {
+    return QueryVolume(*volume, entry, result);
+  }
   BackendResult outcome;
   Disk* disk = Lookup(path);
   if (disk == nullptr || !disk->present) {
     entry.lastError = outcome.lastError = kErrorFileNotFound;
     return outcome;
   }
-  if (disk->chip->faults().openError != 0) {
-    entry.lastError = outcome.lastError = disk->chip->faults().openError;
+  const Faults& faults = disk->chip->faults();
+  if (faults.openError != 0) {
+    entry.lastError = outcome.lastError = faults.openError;
     return outcome;
   }
   outcome.opened = entry.opened = true;
+  if (faults.Fails(CommandKind::kQueryDeviceNumber)) {
+    entry.lastError = outcome.lastError = kErrorInvalidFunction;
+    return outcome;
+  }
   outcome.requestSucceeded = entry.requestSucceeded = true;
   result->DeviceType = kDeviceTypeDisk;
   result->DeviceNumber = disk->number;

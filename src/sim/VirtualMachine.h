@@ -2,13 +2,30 @@
 // A machine full of virtual disks: enclosures and plain disks by device path,
 // reached through the SCSI seam. Every request is recorded in a trace; faults
 // are injected per device (VirtualEnclosure::faults()).
+//
+// The machine also stands behind the discovery seams:
+// - Disk interfaces: its present disks, in the order they were added, are the
+//   system's list of disk interfaces, each path as it was added. The detail of
+//   interface k can be made to fail, and the whole list to be unavailable; the
+//   machine counts opens and closes of the list.
+// - Volumes: drive letters added with AddVolume lie on one of its disks (or on
+//   none, for a network drive). `\\.\E:` answers the device-number query
+//   with the disk's type (7) and number and the volume's partition; every
+//   query, of a disk or of a volume, is recorded in the trace as
+//   kQueryDeviceNumber. The Windows directory is "C:\WINDOWS" unless set.
+// - Device numbers: disk k added is number k. A disk's own query fails when
+//   its faults make every kQueryDeviceNumber fail (the device opens but the
+//   request is refused) or its opens fail.
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "seams/DiskInterfaces.h"
 #include "seams/ScsiBackend.h"
+#include "seams/Volumes.h"
 #include "sim/CommandKind.h"
 #include "sim/VirtualEnclosure.h"
 
@@ -40,7 +57,19 @@ constexpr uint32_t kErrorIoDevice = 1117;
 // The device type a disk reports in its device-number record.
 constexpr uint32_t kDeviceTypeDisk = 7;
 
-class VirtualMachine final : public ScsiBackend {
+// A drive letter of the machine.
+struct VirtualVolume {
+  char letter = 'C';
+  std::string diskPath;  // the disk it lies on; empty for a network drive
+  uint32_t partition = 1;
+  uint32_t driveType = kDriveFixed;
+  bool queryFails = false;  // it opens, but the device-number request fails
+};
+
+// The upper-case drive letter of a volume path "\\.\E:"; 0 for any other path.
+char VolumeLetter(const char* path);
+
+class VirtualMachine final : public ScsiBackend, public DiskInterfaces, public Volumes {
  public:
   // Adds a disk at `path` (matched without regard to case, as the system does)
   // and returns it; it stays owned by the machine. Disks are numbered in the
@@ -52,6 +81,29 @@ class VirtualMachine final : public ScsiBackend {
 
   BackendResult Execute(const ScsiRequest& request) override;
   BackendResult QueryDeviceNumber(const char* path, StorageDeviceNumber* result) override;
+
+  // --- Disk interfaces ---
+  bool Open() override;
+  InterfaceStep Get(uint32_t index, std::string* path) override;
+  void Close() override;
+  // Get(index) reports kDetailFailed for this interface of the list.
+  void FailInterfaceDetail(uint32_t index) { failedDetail_ = index; }
+  void SetInterfaceListAvailable(bool available) { listAvailable_ = available; }
+  uint32_t interfaceListOpens() const { return listOpens_; }
+  uint32_t interfaceListCloses() const { return listCloses_; }
+  bool interfaceListOpen() const { return listOpen_; }
+
+  // --- Volumes ---
+  // Adds (or replaces) drive `letter`, an upper-case letter A to Z.
+  VirtualVolume& AddVolume(char letter, const std::string& diskPath, uint32_t partition,
+                           uint32_t driveType = kDriveFixed);
+  // A mapped network drive: it lies on none of the machine's disks.
+  VirtualVolume& AddNetworkDrive(char letter);
+  // What WindowsDirectory answers; an empty text makes it fail.
+  void SetWindowsDirectory(const std::string& directory) { windowsDirectory_ = directory; }
+  uint32_t LogicalDrives() override;
+  uint32_t WindowsDirectory(char* buffer, uint32_t size) override;
+  uint32_t DriveType(const char* rootPath) override;
 
   const std::vector<TraceEntry>& trace() const { return trace_; }
   void ClearTrace() { trace_.clear(); }
@@ -70,9 +122,19 @@ class VirtualMachine final : public ScsiBackend {
   };
 
   Disk* Lookup(const char* path);
+  VirtualVolume* LookupVolume(char letter);
   TraceEntry& Record(const char* path, CommandKind kind);
+  BackendResult QueryVolume(const VirtualVolume& volume, TraceEntry& entry,
+                            StorageDeviceNumber* result);
 
   std::vector<Disk> disks_;
+  std::deque<VirtualVolume> volumes_;  // a deque: AddVolume's references stay valid
+  std::string windowsDirectory_ = "C:\\WINDOWS";
+  uint32_t failedDetail_ = UINT32_MAX;
+  bool listAvailable_ = true;
+  bool listOpen_ = false;
+  uint32_t listOpens_ = 0;
+  uint32_t listCloses_ = 0;
   std::vector<TraceEntry> trace_;
   uint32_t sequence_ = 0;
 };

@@ -1,12 +1,18 @@
 #include "platform/win32/Win32Platform.h"
 
+#include "platform/win32/Win32DiskInterfaces.h"
 #include "platform/win32/Win32ScsiBackend.h"
 #include "platform/win32/Win32Shell.h"
+#include "platform/win32/Win32Volumes.h"
 
 Seams Win32PlatformSeams() {
   static Win32ScsiBackend backend;
   static Win32Shell shell;
+  static Win32DiskInterfaces disks;
+  static Win32Volumes volumes;
   Seams seams;
+  seams.disks = &disks;
+  seams.volumes = &volumes;
   seams.scsi = &backend;
   seams.shell = &shell;
   return seams;

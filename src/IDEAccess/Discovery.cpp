@@ -1,0 +1,60 @@
+#include "IDEAccess/Discovery.h"
+
+#include <cstring>
+#include <string>
+
+#include "IDEAccess/BridgeCommands.h"
+#include "seams/Seams.h"
+
+namespace {
+
+// Bus words in a disk interface path, matched case-sensitively.
+constexpr char kUsbMassStorageWord[] = "usbsto";
+constexpr char kIeee1394Word[] = "sbp2";
+constexpr char kScsiClassWord[] = "scsi";  // includes UAS
+
+bool PassesBusFilter(const std::string& path, uint8_t include1394) {
+  return path.find(kUsbMassStorageWord) != std::string::npos ||
+         (include1394 != 0 && path.find(kIeee1394Word) != std::string::npos) ||
+         path.find(kScsiClassWord) != std::string::npos;
+}
+
+// A disk that does not answer the first probe may still answer the register
+// word; its two bytes are not looked at.
+bool AnswersBridge(const char* path) {
+  if (IsBridgeDisk(path)) return true;
+  uint8_t word[kBridgeWordLength] = {};
+  return ReadBridgeWord(path, word) != 0;
+}
+
+}  // namespace
+
+int IsBridgeDisk(const char* devicePath) {
+  uint8_t inquiry[kInquiryLength] = {};
+  if (!Inquiry(devicePath, inquiry, kInquiryLength)) return 0;
+  uint8_t info[kChipInfoLength] = {};
+  uint32_t transferred = 0;
+  return GetChipInfo(devicePath, info, kChipInfoLength, &transferred) ? 1 : 0;
+}
+
+int EnumerateBridgeDisks(PathTable& paths, uint8_t include1394) {
+  DiskInterfaces& interfaces = ActiveDiskInterfaces();
+  if (!interfaces.Open()) return 0;
+
+  size_t stored = 0;
+  std::string path;
+  for (uint32_t index = 0; stored < kPathTableEntries; ++index) {
+    // The end of the list, and an interface whose detail cannot be read, both
+    // end the enumeration; what was stored is kept.
+    if (interfaces.Get(index, &path) != InterfaceStep::kPath) break;
+    if (!PassesBusFilter(path, include1394)) continue;
+    if (path.size() > kMaxStoredPathLength) continue;
+    if (!AnswersBridge(path.c_str())) continue;
+    char* entry = paths[stored];
+    std::memcpy(entry, path.data(), path.size());
+    entry[path.size()] = '\0';
+    ++stored;
+  }
+  interfaces.Close();
+  return static_cast<int>(stored);
+}

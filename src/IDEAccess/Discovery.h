@@ -1,0 +1,26 @@
+#pragma once
+// Which disks of the machine sit behind a bridge of the vendor: every present
+// disk interface on a USB mass-storage, UAS or (on request) IEEE 1394 bus that
+// answers the bridge's commands.
+
+#include <cstddef>
+#include <cstdint>
+
+// The caller's path table: 16 buffers of 256 bytes. A path that would not fit
+// with its NUL is skipped (never cut short), and once the table is full the
+// enumeration ends without probing further disks.
+constexpr size_t kPathTableEntries = 16;
+constexpr size_t kPathBufferSize = 256;
+constexpr size_t kMaxStoredPathLength = kPathBufferSize - 1;
+
+// The table's entries point to caller-owned buffers of kPathBufferSize bytes.
+using PathTable = char* const[kPathTableEntries];
+
+// Fills paths[0], paths[1], ... with the device paths of the bridge disks,
+// exactly as the system spells them; returns how many it filled (0 when the
+// interface list cannot be had). `include1394` non-zero also probes disks on
+// an IEEE 1394 bus.
+int EnumerateBridgeDisks(PathTable& paths, uint8_t include1394);
+
+// 1 when the disk answers both Inquiry and GetChipInfo, else 0.
+int IsBridgeDisk(const char* devicePath);

@@ -1,13 +1,16 @@
 #include "platform/linux/LinuxPlatform.h"
 
+#include "embedded/EmbeddedResources.h"
 #include "platform/linux/PosixShell.h"
 #include "platform/linux/SgIoBackend.h"
 
 Seams LinuxPlatformSeams() {
   static SgIoBackend backend;
   static PosixShell shell;
+  static EmbeddedResources resources;
   Seams seams;
   seams.scsi = &backend;
   seams.shell = &shell;
+  seams.resources = &resources;
   return seams;
 }

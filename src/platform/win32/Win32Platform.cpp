@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Platform.h"
 
 #include "platform/win32/Win32DiskInterfaces.h"
+#include "platform/win32/Win32Resources.h"
 #include "platform/win32/Win32ScsiBackend.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32Volumes.h"
@@ -10,7 +11,9 @@ Seams Win32PlatformSeams() {
   static Win32Shell shell;
   static Win32DiskInterfaces disks;
   static Win32Volumes volumes;
+  static Win32Resources resources;
   Seams seams;
+  seams.resources = &resources;
   seams.disks = &disks;
   seams.volumes = &volumes;
   seams.scsi = &backend;

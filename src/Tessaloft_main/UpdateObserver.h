@@ -1,0 +1,20 @@
+#pragma once
+// Progress of a firmware update, for a front end that draws a bar. The engine
+// reports to an observer when it is given one and does nothing otherwise.
+
+#include <cstdint>
+
+enum class UpdatePhase : uint8_t {
+  kWriting,    // pieces of the image written into the chip's download buffer
+  kVerifying,  // pieces read back from it
+};
+
+class UpdateObserver {
+ public:
+  virtual ~UpdateObserver() = default;
+  // `done` of `total` pieces. A piece loop first reports done 0, then once per
+  // piece that went through, so counts only grow within one loop; a loop that
+  // starts over (the second attempt, another try after the switch) begins
+  // again with its report of 0.
+  virtual void OnProgress(UpdatePhase phase, uint32_t done, uint32_t total) = 0;
+};

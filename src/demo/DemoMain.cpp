@@ -8,6 +8,7 @@
 
 #include "IDEAccess/BridgeCommands.h"
 #include "demo/DemoPrinter.h"
+#include "seams/ConsoleShell.h"
 #include "seams/Seams.h"
 #include "sim/VirtualMachine.h"
 
@@ -17,7 +18,7 @@ const char kEnclosurePath[] =
     "\\\\?\\usbstor#disk&ven_orvexa&prod_tq-214_enclosure&rev_0100#0000000000000214&0#"
     "{53f56307-b6bf-11d0-94f2-00a0c91efb8b}";
 
-class CountingShell final : public Shell {
+class CountingShell final : public ConsoleShell {
  public:
   void Sleep(uint32_t milliseconds) override { slept += milliseconds; }
   int ShowMessageBox(const char* text, const char* caption, uint32_t) override {

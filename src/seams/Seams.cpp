@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <thread>
 
+#include "seams/ConsoleShell.h"
+
 namespace {
 
 // Used until a program installs its platform backend: no device can be opened.
@@ -13,7 +15,7 @@ class NoDeviceBackend final : public ScsiBackend {
   BackendResult QueryDeviceNumber(const char*, StorageDeviceNumber*) override { return {}; }
 };
 
-class ThreadSleepShell final : public Shell {
+class ThreadSleepShell final : public ConsoleShell {
  public:
   void Sleep(uint32_t milliseconds) override {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));

@@ -3,9 +3,9 @@
 
 #include <cstdint>
 
-#include "seams/Shell.h"
+#include "seams/ConsoleShell.h"
 
-class PosixShell final : public Shell {
+class PosixShell final : public ConsoleShell {
  public:
   // Sleeps the full time, also when a signal interrupts the wait.
   void Sleep(uint32_t milliseconds) override;

@@ -1,0 +1,105 @@
+#include <cctype>
+#include <cstring>
+#include <string>
+
+#include "IDEAccess/BridgeCommands.h"
+#include "IDEAccess/ChipIdentification.h"
+#include "IDEAccess/Discovery.h"
+#include "IDEAccess/DriveLetters.h"
+#include "Tessaloft_main/TForm1.h"
+#include "seams/Seams.h"
+
+namespace {
+
+constexpr size_t kIdentificationSize = 24;  // INQUIRY vendor (8) and product (16)
+constexpr size_t kInquiryIdentification = 8;
+
+const char kSeveralDrivesBox[] =
+    "Multiple USB hard drives are attached.\nPlease disconnect all drives\n except the one that "
+    "needs to be updated.";
+
+void LowerCase(char* text) {
+  for (; *text; ++text) {
+    if (*text >= 'A' && *text <= 'Z') *text = static_cast<char>(*text - 'A' + 'a');
+  }
+}
+
+const char* BusPrefix(const char* path) {
+  if (std::strstr(path, "sbp2")) return "<<1394>> ";
+  if (std::strstr(path, "scsi")) return "<<UASP>> ";
+  return "<<USB>> ";
+}
+
+}  // namespace
+
+void TForm1::btn_RefreshClick(Control*) {
+  // Undo what an update's result left on the lines.
+  pnl_Descript_1.SetText("");
+  pnl_Descript_2.SetText("");
+  pnl_Descript_3.SetText("");
+  FontStyle regular = pnl_Descript_3.font();
+  regular.sizePoints = 12;
+  regular.bold = false;
+  regular.windowTextColour = true;
+  pnl_Descript_3.SetFont(regular);
+  pnl_Descript_4.SetText("");
+  pnl_Descript_5.SetText("");
+  IdentifiedPath.clear();
+
+  char buffers[kPathTableEntries][kPathBufferSize] = {};
+  char* paths[kPathTableEntries];
+  for (size_t i = 0; i < kPathTableEntries; ++i) paths[i] = buffers[i];
+  const int count = EnumerateBridgeDisks(paths, 1);
+  CandidateCount = count;
+
+  if (count == 0) {
+    pnl_Descript_1.SetText("No available device !!");
+    cbb_DeviceList.Clear();
+    cbb_DeviceList.Add("No available device!!!");
+    cbb_DeviceList.SetItemIndex(0);
+    cbb_DeviceList.SetEnabled(false);
+    btn_Update.SetEnabled(false);
+    return;
+  }
+
+  uint8_t inquiry[kInquiryLength] = {};
+  char identification[kIdentificationSize] = {};
+  cbb_DeviceList.Clear();
+  int listed = 0;
+  for (int i = 0; i < count && listed < kDeviceSlotCount; ++i) {
+    char* path = paths[i];
+    LowerCase(path);
+    if (Inquiry(path, inquiry, kInquiryLength)) {
+      std::memcpy(identification, inquiry + kInquiryIdentification, kIdentificationSize);
+    }
+    DeviceSlot& slot = DeviceSlots[listed];
+    std::strncpy(slot.Path, path, kSlotPathSize - 1);
+    slot.Path[kSlotPathSize - 1] = '\0';
+
+    ChipCode = IdentifyChip(path);
+    if ((ChipCode & 0xFF) == 0) continue;
+
+    FindDriveLetters(path, slot.DriveLetters);
+    std::string item = BusPrefix(path);
+    item.append(identification, strnlen(identification, kIdentificationSize));
+    cbb_DeviceList.Add(item);
+    ++listed;
+  }
+
+  cbb_DeviceList.SetEnabled(true);
+  if (listed == 0) cbb_DeviceList.Add("");
+  cbb_DeviceList.SetItemIndex(0);
+
+  if (listed <= 1) {
+    ShowDeviceInfo();
+    return;
+  }
+  pnl_Descript_1.SetText("Multiple USB hard drives are attached.");
+  pnl_Descript_2.SetText("Please disconnect all drives");
+  pnl_Descript_3.SetText("except the one that needs to be updated.");
+  // With several devices listed, ChipCode belongs to the last one identified
+  // while the update would act on the first: no update until one is left.
+  btn_Update.SetEnabled(false);
+  // A single OK button: the style's button bits stay zero.
+  ActiveShell().ShowMessageBox(kSeveralDrivesBox, "Warning", kMbIconWarning | kMbTaskModal);
+}

@@ -1,0 +1,90 @@
+#pragma once
+// The main window: its controls, its state and its flows. Everything the
+// flows need from the system goes through the shell seam, so the whole window
+// runs in tests on the virtual machine; the Windows view only mirrors it.
+
+#include <cstdint>
+#include <string>
+
+#include "Tessaloft_main/ConfigBlock.h"
+#include "Tessaloft_main/Controls.h"
+#include "seams/Shell.h"
+
+constexpr int kDeviceSlotCount = 128;
+constexpr int kSlotPathSize = 257;
+constexpr int kSlotLettersSize = 19;
+
+struct DeviceSlot {
+  char Path[kSlotPathSize];
+  char DriveLetters[kSlotLettersSize];
+};
+static_assert(sizeof(DeviceSlot) == 276, "a slot is a 257-byte path and 19 letter bytes");
+
+// The refresh timer: one-shot, restarted by each relevant device change.
+constexpr uint32_t kRefreshTimerId = 101;
+constexpr uint32_t kRefreshTimerMs = 500;
+
+// Device-change events that restart it.
+constexpr uintptr_t kDbtDevNodesChanged = 0x0007;
+constexpr uintptr_t kDbtDeviceArrival = 0x8000;
+constexpr uintptr_t kDbtDeviceRemoveComplete = 0x8004;
+
+class TForm1 {
+ public:
+  // Builds the controls and runs the first refresh, as the window's
+  // construction does.
+  TForm1();
+  // Unregisters the device notification.
+  ~TForm1();
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+
+  // The creation handler: registers for USB notifications, sets the caption.
+  void FormCreate(Control* sender);
+  // The window's dispatcher for the messages the window handles itself.
+  void Dispatch(uint32_t message, uintptr_t wParam);
+
+  void btn_RefreshClick(Control* sender);
+  void btn_UpdateClick(Control* sender);
+  void ShowDeviceInfo();
+  void WMDeviceChange(uintptr_t event);
+  void WMTimer(uintptr_t timerId);
+  void RegisterUsbNotification();
+
+  // Controls, in creation order.
+  TComboBox cbb_DeviceList{"cbb_DeviceList", 152, 136, 177, 21};
+  TButton btn_Refresh{"btn_Refresh", 8, 136, 97, 25};
+  TPanel pnl_Descript_2{"pnl_Descript_2", 8, 40, 457, 25, TextAlign::kCentre};
+  TPanel pnl_Descript_1{"pnl_Descript_1", 8, 8, 457, 25, TextAlign::kCentre};
+  TButton btn_Update{"btn_Update", 360, 128, 105, 33};
+  TPanel pnl_Descript_3{"pnl_Descript_3", 7, 64, 457, 41, TextAlign::kCentre};
+  TPanel pnl_Descript_5{"pnl_Descript_5", 7, 136, 322, 25, TextAlign::kLeft};
+  TPanel pnl_Descript_4{"pnl_Descript_4", 7, 104, 457, 25, TextAlign::kCentre};
+  // Not of the original layout: the update's progress, over the fourth line.
+  TProgressBar prg_Update{"prg_Update", 7, 108, 457, 17};
+
+  std::string Caption = "Form1";
+
+  // State.
+  NotifyRef DevNotify = 0;
+  DeviceSlot DeviceSlots[kDeviceSlotCount] = {};
+  uint16_t ChipCode = 0;
+  int32_t CandidateCount = 0;
+  ConfigBlock DeviceConfig = {};
+  VidPidField VidPidText = {};
+  TextField ManufacturerText = {};
+  TextField ProductText = {};
+  TextField DiskText = {};
+
+  // The path that the last device-information run identified as a TBR640;
+  // empty when it found none. The update runs only on that device.
+  std::string IdentifiedPath;
+
+ private:
+  void NoDeviceEnding();
+  void ShowIdentity(const uint8_t* chipInfo);
+  bool RunUpdate(const std::string& path);
+};
+
+// The single main window.
+extern TForm1* Form1;

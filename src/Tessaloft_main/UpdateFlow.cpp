@@ -1,0 +1,74 @@
+#include "IDEAccess/FamilyIds.h"
+#include "Tessaloft_main/FirmwareDownload.h"
+#include "Tessaloft_main/TForm1.h"
+#include "seams/Seams.h"
+
+namespace {
+
+constexpr int kResultFontPoints = 34;
+constexpr Rgb kPassGreen{0, 128, 0};
+constexpr Rgb kFailRed{255, 0, 0};
+
+// Feeds the engine's progress to the bar on the window thread.
+class BarProgress final : public UpdateObserver {
+ public:
+  explicit BarProgress(TProgressBar& bar) : bar_(bar) {}
+  void OnProgress(UpdatePhase phase, uint32_t done, uint32_t total) override {
+    // Writing and verifying fill one bar: first half, second half.
+    const uint32_t position = (phase == UpdatePhase::kVerifying ? total : 0) + done;
+    const uint32_t maximum = 2 * total;
+    TProgressBar& bar = bar_;
+    ActiveShell().PostToWindowThread(
+        [&bar, position, maximum] { bar.SetProgress(position, maximum); });
+  }
+
+ private:
+  TProgressBar& bar_;
+};
+
+}  // namespace
+
+bool TForm1::RunUpdate(const std::string& path) {
+  prg_Update.SetProgress(0, 1);
+  prg_Update.SetVisible(true);
+  bool outcome = false;
+  BarProgress progress(prg_Update);
+  ActiveShell().RunDeviceWork([&] {
+    // The block is rewritten only after a download that was read back equal;
+    // its own result then decides.
+    if (UpdateFirmware(path.c_str(), &progress)) outcome = PatchConfigBlock(path.c_str());
+  });
+  prg_Update.SetVisible(false);
+  return outcome;
+}
+
+void TForm1::btn_UpdateClick(Control*) {
+  ActiveShell().DebugOutput("Update Btn Press\n");
+  btn_Update.SetEnabled(false);
+
+  bool outcome = false;
+  const uint8_t family = ChipCode & 0xFF;
+  const int index = cbb_DeviceList.itemIndex();
+  const std::string path =
+      index >= 0 && index < kDeviceSlotCount ? DeviceSlots[index].Path : std::string();
+  // Only the device that the last device-information run identified.
+  const bool identified = !IdentifiedPath.empty() && IdentifiedPath == path;
+
+  pnl_Descript_1.SetText("DO NOT disconnect the device during the FW update.");
+  pnl_Descript_2.SetText("");
+  pnl_Descript_3.SetText("Updating.....");
+  pnl_Descript_4.SetText("");
+  ActiveShell().ProcessMessages();
+
+  if (family == kFamilyTbr640 && identified) outcome = RunUpdate(path);
+
+  FontStyle result = pnl_Descript_3.font();
+  result.sizePoints = kResultFontPoints;
+  result.bold = true;
+  pnl_Descript_3.SetFont(result);
+  pnl_Descript_1.SetText("");
+  pnl_Descript_3.SetText(outcome ? "PASS" : "FAIL");
+  result.windowTextColour = false;
+  result.colour = outcome ? kPassGreen : kFailRed;
+  pnl_Descript_3.SetFont(result);
+}

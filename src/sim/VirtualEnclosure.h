@@ -60,6 +60,7 @@ struct Faults {
   std::array<bool, kCommandKindCount> failKind{};  // every command of a kind fails
   FailureStyle style = FailureStyle::kCheckCondition;
   uint32_t vanishAfterCommands = 0;  // gone (opens fail) after this many; 0 = never
+  uint32_t vanishAtWritePiece = 0;   // unplugged during the k-th WRITE BUFFER piece
   // Chip level.
   uint32_t busyReads = 0;           // the next n status reads report busy
   bool ignoreMemoryWrites = false;  // bridge memory writes succeed but store nothing

@@ -40,6 +40,19 @@ VirtualEnclosure* VirtualMachine::Find(const std::string& path) {
   return disk ? disk->chip.get() : nullptr;
 }
 
+void VirtualMachine::Reattach(const std::string& path) {
+  if (Disk* disk = Lookup(path.c_str())) {
+    disk->present = true;
+    disk->writePieces = 0;
+    disk->chip->PowerCycle();
+  }
+}
+
+bool VirtualMachine::Present(const std::string& path) {
+  const Disk* disk = Lookup(path.c_str());
+  return disk != nullptr && disk->present;
+}
+
 void VirtualMachine::Remove(const std::string& path) {
   if (Disk* disk = Lookup(path.c_str())) disk->present = false;
 }
@@ -62,7 +75,14 @@ BackendResult VirtualMachine::Execute(const ScsiRequest& request) {
   entry.share = request.share;
   entry.length = view.transferLength;
   entry.timeoutSeconds = view.timeoutSeconds;
+  const BackendResult result = ExecuteOnDisk(request, entry);
+  if (afterCommand_) afterCommand_(trace_.back());
+  return result;
+}
 
+BackendResult VirtualMachine::ExecuteOnDisk(const ScsiRequest& request, TraceEntry& entry) {
+  const RecordView view = ReadRecord(request.record);
+  const uint8_t cdbLength = std::min<uint8_t>(view.cdbLength, 16);
   BackendResult result;
   Disk* disk = Lookup(request.path);
   if (disk == nullptr || !disk->present) {
@@ -79,6 +99,14 @@ BackendResult VirtualMachine::Execute(const ScsiRequest& request) {
   ++disk->commands;
   if (faults.vanishAfterCommands != 0 && disk->commands >= faults.vanishAfterCommands) {
     disk->present = false;  // this command is the last one the disk sees
+  }
+  if (entry.kind == CommandKind::kWriteBufferData && faults.vanishAtWritePiece != 0 &&
+      ++disk->writePieces == faults.vanishAtWritePiece) {
+    // Unplugged while this piece was on its way: it never completes.
+    disk->present = false;
+    CompleteRecord(request.record, 0, 0);
+    entry.lastError = result.lastError = kErrorDeviceNotConnected;
+    return result;
   }
 
   const bool injected = faults.Fails(entry.kind) || (faults.failCommandNumber == disk->commands);

@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,6 +54,7 @@ constexpr uint32_t kErrorFileNotFound = 2;
 constexpr uint32_t kErrorAccessDenied = 5;
 constexpr uint32_t kErrorInvalidFunction = 1;
 constexpr uint32_t kErrorIoDevice = 1117;
+constexpr uint32_t kErrorDeviceNotConnected = 1167;
 
 // The device type a disk reports in its device-number record.
 constexpr uint32_t kDeviceTypeDisk = 7;
@@ -78,6 +80,15 @@ class VirtualMachine final : public ScsiBackend, public DiskInterfaces, public V
   VirtualEnclosure* Find(const std::string& path);
   // Unplugs the disk: opens of its path fail from now on.
   void Remove(const std::string& path);
+  // Plugs it in again: the chip restarts (VirtualEnclosure::PowerCycle).
+  void Reattach(const std::string& path);
+  bool Present(const std::string& path);
+
+  // Called after every SCSI command with its finished trace entry (the demo
+  // uses it to take a real chip's time and to re-enumerate after an update).
+  void SetAfterCommand(std::function<void(const TraceEntry&)> hook) {
+    afterCommand_ = std::move(hook);
+  }
 
   BackendResult Execute(const ScsiRequest& request) override;
   BackendResult QueryDeviceNumber(const char* path, StorageDeviceNumber* result) override;
@@ -112,11 +123,14 @@ class VirtualMachine final : public ScsiBackend, public DiskInterfaces, public V
   size_t CountOf(CommandKind kind) const;
 
  private:
+  BackendResult ExecuteOnDisk(const ScsiRequest& request, TraceEntry& entry);
+  std::function<void(const TraceEntry&)> afterCommand_;
   struct Disk {
     std::string path;  // as added
     std::string key;   // lower-cased
     uint32_t number = 0;
     bool present = true;
+    uint32_t writePieces = 0;
     uint32_t commands = 0;
     std::unique_ptr<VirtualEnclosure> chip;
   };

@@ -1,5 +1,7 @@
 #include "IDEAccess/PassThroughRecord.h"
 
+#include "IDEAccess/ByteOrder.h"
+
 namespace ptr {
 
 uint16_t Get16(const uint8_t* record, size_t offset) {
@@ -7,9 +9,7 @@ uint16_t Get16(const uint8_t* record, size_t offset) {
 }
 
 uint32_t Get32(const uint8_t* record, size_t offset) {
-  return static_cast<uint32_t>(record[offset]) | (static_cast<uint32_t>(record[offset + 1]) << 8) |
-         (static_cast<uint32_t>(record[offset + 2]) << 16) |
-         (static_cast<uint32_t>(record[offset + 3]) << 24);
+  return GetLe32(record + offset);
 }
 
 void Put16(uint8_t* record, size_t offset, uint16_t value) {
@@ -18,7 +18,7 @@ void Put16(uint8_t* record, size_t offset, uint16_t value) {
 }
 
 void Put32(uint8_t* record, size_t offset, uint32_t value) {
-  for (size_t i = 0; i < 4; ++i) record[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+  PutLe32(record + offset, value);
 }
 
 }  // namespace ptr

@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "IDEAccess/ByteOrder.h"
 #include "Tessaloft_main/TForm1.h"
 #include "seams/Seams.h"
 
@@ -18,16 +19,12 @@ constexpr uint32_t kDeviceTypeInterface = 5;
 constexpr uint8_t kUsbDeviceInterfaceGuid[16] = {0x10, 0xBF, 0xDC, 0xA5, 0x30, 0x65, 0xD2, 0x11,
                                                  0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED};
 
-void Put32(uint8_t* at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 }  // namespace
 
 void TForm1::RegisterUsbNotification() {
   uint8_t filter[kFilterSize] = {};
-  Put32(filter + kFilterSizeField, kFilterSize);
-  Put32(filter + kFilterDeviceType, kDeviceTypeInterface);
+  PutLe32(filter + kFilterSizeField, kFilterSize);
+  PutLe32(filter + kFilterDeviceType, kDeviceTypeInterface);
   std::memcpy(filter + kFilterClassGuid, kUsbDeviceInterfaceGuid, sizeof kUsbDeviceInterfaceGuid);
   // A failed registration is not an error: the system still sends every
   // top-level window the device-nodes-changed event.

@@ -53,12 +53,7 @@ void TForm1::btn_RefreshClick(Control*) {
   CandidateCount = count;
 
   if (count == 0) {
-    pnl_Descript_1.SetText("No available device !!");
-    cbb_DeviceList.Clear();
-    cbb_DeviceList.Add("No available device!!!");
-    cbb_DeviceList.SetItemIndex(0);
-    cbb_DeviceList.SetEnabled(false);
-    btn_Update.SetEnabled(false);
+    NoDeviceEnding();  // and no message box
     return;
   }
 

@@ -1,34 +1,20 @@
 #include "Tessaloft_main/SystemPrompt.h"
 
-#include <cstring>
-
+#include "IDEAccess/ByteOrder.h"
 #include "seams/Seams.h"
-
-namespace {
-
-uint32_t Get32(const uint8_t* at) {
-  return static_cast<uint32_t>(at[0]) | (static_cast<uint32_t>(at[1]) << 8) |
-         (static_cast<uint32_t>(at[2]) << 16) | (static_cast<uint32_t>(at[3]) << 24);
-}
-
-void Put32(uint8_t* at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-}  // namespace
 
 bool QueryOsVersion(OsVersion* version) {
   uint8_t record[os_version::kExtendedSize] = {};
-  Put32(record + os_version::kSize, os_version::kExtendedSize);
+  PutLe32(record + os_version::kSize, os_version::kExtendedSize);
   bool ok = ActiveShell().QueryVersionRecord(record);
   if (!ok) {
     // The basic form; the rest of the record is not cleared again.
-    Put32(record + os_version::kSize, os_version::kBasicSize);
+    PutLe32(record + os_version::kSize, os_version::kBasicSize);
     ok = ActiveShell().QueryVersionRecord(record);
   }
   if (!ok) return false;
-  version->major = Get32(record + os_version::kMajor);
-  version->minor = Get32(record + os_version::kMinor);
+  version->major = GetLe32(record + os_version::kMajor);
+  version->minor = GetLe32(record + os_version::kMinor);
   return true;
 }
 

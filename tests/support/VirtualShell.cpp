@@ -3,20 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "IDEAccess/ByteOrder.h"
 #include "Tessaloft_main/TForm1.h"
-
-namespace {
-
-uint32_t Get32(const uint8_t* at) {
-  return static_cast<uint32_t>(at[0]) | (static_cast<uint32_t>(at[1]) << 8) |
-         (static_cast<uint32_t>(at[2]) << 16) | (static_cast<uint32_t>(at[3]) << 24);
-}
-
-void Put32(uint8_t* at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-}  // namespace
 
 void VirtualShell::Sleep(uint32_t milliseconds) {
   sleeps.push_back(milliseconds);
@@ -85,12 +73,12 @@ void VirtualShell::KillWindowTimer(uint32_t id) {
 }
 
 bool VirtualShell::QueryVersionRecord(uint8_t* record) {
-  const uint32_t size = Get32(record);
+  const uint32_t size = GetLe32(record);
   versionQueries.push_back(size);
   if (size == 156 && refuseExtendedVersion) return false;
   if (size != 156 && size != 148) return false;
-  Put32(record + 4, osMajor);
-  Put32(record + 8, osMinor);
+  PutLe32(record + 4, osMajor);
+  PutLe32(record + 8, osMinor);
   return true;
 }
 

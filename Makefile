@@ -1,10 +1,12 @@
-# make demo: the tool's main job against the virtual enclosure.
+# make demo: the bridge chip's command set against a virtual enclosure, then the
+#   updater window's demo under Wine (DEMO_ARGS="--scenario two" picks another
+#   machine; without DISPLAY it presses Update itself and saves screenshots).
 # make test: every test, native and Windows (under Wine), with one CTest summary.
 # Both install what is missing first (Debian 12, as root).
 
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps native native-demo win32 test demo clean
+.PHONY: all deps native native-demo win32 win32-demo test demo clean
 
 all: test
 
@@ -19,6 +21,10 @@ native-demo: deps
 	@cmake --preset native >/dev/null
 	@cmake --build build/native -j $(JOBS) --target tq214-demo >/dev/null
 
+win32-demo: deps
+	@cmake --preset win32 >/dev/null
+	@cmake --build build/win32 -j $(JOBS) --target Tessaloft_Orvexa_TQ-214_demo WindowProbe >/dev/null
+
 win32: deps
 	@cmake --preset win32 >/dev/null
 	@cmake --build build/win32 -j $(JOBS)
@@ -28,8 +34,9 @@ test: native win32
 	@printf 'subdirs("native")\nsubdirs("win32")\n' > build/CTestTestfile.cmake
 	@ctest --test-dir build --output-on-failure
 
-demo: native-demo
+demo: native-demo win32-demo
 	@./build/native/src/tq214-demo
+	@bash scripts/run-window-demo.sh $(DEMO_ARGS)
 
 clean:
 	rm -rf build

@@ -1,0 +1,21 @@
+#pragma once
+// The demo program's command line: which ready-made machine to run on, and
+// how long the virtual chip takes to store one piece of the firmware.
+//
+//   --scenario NAME   one of ScenarioNames() (default "outdated")
+//   --piece-ms N      milliseconds per piece written (default 150)
+
+#include <cstdint>
+#include <string>
+
+struct DemoOptions {
+  std::string scenario = "outdated";
+  uint32_t writePieceMs = 150;
+  uint32_t readPieceMs = 20;
+};
+
+// False, with a reason in `error`, for anything it does not know.
+bool ParseDemoOptions(int argc, const char* const* argv, DemoOptions* options, std::string* error);
+
+// The usage text, naming every scenario.
+std::string DemoUsage();

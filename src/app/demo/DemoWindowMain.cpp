@@ -1,0 +1,65 @@
+// Tessaloft_Orvexa_TQ-214_demo.exe: the updater window, the same program as
+// Tessaloft_Orvexa_TQ-214.exe, over a ready-made virtual machine instead of
+// the system's disks. The virtual enclosure takes a real one's time to store
+// the firmware and re-enumerates after an update.
+//
+// usage: Tessaloft_Orvexa_TQ-214_demo.exe [--scenario NAME] [--piece-ms N]
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/demo/DemoOptions.h"
+#include "app/demo/EnclosurePace.h"
+#include "app/demo/Replug.h"
+#include "platform/win32/Win32Platform.h"
+#include "platform/win32/gui/UpdaterWindow.h"
+#include "platform/win32/gui/Win32WindowShell.h"
+#include "sim/Scenarios.h"
+
+namespace {
+
+constexpr char kProgramName[] = "Tessaloft_Orvexa_TQ-214_demo";
+constexpr int kUsageError = 2;
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  DemoOptions options;
+  std::string error;
+  if (!ParseDemoOptions(__argc, __argv, &options, &error)) {
+    const std::string text = error + "\n\n" + DemoUsage();
+    std::fprintf(stderr, "%s\n", text.c_str());
+    MessageBoxA(nullptr, text.c_str(), kProgramName, MB_OK | MB_ICONERROR);
+    return kUsageError;
+  }
+
+  static VirtualMachine machine;
+  BuildScenario(options.scenario, machine);
+  static Win32WindowShell shell;
+  Seams seams = Win32PlatformSeams();
+  seams.scsi = &machine;
+  seams.disks = &machine;
+  seams.volumes = &machine;
+  seams.shell = &shell;
+  InstallSeams(seams);
+
+  RunShowingExceptions(kProgramName, [&] {
+    EnclosurePace pace(machine, options.writePieceMs, options.readPieceMs);
+    Replug replug(machine, shell);
+    pace.onUpdated = [&replug](const std::string& path) { replug.Reenumerate(path); };
+    pace.onVanished = [&replug](const std::string& path) { replug.Vanished(path); };
+    pace.Install();
+
+    UpdaterWindow window(shell);
+    if (!window.Open(instance)) return 0;
+    replug.Create(instance, window.view().window());
+    window.Show(showCommand);
+    const int code = window.RunMessageLoop();
+    machine.SetAfterCommand(nullptr);
+    return code;
+  });
+  return 0;
+}

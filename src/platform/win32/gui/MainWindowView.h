@@ -1,0 +1,74 @@
+#pragma once
+// The updater's main window on the screen: a fixed-size window with a child
+// window for every control of the window model, kept in step with the model,
+// scaled to the dots per inch of its monitor. Clicks, timers and device
+// changes go to the model (Form1); while device work runs they wait.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "Tessaloft_main/Controls.h"
+#include "platform/win32/gui/FontCache.h"
+
+class TForm1;
+class Win32WindowShell;
+
+// The window's style: caption, system menu and minimise box, single border.
+constexpr DWORD kMainWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kMainWindowExStyle = 0;
+// Its client area at 96 dots per inch.
+constexpr int kClientWidth = 475;
+constexpr int kClientHeight = 169;
+
+class MainWindowView final : public ControlObserver {
+ public:
+  explicit MainWindowView(Win32WindowShell& shell) : shell_(shell) {}
+  ~MainWindowView() override;
+  MainWindowView(const MainWindowView&) = delete;
+  MainWindowView& operator=(const MainWindowView&) = delete;
+
+  // Registers the window class and creates the main window, hidden, sized
+  // for the dots per inch it got. Null when the system refuses.
+  HWND Create(HINSTANCE instance);
+  // Creates a child window for each control of `form` and keeps each in step
+  // with its control from now on.
+  void Mirror(TForm1& form);
+  // Stops following the model (before the form goes).
+  void Detach();
+  void SetCaption(const std::string& caption);
+  // Centres the window on the work area of its monitor and shows it.
+  void Show(int showCommand);
+
+  HWND window() const { return window_; }
+  UINT dpi() const { return dpi_; }
+  // The child window that shows `control`; null before Mirror.
+  HWND ChildOf(const Control& control) const;
+
+  void ControlChanged(const Control& control) override;
+
+ private:
+  struct Child {
+    Control* control;
+    int id;
+    FontFace face;
+    HWND window;
+  };
+
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnCommand(WPARAM wParam);
+  LRESULT OnStaticColour(HDC dc, HWND child);
+  void OnDpiChanged(UINT dpi, const RECT& suggested);
+  void Place(const Child& child);
+  void ApplyFont(const Child& child);
+  const Child* Find(HWND window) const;
+  const Child* Find(const Control& control) const;
+
+  Win32WindowShell& shell_;
+  HWND window_ = nullptr;
+  UINT dpi_ = 96;
+  std::vector<Child> children_;
+  FontCache fonts_;
+};

@@ -1,0 +1,57 @@
+#pragma once
+// The shell of the updater window: the message pump, timers and device
+// notifications of the main window, debugger output, the system version,
+// other programs' windows, the version resource, and device work on a worker
+// thread while the window thread keeps painting.
+
+#include <windows.h>
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <mutex>
+
+#include "platform/win32/Win32Shell.h"
+
+class Win32WindowShell : public Win32Shell {
+ public:
+  // The main window: timers, notifications and queued tasks go to it. The
+  // thread that calls this is the window thread.
+  void AttachWindow(HWND window);
+  HWND window() const { return window_; }
+
+  void ProcessMessages() override;
+  void SetWindowTimer(uint32_t id, uint32_t milliseconds) override;
+  void KillWindowTimer(uint32_t id) override;
+  void DebugOutput(const char* text) override;
+  bool QueryVersionRecord(uint8_t* record) override;
+  WindowRef FindTopWindow(const char* className, const char* title) override;
+  bool PostWindowMessage(WindowRef window, uint32_t message, uintptr_t wParam,
+                         intptr_t lParam) override;
+  NotifyRef RegisterDeviceNotifications(const uint8_t* filter) override;
+  void UnregisterDeviceNotifications(NotifyRef registration) override;
+  bool ExecutableFileVersion(uint16_t version[4]) override;
+
+  // The work runs on a worker thread; until it ends the window thread only
+  // paints, answers messages sent to it, and runs the tasks posted to it. Its
+  // own timer, device-change and input messages wait in the queue.
+  void RunDeviceWork(const std::function<void()>& work) override;
+  void PostToWindowThread(const std::function<void()>& task) override;
+
+  // True while device work runs on the worker.
+  bool DeviceWorkRunning() const { return deviceWork_; }
+  // Runs what was posted to the window thread (the window procedure calls it
+  // for kWmRunTasks).
+  void RunQueuedTasks();
+
+ private:
+  bool OnWindowThread() const;
+  // One pass over paint messages, sent messages and queued tasks.
+  void PaintAndRunTasks(int* quitCode, bool* quit);
+
+  HWND window_ = nullptr;
+  DWORD windowThread_ = 0;
+  std::mutex tasksLock_;
+  std::deque<std::function<void()>> tasks_;
+  std::atomic<bool> deviceWork_{false};
+};

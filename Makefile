@@ -36,6 +36,7 @@ test: native win32
 
 demo: native-demo win32-demo
 	@./build/native/src/tq214-demo
+	@cmake --build build/native -j $(JOBS) --target tq214 >/dev/null && printf '\n$$ tq214 --simulate update --yes\n' && ./build/native/src/cli/tq214 --simulate update --yes
 	@bash scripts/run-window-demo.sh $(DEMO_ARGS)
 
 clean:

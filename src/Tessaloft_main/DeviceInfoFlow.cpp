@@ -1,22 +1,15 @@
-#include <cstdio>
 #include <cstring>
 
-#include "IDEAccess/BridgeCommands.h"
-#include "IDEAccess/ChipIdentification.h"
-#include "IDEAccess/FamilyIds.h"
+#include "Tessaloft_main/DeviceReading.h"
+#include "Tessaloft_main/IdentityLines.h"
 #include "Tessaloft_main/SystemPrompt.h"
 #include "Tessaloft_main/TForm1.h"
-#include "Tessaloft_main/UpToDate.h"
 #include "seams/Seams.h"
 
 namespace {
 
 constexpr int kPromptPasses = 101;
 constexpr uint32_t kPromptPassSleepMs = 2;
-
-// Chip information reply bytes this flow reads.
-constexpr size_t kInfoRunningFirmware = 6;
-constexpr size_t kInfoVersion = 12;
 
 bool SystemShowsPrompts() {
   return IsVersion6Minor1Up() || IsVersion6Minor2Or3() || IsVersion10Minor0();
@@ -43,79 +36,49 @@ void TForm1::ShowDeviceInfo() {
   }
   const char* path = DeviceSlots[index].Path;
 
-  ChipCode = IdentifyChip(path);
-  if ((ChipCode & 0xFF) != kFamilyTbr640) {
-    NoDeviceEnding();
-    return;
-  }
-  uint8_t flashIndex[kFlashIndexLength] = {};
-  if (!ReadFlashIndex(path, flashIndex)) {
-    NoDeviceEnding();
-    return;
-  }
-  uint8_t info[kChipInfoLength] = {};
-  uint32_t transferred = 0;
-  if (!GetChipInfo(path, info, kChipInfoLength, &transferred) || info[0] != 0xF4 ||
-      info[1] != 0xE7) {
-    NoDeviceEnding();
-    return;
-  }
-  if (info[kInfoRunningFirmware] == 0) {
-    pnl_Descript_2.SetText("NOT support internal code!!");
-    NoDeviceEnding();
-    return;
-  }
-
-  if (SystemShowsPrompts()) {
+  DeviceReading reading;
+  const ReadingOutcome outcome = ReadDevice(path, &reading, [] {
+    if (!SystemShowsPrompts()) return;
     for (int pass = 0; pass < kPromptPasses; ++pass) {
       CloseSystemPrompt();
       ActiveShell().Sleep(kPromptPassSleepMs);
     }
+  });
+  ChipCode = reading.chipCode;
+  // The window's copy of the block is replaced once the block read was tried.
+  if (outcome == ReadingOutcome::kRead || outcome == ReadingOutcome::kNoConfigBlock) {
+    DeviceConfig = reading.block;
   }
-
-  DeviceConfig = ConfigBlock{};
-  WaitBridgeReady(path);
-  if (!ReadBridgeMemory(path, ConfigBlockAddress, DeviceConfig.bytes.data(),
-                        static_cast<int32_t>(kConfigBlockSize))) {
-    pnl_Descript_2.SetText("Get NVRAM Fail !!");
+  if (outcome != ReadingOutcome::kRead) {
+    const char* reason = RefusalReasonText(outcome);
+    if (*reason != '\0') pnl_Descript_2.SetText(reason);
     NoDeviceEnding();
     return;
   }
 
-  ShowIdentity(info);
+  ShowIdentity(reading.chipInfo.data());
   IdentifiedPath = path;
   ActiveShell().ProcessMessages();
 }
 
 void TForm1::ShowIdentity(const uint8_t* info) {
-  char line[160];
-  FormatVidPidText(DeviceConfig, VidPidText);
-  pnl_Descript_1.SetText(VidPidText);
+  IdentityLines texts;
+  BuildIdentityLines(DeviceConfig, info, &texts);
+  std::memcpy(VidPidText, texts.vidPid, sizeof VidPidText);
+  std::memcpy(ManufacturerText, texts.manufacturer, sizeof ManufacturerText);
+  std::memcpy(ProductText, texts.product, sizeof ProductText);
+  std::memcpy(DiskText, texts.disk, sizeof DiskText);
 
-  DecodeManufacturerText(DeviceConfig, ManufacturerText);
-  std::snprintf(line, sizeof line, "Manufacture[  %s  ]", ManufacturerText);
-  pnl_Descript_2.SetText(line);
-
-  DecodeProductText(DeviceConfig, ProductText);
-  std::snprintf(line, sizeof line, "USB Prod[  %s  ]", ProductText);
-  pnl_Descript_3.SetText(line);
-
-  DecodeDiskText(DeviceConfig, DiskText);
-  std::snprintf(line, sizeof line, "HDD String[  %s  ]", DiskText);
-  pnl_Descript_4.SetText(line);
-
-  const uint8_t* v = info + kInfoVersion;
-  std::snprintf(line, sizeof line, "Chip FW Version[  %.2d.%.2d.%.2d.%.2d  ]", v[0], v[1], v[2],
-                v[3]);
-  pnl_Descript_5.SetText(line);
-
-  if (IsUpToDate(v, DeviceConfig)) {
-    std::snprintf(line, sizeof line, "Chip FW Version[  %.2d.%.2d.%.2d.%.2d  ] Up to date", v[0],
-                  v[1], v[2], v[3]);
-    pnl_Descript_5.SetText(line);
+  pnl_Descript_1.SetText(texts.lines[0]);
+  pnl_Descript_2.SetText(texts.lines[1]);
+  pnl_Descript_3.SetText(texts.lines[2]);
+  pnl_Descript_4.SetText(texts.lines[3]);
+  // The plain version line first, then the line with the verdict.
+  pnl_Descript_5.SetText(texts.plainVersionLine);
+  pnl_Descript_5.SetText(texts.lines[4]);
+  if (texts.upToDate) {
     btn_Update.SetVisible(false);
   } else {
-    pnl_Descript_5.SetText(line);
     btn_Update.SetEnabled(true);
     btn_Update.SetVisible(true);
   }

@@ -1,0 +1,39 @@
+#pragma once
+// Notes the first device that the system refused to the tool (no rights to
+// open it, or a command the kernel would not pass on), so that the tool can
+// say plainly that access is the problem rather than that no device is there.
+// Wraps whichever backend is in force and changes nothing of what passes.
+
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "seams/ScsiBackend.h"
+
+class AccessWatch final : public ScsiBackend {
+ public:
+  AccessWatch(ScsiBackend& inner, std::function<bool(uint32_t)> isAccessError)
+      : inner_(inner), isAccessError_(std::move(isAccessError)) {}
+
+  BackendResult Execute(const ScsiRequest& request) override;
+  BackendResult QueryDeviceNumber(const char* path, StorageDeviceNumber* result) override;
+
+  bool refused() const { return refused_; }
+  // The path and error code of the first refusal.
+  const std::string& path() const { return path_; }
+  uint32_t code() const { return code_; }
+  // Whether `path` was refused at some point.
+  bool Refused(const std::string& path) const { return refusedPaths_.count(path) != 0; }
+
+ private:
+  void Note(const char* path, const BackendResult& result);
+
+  ScsiBackend& inner_;
+  std::function<bool(uint32_t)> isAccessError_;
+  bool refused_ = false;
+  std::string path_;
+  uint32_t code_ = 0;
+  std::set<std::string> refusedPaths_;
+};

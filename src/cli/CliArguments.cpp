@@ -1,0 +1,198 @@
+#include "cli/CliArguments.h"
+
+#include <algorithm>
+
+#include "sim/Scenarios.h"
+
+namespace {
+
+constexpr char kDeviceOption[] = "--device";
+constexpr char kSimulateOption[] = "--simulate";
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+std::string ScenarioList() {
+  std::string names;
+  for (const std::string& name : ScenarioNames()) {
+    if (!names.empty()) names += ", ";
+    names += name;
+  }
+  return names;
+}
+
+// The scenario names for --help: indented, lines of at most 79 columns.
+std::string ScenarioLines() {
+  constexpr size_t kIndent = 26;
+  constexpr size_t kWidth = 79;
+  std::string text;
+  std::string line(kIndent, ' ');
+  const auto& names = ScenarioNames();
+  for (size_t i = 0; i < names.size(); ++i) {
+    const std::string item = names[i] + (i + 1 < names.size() ? "," : "");
+    if (line.size() > kIndent && line.size() + 1 + item.size() > kWidth) {
+      text += line + "\n";
+      line.assign(kIndent, ' ');
+    }
+    if (line.size() > kIndent) line += ' ';
+    line += item;
+  }
+  return text + line + "\n";
+}
+
+bool ParseCommand(const std::string& word, CliCommand* command) {
+  if (word == "list") {
+    *command = CliCommand::kList;
+  } else if (word == "info") {
+    *command = CliCommand::kInfo;
+  } else if (word == "update") {
+    *command = CliCommand::kUpdate;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// The options that only some commands take.
+bool CheckCombination(const CliArguments& a, std::string* error) {
+  if (a.command == CliCommand::kNone) {
+    *error = "no command given: list, info or update (tq214 --help)";
+    return false;
+  }
+  if (!a.device.empty() && a.command == CliCommand::kList) {
+    *error = "list shows every device and takes no --device";
+    return false;
+  }
+  if (a.yes && a.command != CliCommand::kUpdate) {
+    *error = "--yes goes with update only";
+    return false;
+  }
+  if (a.json && a.command == CliCommand::kUpdate && !a.yes) {
+    *error = "update --json asks nothing, so it needs --yes";
+    return false;
+  }
+  return true;
+}
+
+class Parser {
+ public:
+  Parser(const std::vector<std::string>& args, CliArguments* out, std::string* error)
+      : args_(args), out_(out), error_(error) {}
+
+  bool Run() {
+    bool help = false;
+    bool version = false;
+    for (index_ = 0; index_ < args_.size(); ++index_) {
+      const std::string& arg = args_[index_];
+      if (arg == "--help" || arg == "-h") {
+        help = true;
+      } else if (arg == "--version") {
+        version = true;
+      } else if (!Word(arg)) {
+        return false;
+      }
+    }
+    if (help || version) {
+      out_->command = help ? CliCommand::kHelp : CliCommand::kVersion;
+      return true;
+    }
+    return CheckCombination(*out_, error_);
+  }
+
+ private:
+  bool Fail(const std::string& message) {
+    *error_ = message;
+    return false;
+  }
+
+  bool Word(const std::string& arg) {
+    if (arg == "--json") {
+      out_->json = true;
+    } else if (arg == "--trace") {
+      out_->trace = true;
+    } else if (arg == "--yes" || arg == "-y") {
+      out_->yes = true;
+    } else if (arg == kSimulateOption || StartsWith(arg, std::string(kSimulateOption) + "=")) {
+      return Simulate(arg);
+    } else if (arg == kDeviceOption || StartsWith(arg, std::string(kDeviceOption) + "=")) {
+      return Device(arg);
+    } else if (StartsWith(arg, "-")) {
+      return Fail("unknown option '" + arg + "' (tq214 --help)");
+    } else if (out_->command != CliCommand::kNone) {
+      return Fail("unexpected argument '" + arg + "'");
+    } else if (!ParseCommand(arg, &out_->command)) {
+      return Fail("unknown command '" + arg + "': list, info or update");
+    }
+    return true;
+  }
+
+  bool Simulate(const std::string& arg) {
+    out_->simulate = true;
+    out_->scenario = kDefaultScenario;
+    if (arg.size() == sizeof kSimulateOption - 1) return true;
+    out_->scenario = arg.substr(sizeof kSimulateOption);
+    const auto& names = ScenarioNames();
+    if (std::find(names.begin(), names.end(), out_->scenario) == names.end()) {
+      return Fail("unknown scenario '" + out_->scenario + "': one of " + ScenarioList());
+    }
+    return true;
+  }
+
+  bool Device(const std::string& arg) {
+    if (!out_->device.empty()) return Fail("--device given twice");
+    std::string value;
+    if (arg.size() > sizeof kDeviceOption - 1) {
+      value = arg.substr(sizeof kDeviceOption);
+    } else if (index_ + 1 < args_.size()) {
+      value = args_[++index_];
+    }
+    if (value.empty()) return Fail("--device needs a path");
+    out_->device = value;
+    return true;
+  }
+
+  const std::vector<std::string>& args_;
+  CliArguments* out_;
+  std::string* error_;
+  size_t index_ = 0;
+};
+
+}  // namespace
+
+bool ParseArguments(const std::vector<std::string>& args, CliArguments* out, std::string* error) {
+  return Parser(args, out, error).Run();
+}
+
+std::string UsageText() {
+  return "Usage: tq214 [options] COMMAND\n"
+         "\n"
+         "Updates the firmware of the TBR640 bridge inside a TQ-214 enclosure.\n"
+         "\n"
+         "Commands:\n"
+         "  list                    every disk behind a bridge: path, bus, identity,\n"
+         "                          family and revision, mount points or drive letters\n"
+         "  info [--device PATH]    the enclosure's five identity lines and whether it is\n"
+         "                          up to date\n"
+         "  update [--device PATH] [--yes]\n"
+         "                          writes the firmware and the configuration texts after\n"
+         "                          asking \"Perform update? [y/N]\" unless --yes is given\n"
+         "\n"
+         "Options:\n"
+         "  --device PATH           the enclosure to use when several are attached: the\n"
+         "                          path that list shows, or one of its mount points or\n"
+         "                          drive letters (E:)\n"
+         "  --yes, -y               update without asking\n"
+         "  --json                  one JSON object on standard output, for results and\n"
+         "                          errors alike; no prompts (update --json needs --yes)\n"
+         "  --trace                 every device command on standard error: its command\n"
+         "                          block in hex, direction, length and result\n"
+         "  --simulate[=SCENARIO]   a virtual machine instead of the real one; SCENARIO\n"
+         "                          is one of these (default outdated):\n" +
+         ScenarioLines() +
+         "  --version               the program's version\n"
+         "  --help, -h              this text\n"
+         "\n"
+         "Exit codes: 0 success (update: also already up to date), 1 failure, 2 nothing\n"
+         "done (declined), 3 no device or several to choose from, 4 bad usage.\n";
+}

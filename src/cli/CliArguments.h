@@ -1,0 +1,30 @@
+#pragma once
+// The command line of tq214:
+//   tq214 [--json] [--trace] [--simulate[=SCENARIO]] list
+//   tq214 [...] info [--device PATH]
+//   tq214 [...] update [--device PATH] [--yes]
+//   tq214 --version | --help
+// Options may stand before or after the command.
+
+#include <string>
+#include <vector>
+
+enum class CliCommand { kNone, kList, kInfo, kUpdate, kHelp, kVersion };
+
+struct CliArguments {
+  CliCommand command = CliCommand::kNone;
+  bool json = false;
+  bool trace = false;
+  bool simulate = false;
+  bool yes = false;
+  std::string scenario;  // with simulate: the machine to build
+  std::string device;    // --device; empty when not given
+};
+
+// False for a command line that is not understood; `error` then says why in
+// one line. `out` holds what was read up to there (--json among it, so that
+// the error can be given in the form asked for).
+bool ParseArguments(const std::vector<std::string>& args, CliArguments* out, std::string* error);
+
+// The text of --help.
+std::string UsageText();

@@ -1,0 +1,37 @@
+#pragma once
+// What tq214 runs with: its standard streams, whether standard output is a
+// terminal, a clock, and the machine it works on. The program's main fills it
+// from the system; the tests fill it with string streams.
+
+#include <functional>
+#include <istream>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/Host.h"
+#include "seams/Resources.h"
+#include "sim/VirtualMachine.h"
+
+struct CliEnvironment {
+  CliEnvironment(std::istream& input, std::ostream& output, std::ostream& errors)
+      : in(input), out(output), err(errors) {}
+
+  std::istream& in;
+  std::ostream& out;
+  std::ostream& err;
+  bool outIsTerminal = false;
+  // Seconds on a steady clock, for the time left on the progress bar.
+  std::function<double()> seconds;
+  // The real machine; when it is missing, only --simulate works.
+  std::function<std::unique_ptr<Host>()> systemHost;
+  // The program's resources, where the simulated machine's update takes the
+  // firmware image from.
+  Resources* resources = nullptr;
+  // Called with the simulated machine once it is built, before any command.
+  std::function<void(VirtualMachine&)> onSimulation;
+};
+
+// Runs tq214 with `args` (without the program name); returns the exit code.
+int RunCli(const std::vector<std::string>& args, CliEnvironment& env);

@@ -1,0 +1,44 @@
+#pragma once
+// One run of a command: the environment, the arguments, the machine, and the
+// result being put together. In text mode results go to standard output as
+// they come; with --json they collect in one object printed at the end, with
+// the error (if any) and the exit code as its last members. Errors are also
+// one line on standard error either way.
+
+#include <ostream>
+#include <string>
+
+#include "cli/AccessWatch.h"
+#include "cli/CliArguments.h"
+#include "cli/CliEnvironment.h"
+#include "cli/Host.h"
+#include "cli/JsonWriter.h"
+
+class CliSession {
+ public:
+  CliSession(CliEnvironment& env, const CliArguments& args, Host& host, AccessWatch& access,
+             const char* command);
+
+  CliEnvironment& env;
+  const CliArguments& args;
+  Host& host;
+  AccessWatch& access;
+  JsonWriter json;  // the result object, begun with its "command" member
+
+  bool jsonMode() const { return args.json; }
+  // Text output; nothing reaches the terminal from it in JSON mode.
+  std::ostream& text();
+
+  // Reports an error: one line "tq214: message" on standard error, and the
+  // "error" member in JSON. Returns `code`.
+  int Fail(int code, const std::string& message);
+  // A note on standard error that does not end the run.
+  void Note(const std::string& message);
+
+  // Ends the JSON object and prints it; returns `code`.
+  int Finish(int code);
+
+ private:
+  std::string error_;
+  std::ostream discard_;
+};

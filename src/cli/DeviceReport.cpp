@@ -1,0 +1,27 @@
+#include "cli/DeviceReport.h"
+
+#include "IDEAccess/ChipIdentification.h"
+
+std::string CandidateLine(const Candidate& candidate, const Host& host) {
+  std::string line = candidate.shown + "  " + candidate.bus + "  \"" + candidate.identification +
+                     "\"  family " + std::to_string(FamilyCodeOf(candidate.code));
+  if (IsTbr640(candidate)) line += " (TBR640)";
+  line += "  revision " + std::to_string(RevisionOf(candidate.code)) + "  " + host.placesLabel();
+  if (candidate.places.empty()) return line + " -";
+  for (size_t i = 0; i < candidate.places.size(); ++i) {
+    line += (i == 0 ? " " : ", ") + candidate.places[i];
+  }
+  return line;
+}
+
+void WriteCandidate(JsonWriter& json, const Candidate& candidate, const Host& host) {
+  json.BeginObject()
+      .Member("path", candidate.shown)
+      .Member("bus", candidate.bus)
+      .Member("identification", candidate.identification)
+      .Member("familyCode", static_cast<int>(FamilyCodeOf(candidate.code)))
+      .Member("revision", static_cast<int>(RevisionOf(candidate.code)))
+      .Member("tbr640", IsTbr640(candidate))
+      .Member(host.placesKey(), candidate.places)
+      .EndObject();
+}

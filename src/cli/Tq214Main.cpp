@@ -1,0 +1,24 @@
+// tq214: the firmware update of the TQ-214 enclosure from the command line.
+
+#include <chrono>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/CliEnvironment.h"
+#include "cli/SystemHost.h"
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  CliEnvironment env(std::cin, std::cout, std::cerr);
+  env.outIsTerminal = StandardOutputIsTerminal();
+  env.seconds = [] {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration<double>(now).count();
+  };
+  env.systemHost = MakeSystemHost;
+  env.resources = SystemResources();
+  const int code = RunCli(args, env);
+  std::cout.flush();
+  return code;
+}

@@ -1,0 +1,29 @@
+#pragma once
+// --trace: every device command on standard error as it completes, e.g.
+//   [3b 0e 00 00 04 00 00 04 00 00] out 1024 ok
+// the command block in hex, the direction (in, out, or none when no data
+// moves), the transfer length and the result. Wraps whichever backend is in
+// force and changes nothing of what passes through.
+
+#include <cstddef>
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+#include "seams/ScsiBackend.h"
+
+// One command's line, without the line end.
+std::string FormatTraceLine(const uint8_t* cdb, size_t cdbLength, bool dataIn, uint32_t length,
+                            const BackendResult& result, uint8_t scsiStatus);
+
+class TraceBackend final : public ScsiBackend {
+ public:
+  TraceBackend(ScsiBackend& inner, std::ostream& err) : inner_(inner), err_(err) {}
+
+  BackendResult Execute(const ScsiRequest& request) override;
+  BackendResult QueryDeviceNumber(const char* path, StorageDeviceNumber* result) override;
+
+ private:
+  ScsiBackend& inner_;
+  std::ostream& err_;
+};

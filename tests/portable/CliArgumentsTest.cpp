@@ -1,0 +1,104 @@
+// tq214's command line: what it accepts, what it turns away with exit code 4.
+
+#include <gtest/gtest.h>
+
+#include "cli/CliArguments.h"
+#include "cli/ExitCodes.h"
+#include "support/CliRun.h"
+#include "support/JsonReader.h"
+
+namespace {
+
+CliArguments Parsed(const std::vector<std::string>& args) {
+  CliArguments out;
+  std::string error;
+  EXPECT_TRUE(ParseArguments(args, &out, &error)) << error;
+  return out;
+}
+
+std::string Refused(const std::vector<std::string>& args) {
+  CliArguments out;
+  std::string error;
+  EXPECT_FALSE(ParseArguments(args, &out, &error));
+  EXPECT_FALSE(error.empty());
+  return error;
+}
+
+TEST(CliArguments, OptionsStandBeforeOrAfterTheCommand) {
+  const CliArguments before =
+      Parsed({"--json", "--trace", "--simulate=two", "info", "--device", "/dev/sdb"});
+  const CliArguments after =
+      Parsed({"info", "--device=/dev/sdb", "--simulate=two", "--trace", "--json"});
+  for (const CliArguments& a : {before, after}) {
+    EXPECT_EQ(CliCommand::kInfo, a.command);
+    EXPECT_TRUE(a.json);
+    EXPECT_TRUE(a.trace);
+    EXPECT_TRUE(a.simulate);
+    EXPECT_EQ("two", a.scenario);
+    EXPECT_EQ("/dev/sdb", a.device);
+  }
+}
+
+TEST(CliArguments, SimulateWithoutNameIsTheOutdatedMachine) {
+  EXPECT_EQ("outdated", Parsed({"--simulate", "list"}).scenario);
+  EXPECT_FALSE(Parsed({"list"}).simulate);
+}
+
+TEST(CliArguments, UpdateTakesYesInBothSpellings) {
+  EXPECT_TRUE(Parsed({"update", "--yes"}).yes);
+  EXPECT_TRUE(Parsed({"-y", "update"}).yes);
+  EXPECT_FALSE(Parsed({"update"}).yes);
+  EXPECT_TRUE(Parsed({"update", "--json", "--yes"}).json);
+}
+
+TEST(CliArguments, HelpAndVersionNeedNoCommandAndWinOverMistakes) {
+  EXPECT_EQ(CliCommand::kHelp, Parsed({"--help"}).command);
+  EXPECT_EQ(CliCommand::kHelp, Parsed({"update", "-h"}).command);
+  EXPECT_EQ(CliCommand::kVersion, Parsed({"--version"}).command);
+  // --json update without --yes would be refused, but help comes first.
+  EXPECT_EQ(CliCommand::kHelp, Parsed({"--json", "update", "--help"}).command);
+}
+
+TEST(CliArguments, MistakesAreRefusedWithAReason) {
+  EXPECT_NE(std::string::npos, Refused({}).find("no command"));
+  EXPECT_NE(std::string::npos, Refused({"flash"}).find("'flash'"));
+  EXPECT_NE(std::string::npos, Refused({"list", "--force"}).find("'--force'"));
+  EXPECT_NE(std::string::npos, Refused({"list", "info"}).find("'info'"));
+  EXPECT_NE(std::string::npos, Refused({"info", "--device"}).find("needs a path"));
+  EXPECT_NE(std::string::npos, Refused({"info", "--device="}).find("needs a path"));
+  EXPECT_NE(std::string::npos, Refused({"info", "--device", "a", "--device", "b"}).find("twice"));
+  EXPECT_NE(std::string::npos, Refused({"list", "--device", "/dev/sdb"}).find("list"));
+  EXPECT_NE(std::string::npos, Refused({"info", "--yes"}).find("--yes"));
+  EXPECT_NE(std::string::npos, Refused({"--json", "update"}).find("--yes"));
+  const std::string scenario = Refused({"--simulate=broken", "list"});
+  EXPECT_NE(std::string::npos, scenario.find("'broken'"));
+  EXPECT_NE(std::string::npos, scenario.find("unplug-during-update")) << "names the choices";
+}
+
+TEST(CliArguments, BadUsageExitsWithFourAndOneLine) {
+  const CliRun run = RunTq214({"--simulate", "update", "--json"});
+  EXPECT_EQ(kExitUsage, run.code);
+  ASSERT_EQ(1u, run.errLines().size());
+  EXPECT_EQ(0u, run.errLines()[0].find("tq214: "));
+  JsonValue json;
+  ASSERT_TRUE(ParseJson(run.out, &json)) << run.out;
+  EXPECT_EQ(4, json["exitCode"].number);
+  EXPECT_EQ(json["error"].string, run.errLines()[0].substr(7));
+
+  const CliRun text = RunTq214({"--simulate", "frobnicate"});
+  EXPECT_EQ(kExitUsage, text.code);
+  EXPECT_EQ("", text.out) << "nothing on standard output without --json";
+}
+
+TEST(CliArguments, HelpAndVersionPrintAndSucceed) {
+  const CliRun help = RunTq214({"--help"});
+  EXPECT_EQ(kExitSuccess, help.code);
+  for (const char* word : {"list", "info", "update", "--device", "--yes", "--json", "--trace",
+                           "--simulate", "Perform update? [y/N]", "nvram-fail"}) {
+    EXPECT_NE(std::string::npos, help.out.find(word)) << word;
+  }
+  for (const std::string& line : help.outLines()) EXPECT_LT(line.size(), 80u) << line;
+  EXPECT_EQ("tq214 1.0.0.1\n", RunTq214({"--version"}).out);
+}
+
+}  // namespace

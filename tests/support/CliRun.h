@@ -1,0 +1,53 @@
+#pragma once
+// Runs tq214 in-process, as its main would, with the standard streams
+// captured: what it wrote, what it ended with.
+
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/CliEnvironment.h"
+#include "embedded/EmbeddedResources.h"
+
+struct CliRun {
+  int code = -1;
+  std::string out;
+  std::string err;
+
+  // The lines written to standard output or standard error.
+  static std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+  std::vector<std::string> outLines() const { return Lines(out); }
+  std::vector<std::string> errLines() const { return Lines(err); }
+};
+
+struct CliRunOptions {
+  std::string input;                                  // what standard input holds
+  std::function<void(VirtualMachine&)> onSimulation;  // a look at the simulated machine
+  std::function<std::unique_ptr<Host>()> systemHost;  // the "real" machine, if any
+  bool terminal = false;
+  std::function<double()> seconds;
+};
+
+inline CliRun RunTq214(const std::vector<std::string>& args, const CliRunOptions& options = {}) {
+  static EmbeddedResources resources;
+  std::istringstream in(options.input);
+  std::ostringstream out;
+  std::ostringstream err;
+  CliEnvironment env(in, out, err);
+  env.outIsTerminal = options.terminal;
+  env.seconds = options.seconds;
+  env.resources = &resources;
+  env.onSimulation = options.onSimulation;
+  env.systemHost = options.systemHost;
+  CliRun run;
+  run.code = RunCli(args, env);
+  run.out = out.str();
+  run.err = err.str();
+  return run;
+}

@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-i686
   wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick
+  qemu-system-x86 busybox-static sg3-utils cpio kmod xz-utils
 )
 
 missing=()

@@ -1,0 +1,31 @@
+#pragma once
+// The device program's command line.
+//
+//   tq214-usb-gadget --ffs DIR [--ready FILE] [--stats FILE] [--disk-mib N]
+//                    [--fail-piece-at OFFSET] [--flip-read-back OFFSET] [--verbose]
+//
+// Numbers are decimal or 0x-prefixed hexadecimal.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct GadgetOptions {
+  std::string ffsDir;     // where FunctionFS is mounted
+  std::string readyFile;  // created once the descriptors are written
+  std::string statsFile;  // one line per timed download is appended
+  uint32_t diskMiB = 4;
+  std::optional<uint32_t> failPieceAt;   // download pieces at this offset fail
+  std::optional<uint32_t> flipReadBack;  // read-back flips the byte at this offset
+  bool verbose = false;                  // each command to stderr
+  bool help = false;
+};
+
+constexpr uint32_t kMaxDiskMiB = 64;
+
+extern const char kGadgetUsage[];
+
+// Fills `options` from argv[1..]; false with a one-line `error` on bad usage.
+bool ParseGadgetOptions(const std::vector<std::string>& args, GadgetOptions* options,
+                        std::string* error);

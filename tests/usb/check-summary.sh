@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Checks the guest's summary lines ("SUMMARY key=value").
+#
+#   check-summary.sh SUMMARY_FILE
+set -uo pipefail
+
+summary=${1:?usage: check-summary.sh SUMMARY_FILE}
+failures=0
+
+value() { sed -n "s/^SUMMARY $1=//p" "$summary" | tail -n 1; }
+expect() {
+  local key=$1 wanted=$2 got
+  got=$(value "$key")
+  if [ "$got" != "$wanted" ]; then
+    echo "usb-harness: $key is '${got:-missing}', expected '$wanted'" >&2
+    failures=$((failures + 1))
+  fi
+}
+expect_number() {
+  local key=$1 got
+  got=$(value "$key")
+  if ! [[ $got =~ ^[0-9]+(\.[0-9]+)?$ ]]; then
+    echo "usb-harness: $key is '${got:-missing}', expected a number" >&2
+    failures=$((failures + 1))
+  fi
+}
+
+expect finished 1
+expect modules ok
+expect gadget_start ok
+expect attach ok
+expect usb_driver usb-storage
+expect sg_inq ok
+expect chipinfo_signature f4e7
+expect sg_raw_chipinfo ok
+expect firmware_before 15200001
+expect sg_write_buffer ok
+expect sg_write_buffer_pieces 49
+expect readback_match ok
+expect phase_error_csws 1
+expect phase_error_recovery ok
+expect bulk_only_reset ok
+expect reattach ok
+expect reattach_firmware ok
+expect firmware_after 15200003
+expect_number time_sg_write_buffer_download_us
+expect_number time_sg_write_buffer_wall_us
+
+expect tq214_list ok
+expect tq214_info ok
+expect tq214_update PASS
+expect tq214_download_pieces 49
+expect tq214_info_after ok
+expect repeated_downloads ok
+expect fault_attach ok
+expect fault_update FAIL
+expect fault_config_unchanged ok
+expect fault_nothing_lost ok
+expect_number time_tq214_download_us
+expect_number download_ratio_tq214_to_sg
+expect_number time_tq214_update_total_us
+expect failures 0
+expect result PASS
+
+if [ "$failures" -ne 0 ]; then
+  echo "usb-harness: $failures check(s) failed" >&2
+  exit 1
+fi
+echo "usb-harness: every check passed"

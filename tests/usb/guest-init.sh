@@ -1,0 +1,390 @@
+#!/bin/sh
+# /init of the USB harness guest. Makes the virtual enclosure a USB device
+# (configfs, FunctionFS, dummy_hcd), lets the kernel's usb-storage bind it,
+# drives it with tq214 and with sg3_utils, prints one line "SUMMARY key=value"
+# per finding on the console and powers off. Checks report ok or fail.
+export PATH=/bin
+
+mount -t proc proc /proc
+mount -t sysfs sysfs /sys
+mount -t devtmpfs devtmpfs /dev
+mount -t tmpfs tmpfs /run
+mount -t tmpfs tmpfs /tmp
+
+# The serial line may still hold the firmware's last words.
+echo
+FAILURES=0
+GADGET_OPTIONS=
+if grep -q 'tq214_verbose=1' /proc/cmdline; then
+  GADGET_OPTIONS=--verbose
+  GADGET_LOG_LINES=400
+fi
+G=/sys/kernel/config/usb_gadget/tq214
+FFS=/dev/ffs-tq214
+IMAGE=/share/image.bin
+FAULT_OFFSET=0x7400  # in the 30th 1024-byte piece
+
+say() { echo "SUMMARY $1=$2"; }
+# verdict KEY STATUS: ok when STATUS is 0, fail otherwise.
+verdict() {
+  if [ "$2" -eq 0 ]; then say "$1" ok; else say "$1" fail; FAILURES=$((FAILURES + 1)); fi
+}
+show() { sed "s/^/guest: $1: /" "$2"; }
+# Monotonic microseconds.
+now_us() {
+  if [ -r /proc/timer_list ]; then
+    awk '/^now at/ { printf "%d\n", $3 / 1000; exit }' /proc/timer_list
+  else
+    awk '{ printf "%d\n", $1 * 1000000 }' /proc/uptime
+  fi
+}
+wait_until() {
+  tenths=$1
+  shift
+  while [ "$tenths" -gt 0 ]; do
+    "$@" && return 0
+    usleep 100000
+    tenths=$((tenths - 1))
+  done
+  return 1
+}
+
+# --- the USB device ---------------------------------------------------------
+load_modules() {
+  version=$(uname -r)
+  status=0
+  while read -r module; do
+    params=
+    case $module in */usb-storage.ko) params=delay_use=0 ;; esac
+    if ! insmod "/lib/modules/$version/$module" $params 2>/tmp/insmod.err; then
+      # The accelerated crc needs a CPU feature the emulated one may lack.
+      case $module in *pclmul*) ;; *) echo "guest: insmod $module: $(cat /tmp/insmod.err)"; status=1 ;; esac
+    fi
+  done < "/lib/modules/$version/modules.load"
+  return $status
+}
+
+make_gadget() {
+  mount -t configfs configfs /sys/kernel/config || return 1
+  mkdir "$G" "$G/strings/0x409" "$G/configs/c.1" "$G/configs/c.1/strings/0x409" || return 1
+  echo 0x6b21 > "$G/idVendor"
+  echo 0x0640 > "$G/idProduct"
+  echo 0x0200 > "$G/bcdUSB"
+  echo Orvexa > "$G/strings/0x409/manufacturer"
+  echo "TQ-214 Enclosure" > "$G/strings/0x409/product"
+  echo 0000000000000214 > "$G/strings/0x409/serialnumber"
+  echo "Bulk-Only Transport" > "$G/configs/c.1/strings/0x409/configuration"
+  mkdir "$G/functions/ffs.tq214" || return 1
+  ln -s "$G/functions/ffs.tq214" "$G/configs/c.1/" || return 1
+  mkdir -p "$FFS"
+  mount -t functionfs tq214 "$FFS" || return 1
+  UDC=
+  for udc in /sys/class/udc/*; do
+    [ -e "$udc" ] && UDC=${udc##*/} && break
+  done
+  [ -n "$UDC" ]
+}
+
+start_gadget() {
+  rm -f /run/gadget.ready
+  tq214-usb-gadget --ffs "$FFS" --ready /run/gadget.ready --stats /run/gadget.stats \
+    $GADGET_OPTIONS "$@" \
+    2>>/run/gadget.log &
+  GADGET=$!
+  wait_until 100 test -f /run/gadget.ready
+}
+
+stop_gadget() {
+  kill "$GADGET" 2>/dev/null
+  wait "$GADGET" 2>/dev/null
+}
+
+# Sets DISK and SG once a disk with its generic node is there and sized.
+find_disk() {
+  for block in /sys/block/sd*; do
+    [ -e "$block/device" ] || continue
+    size=$(cat "$block/size" 2>/dev/null)
+    if [ -z "$size" ] || [ "$size" -eq 0 ]; then continue; fi
+    sg=
+    for generic in "$block"/device/scsi_generic/*; do
+      [ -e "$generic" ] && sg=${generic##*/} && break
+    done
+    if [ -z "$sg" ] || [ ! -b "/dev/${block##*/}" ] || [ ! -c "/dev/$sg" ]; then continue; fi
+    DISK=/dev/${block##*/}
+    SG=/dev/$sg
+    return 0
+  done
+  return 1
+}
+no_disk() { ! ls -d /sys/block/sd* >/dev/null 2>&1; }
+
+attach() {
+  echo "$UDC" > "$G/UDC" || return 1
+  wait_until 300 find_disk
+}
+detach() {
+  echo "" > "$G/UDC"
+  wait_until 100 no_disk
+}
+reattach() { detach && attach; }
+
+usb_driver_of_disk() {
+  interface=$(readlink -f "/sys/block/${DISK#/dev/}/device/../../..")
+  basename "$(readlink "$interface/driver")"
+}
+
+# --- the chip, as sg3_utils sees it --------------------------------------
+chip_info() {  # into $1
+  sg_raw -r 16 -o "$1" "$SG" e0 f4 e7 00 00 00 00 00 00 00 00 00 >/tmp/sg_raw.out 2>&1
+}
+chip_version() {  # bytes 12-15 in hex
+  chip_info /tmp/chipinfo.bin && xxd -p -s 12 -l 4 /tmp/chipinfo.bin
+}
+config_block() {  # the 512 bytes at bridge address 0xD000, into $1
+  sg_raw -r 512 -o "$1" "$SG" df 10 00 02 00 00 00 00 00 d0 00 fa >/dev/null 2>&1
+}
+# The device-side figures of the last complete download: DOWNLOAD_US, DOWNLOAD_PIECES.
+last_download() {
+  line=$(grep '^download ' /run/gadget.stats 2>/dev/null | tail -n 1)
+  DOWNLOAD_US=$(echo "$line" | sed -n 's/.*usec=\([0-9]*\).*/\1/p')
+  DOWNLOAD_PIECES=$(echo "$line" | sed -n 's/.*pieces=\([0-9]*\).*/\1/p')
+  DOWNLOAD_US=${DOWNLOAD_US:-0}
+  DOWNLOAD_PIECES=${DOWNLOAD_PIECES:-0}
+}
+identity_lines() { grep '\[' "$1"; }
+
+# --- steps ------------------------------------------------------------------
+step_attach() {
+  say kernel "$(uname -r)"
+  load_modules
+  verdict modules $?
+  make_gadget && start_gadget
+  verdict gadget_start $?
+  attach
+  verdict attach $?
+  say disk "${DISK:-none}"
+  say sg "${SG:-none}"
+  say usb_driver "$(usb_driver_of_disk)"
+}
+
+step_peer_identity() {
+  sg_inq "$SG" >/tmp/sg_inq.out 2>&1
+  show sg_inq /tmp/sg_inq.out
+  grep -q 'Vendor identification: Orvexa' /tmp/sg_inq.out &&
+    grep -q 'Product identification: TQ-214 Enclosure' /tmp/sg_inq.out
+  verdict sg_inq $?
+  chip_info /tmp/chipinfo.bin
+  status=$?
+  signature=$(xxd -p -l 2 /tmp/chipinfo.bin 2>/dev/null)
+  say chipinfo_signature "${signature:-none}"
+  [ $status -eq 0 ] && [ "$signature" = f4e7 ]
+  verdict sg_raw_chipinfo $?
+  say firmware_before "$(xxd -p -s 12 -l 4 /tmp/chipinfo.bin 2>/dev/null)"
+}
+
+# One timed download by each program. Sets STATUS, WALL_US (the program's
+# run) and, from the device's side, DOWNLOAD_US and DOWNLOAD_PIECES.
+timed_sg_download() {
+  : > /run/gadget.stats
+  start=$(now_us)
+  sg_write_buffer -m 0x0e -b 1024 -l 0xc400 -I "$IMAGE" "$SG" >/tmp/sg_wb.out 2>&1
+  STATUS=$?
+  WALL_US=$(( $(now_us) - start ))
+  last_download
+}
+timed_tq214_update() {
+  : > /run/gadget.stats
+  start=$(now_us)
+  tq214 update --yes >/tmp/update.out 2>&1
+  STATUS=$?
+  WALL_US=$(( $(now_us) - start ))
+  last_download
+}
+append() { if [ -n "$1" ]; then echo "$1,$2"; else echo "$2"; fi; }
+median() { echo "$1" | tr , '\n' | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+step_peer_download() {
+  timed_sg_download
+  show sg_write_buffer /tmp/sg_wb.out
+  SG_RUNS=$DOWNLOAD_US
+  SG_WALL_RUNS=$WALL_US
+  say sg_write_buffer_pieces "$DOWNLOAD_PIECES"
+  [ $STATUS -eq 0 ] && [ "$DOWNLOAD_PIECES" -eq 49 ]
+  verdict sg_write_buffer $?
+  tq214-readback-check "$DISK" "$IMAGE" >/tmp/readback.out 2>&1
+  status=$?
+  show readback /tmp/readback.out
+  verdict readback_match $status
+}
+
+step_phase_error() {
+  # READ BUFFER of 1024 bytes with room for 512: the device refuses with a
+  # phase error (CSW status 2); the kernel then resets the port, and the next
+  # command works on the same disk.
+  dmesg -c >/dev/null
+  : > /run/gadget.stats
+  sg_raw -r 512 "$SG" 3c 01 00 00 00 00 00 04 00 00 >/tmp/phase.out 2>&1
+  refused=$?
+  chip_info /tmp/chipinfo-after-phase.bin
+  after=$?
+  dmesg > /tmp/phase.dmesg
+  show phase_error /tmp/phase.out
+  show "phase_error dmesg" /tmp/phase.dmesg
+  if grep -q 'reset high-speed USB device' /tmp/phase.dmesg; then
+    say phase_error_host_action port-reset
+  else
+    say phase_error_host_action none
+  fi
+  phase_errors=$(grep -c '^phase-error ' /run/gadget.stats)
+  say phase_error_csws "$phase_errors"
+  [ $refused -ne 0 ] && grep -q DID_ERROR /tmp/phase.out && [ "$phase_errors" -eq 1 ] &&
+    [ $after -eq 0 ] &&
+    [ "$(xxd -p -l 2 /tmp/chipinfo-after-phase.bin)" = f4e7 ] && find_disk
+  verdict phase_error_recovery $?
+}
+
+step_bulk_reset() {
+  # A device reset through the SCSI layer reaches the device as the class
+  # request Bulk-Only Mass Storage Reset on ep0 (the kernel then waits 6 s
+  # before it clears the halts).
+  sg_reset -d "$SG" >/tmp/reset.out 2>&1
+  status=$?
+  show sg_reset /tmp/reset.out
+  chip_info /tmp/chipinfo-after-reset.bin
+  after=$?
+  [ $status -eq 0 ] && [ $after -eq 0 ] && [ "$(xxd -p -l 2 /tmp/chipinfo-after-reset.bin)" = f4e7 ]
+  verdict bulk_only_reset $?
+}
+
+step_tq214() {
+  tq214 list >/tmp/list.out 2>&1
+  status=$?
+  show "tq214 list" /tmp/list.out
+  [ $status -eq 0 ] && grep -q "$DISK" /tmp/list.out && grep -q USB /tmp/list.out
+  verdict tq214_list $?
+
+  tq214 info >/tmp/info.out 2>&1
+  status=$?
+  show "tq214 info" /tmp/info.out
+  [ $status -eq 0 ] && grep -qF 'Chip FW Version[  21.32.00.01  ]' /tmp/info.out
+  verdict tq214_info $?
+
+  timed_tq214_update
+  show "tq214 update" /tmp/update.out
+  TQ_RUNS=$DOWNLOAD_US
+  TQ_UPDATE_RUNS=$WALL_US
+  say tq214_download_pieces "$DOWNLOAD_PIECES"
+  if [ $STATUS -eq 0 ] && grep -q PASS /tmp/update.out; then
+    say tq214_update PASS
+  else
+    say tq214_update "FAIL(exit=$STATUS)"
+    FAILURES=$((FAILURES + 1))
+  fi
+}
+
+step_more_rounds() {
+  # Two more downloads by each program, taking turns: the figures are medians
+  # of three, since emulated time jitters from one command to the next.
+  status=0
+  for round in 2 3; do
+    timed_sg_download
+    [ $STATUS -eq 0 ] && [ "$DOWNLOAD_PIECES" -eq 49 ] || status=1
+    SG_RUNS=$(append "$SG_RUNS" "$DOWNLOAD_US")
+    SG_WALL_RUNS=$(append "$SG_WALL_RUNS" "$WALL_US")
+    timed_tq214_update
+    [ $STATUS -eq 0 ] && [ "$DOWNLOAD_PIECES" -eq 49 ] && grep -q PASS /tmp/update.out || status=1
+    TQ_RUNS=$(append "$TQ_RUNS" "$DOWNLOAD_US")
+    TQ_UPDATE_RUNS=$(append "$TQ_UPDATE_RUNS" "$WALL_US")
+    echo "guest: round $round done"
+  done
+  verdict repeated_downloads $status
+}
+
+step_reattach() {
+  reattach
+  verdict reattach $?
+  version=$(chip_version)
+  say firmware_after "$version"
+  [ "$version" = 15200003 ]
+  verdict reattach_firmware $?
+  tq214 info >/tmp/info-after.out 2>&1
+  status=$?
+  show "tq214 info" /tmp/info-after.out
+  [ $status -eq 0 ] && grep -qF 'Chip FW Version[  21.32.00.03  ] Up to date' /tmp/info-after.out
+  verdict tq214_info_after $?
+}
+
+step_fault() {
+  # Every read-back of the download buffer flips the byte at FAULT_OFFSET (in
+  # the 30th piece), so both attempts fail their comparison. (A failed WRITE
+  # BUFFER would do too, but usb-storage retries a HARDWARE ERROR for the
+  # command's whole 50 s time-out.)
+  say fault "read-back flips the byte at $FAULT_OFFSET"
+  detach
+  stop_gadget
+  start_gadget --flip-read-back $FAULT_OFFSET && attach
+  verdict fault_attach $?
+  config_block /tmp/config-before.bin
+  tq214 info >/tmp/fault-info-before.out 2>&1
+  tq214 update --yes >/tmp/fault-update.out 2>&1
+  status=$?
+  show "tq214 update (fault)" /tmp/fault-update.out
+  if [ $status -eq 1 ] && grep -q FAIL /tmp/fault-update.out; then
+    say fault_update FAIL
+  else
+    say fault_update "unexpected(exit=$status)"
+    FAILURES=$((FAILURES + 1))
+  fi
+  config_block /tmp/config-after.bin
+  [ -s /tmp/config-before.bin ] && cmp -s /tmp/config-before.bin /tmp/config-after.bin
+  verdict fault_config_unchanged $?
+  # The five identity lines, firmware included, read as before.
+  tq214 info >/tmp/fault-info-after.out 2>&1
+  show "tq214 info (after fault)" /tmp/fault-info-after.out
+  identity_lines /tmp/fault-info-before.out >/tmp/lines-before
+  identity_lines /tmp/fault-info-after.out >/tmp/lines-after
+  [ -s /tmp/lines-before ] && cmp -s /tmp/lines-before /tmp/lines-after &&
+    grep -qF 'Chip FW Version[  21.32.00.01  ]' /tmp/lines-after
+  verdict fault_nothing_lost $?
+}
+
+step_figures() {
+  if [ -r /proc/timer_list ]; then say guest_clock timer_list; else say guest_clock uptime; fi
+  say time_sg_write_buffer_download_runs_us "${SG_RUNS:-none}"
+  say time_tq214_download_runs_us "${TQ_RUNS:-none}"
+  say time_sg_write_buffer_wall_runs_us "${SG_WALL_RUNS:-none}"
+  say time_tq214_update_total_runs_us "${TQ_UPDATE_RUNS:-none}"
+  sg=$(median "${SG_RUNS:-0}")
+  tq=$(median "${TQ_RUNS:-0}")
+  say time_sg_write_buffer_download_us "$sg"
+  say time_tq214_download_us "$tq"
+  say time_sg_write_buffer_wall_us "$(median "${SG_WALL_RUNS:-0}")"
+  say time_tq214_update_total_us "$(median "${TQ_UPDATE_RUNS:-0}")"
+  if [ "$sg" -gt 0 ] && [ "$tq" -gt 0 ]; then
+    say download_ratio_tq214_to_sg "$(awk -v a="$tq" -v b="$sg" 'BEGIN { printf "%.2f", a / b }')"
+  else
+    say download_ratio_tq214_to_sg none
+  fi
+}
+
+step_attach
+if [ -n "$SG" ]; then
+  step_peer_identity
+  step_peer_download
+  step_phase_error
+  step_bulk_reset
+  step_tq214
+  step_more_rounds
+  step_reattach
+  step_fault
+fi
+step_figures
+echo "guest: kernel messages of interest:"
+dmesg | grep -iE 'usb-storage|usb 1-|sd [0-9]|scsi|reset|error|warn' | tail -n 40 | sed 's/^/guest: dmesg: /'
+echo "guest: device program log:"
+tail -n "${GADGET_LOG_LINES:-20}" /run/gadget.log 2>/dev/null | sed 's/^/guest: gadget: /'
+say failures "$FAILURES"
+if [ "$FAILURES" -eq 0 ]; then say result PASS; else say result FAIL; fi
+say finished 1
+sync
+poweroff -f

@@ -32,12 +32,12 @@ win32: deps
 # One CTest run over both build trees, so the summary covers everything.
 test: native win32
 	@printf 'subdirs("native")\nsubdirs("win32")\n' > build/CTestTestfile.cmake
-	@ctest --test-dir build --output-on-failure
+	@ctest --test-dir build --output-on-failure --timeout 900
 
 demo: native-demo win32-demo
 	@./build/native/src/tq214-demo
-	@cmake --build build/native -j $(JOBS) --target tq214 >/dev/null && printf '\n$$ tq214 --simulate update --yes\n' && ./build/native/src/cli/tq214 --simulate update --yes
 	@bash scripts/run-window-demo.sh $(DEMO_ARGS)
+	@cmake --build build/native -j $(JOBS) --target tq214 >/dev/null && printf '\n$$ tq214 --simulate update --yes\n' && ./build/native/src/cli/tq214 --simulate update --yes
 
 clean:
 	rm -rf build

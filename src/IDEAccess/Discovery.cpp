@@ -58,3 +58,9 @@ int EnumerateBridgeDisks(PathTable& paths, uint8_t include1394) {
   interfaces.Close();
   return static_cast<int>(stored);
 }
+
+Bus BusOfPath(const char* devicePath) {
+  if (std::strstr(devicePath, kIeee1394Word)) return Bus::kFirewire;
+  if (std::strstr(devicePath, kScsiClassWord)) return Bus::kUas;
+  return Bus::kUsb;
+}

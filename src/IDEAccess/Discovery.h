@@ -22,5 +22,10 @@ using PathTable = char* const[kPathTableEntries];
 // an IEEE 1394 bus.
 int EnumerateBridgeDisks(PathTable& paths, uint8_t include1394);
 
+// The bus a disk path names, as the device list shows it: IEEE 1394 when the
+// path holds "sbp2", else UAS when it holds "scsi", else USB mass storage.
+enum class Bus : uint8_t { kUsb, kUas, kFirewire };
+Bus BusOfPath(const char* devicePath);
+
 // 1 when the disk answers both Inquiry and GetChipInfo, else 0.
 int IsBridgeDisk(const char* devicePath);

@@ -25,9 +25,14 @@ void LowerCase(char* text) {
 }
 
 const char* BusPrefix(const char* path) {
-  if (std::strstr(path, "sbp2")) return "<<1394>> ";
-  if (std::strstr(path, "scsi")) return "<<UASP>> ";
-  return "<<USB>> ";
+  switch (BusOfPath(path)) {
+    case Bus::kFirewire:
+      return "<<1394>> ";
+    case Bus::kUas:
+      return "<<UASP>> ";
+    default:
+      return "<<USB>> ";
+  }
 }
 
 }  // namespace

@@ -32,9 +32,14 @@ void LowerCase(std::string& text) {
 }  // namespace
 
 const char* BusLabel(const std::string& path) {
-  if (path.find("sbp2") != std::string::npos) return "1394";
-  if (path.find("scsi") != std::string::npos) return "UASP";
-  return "USB";
+  switch (BusOfPath(path.c_str())) {
+    case Bus::kFirewire:
+      return "1394";
+    case Bus::kUas:
+      return "UASP";
+    default:
+      return "USB";
+  }
 }
 
 std::vector<Candidate> FindCandidates(Host& host) {

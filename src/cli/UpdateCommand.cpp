@@ -20,7 +20,8 @@ void ShowPlan(CliSession& session) {
   const auto& v = TargetFirmwareVersion;
   session.text() << "The update will\n"
                  << "  1. write the firmware image (" << kFirmwareImageSize
-                 << " bytes) into the bridge's download buffer and read it back to verify it,\n"
+                 << " bytes) into the bridge's download buffer\n"
+                 << "     and read it back to verify it,\n"
                  << "  2. set the USB product text and the second part of the disk string to \""
                  << TargetProductText << "\".\n"
                  << "The new firmware (" << int{v[0]} << '.' << int{v[1]} << '.' << int{v[2]} << '.'

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ googletest libgtest-dev libbenchmark-dev
+  cmake make g++ googletest libgtest-dev libbenchmark-dev libssl-dev
   g++-mingw-w64-i686
   wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick

@@ -58,11 +58,14 @@ int RequestSense(const char* path) {
 }
 
 int ReadBuffer(const char* path, uint8_t mode, uint8_t bufferId, uint32_t offset, uint8_t* buffer,
-               int32_t length) {
+               int32_t length, uint32_t* transferred) {
   const Cdb10 cdb =
       BufferCdb(opcode::kReadBuffer, mode, bufferId, offset, static_cast<uint32_t>(length));
-  uint32_t transferred = 0;
-  if (ScsiDataIn(path, cdb.data(), kCdb10Length, buffer, length, &transferred)) return 1;
+  uint32_t ignored = 0;
+  if (ScsiDataIn(path, cdb.data(), kCdb10Length, buffer, length,
+                 transferred ? transferred : &ignored)) {
+    return 1;
+  }
   RequestSense(path);
   return 0;
 }
@@ -82,14 +85,19 @@ int WriteBuffer(const char* path, uint8_t bufferId, uint8_t mode, const uint8_t*
   return 0;
 }
 
-int ReadBridgeMemory(const char* path, uint32_t address, uint8_t* buffer, int32_t length) {
+int ReadBridgeMemory(const char* path, uint32_t address, uint8_t* buffer, int32_t length,
+                     uint32_t* transferred) {
   Cdb12 cdb{};
   cdb[cdb_bridge::kOpcode] = opcode::kBridgeAccess;
   cdb[cdb_bridge::kModeOrRead] = cdb_bridge::kRead;
   PutBe24(&cdb[cdb_bridge::kMemoryLength], static_cast<uint32_t>(length));
   PutBe24(&cdb[cdb_bridge::kMemoryAddress], address);
   cdb[cdb_bridge::kSelector] = cdb_bridge::kSelectReadMemory;
-  return In12(path, cdb, buffer, length);
+  return In12(path, cdb, buffer, length, transferred);
+}
+
+bool ArrivedWhole(uint32_t transferred, int32_t asked) {
+  return asked <= 0 || transferred >= static_cast<uint32_t>(asked);
 }
 
 int WriteBridgeMemory(const char* path, uint32_t address, const uint8_t* buffer, uint32_t length,

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "IDEAccess/StorageDeviceNumber.h"
+#include "seams/StorageDeviceNumber.h"
 
 // Time-outs, in seconds, of the three kinds of transfer.
 constexpr uint32_t kTimeoutInSeconds = 10;

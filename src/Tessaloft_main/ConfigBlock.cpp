@@ -86,15 +86,19 @@ void ApplyTargetTexts(ConfigBlock& block) {
               config_block::kHddSecondPartSize);
 }
 
-bool PatchConfigBlock(const char* devicePath) {
+bool ReadConfigBlock(const char* devicePath, uint8_t* bytes) {
   constexpr int32_t kLength = static_cast<int32_t>(kConfigBlockSize);
+  uint32_t transferred = 0;
+  return ReadBridgeMemory(devicePath, ConfigBlockAddress, bytes, kLength, &transferred) != 0 &&
+         ArrivedWhole(transferred, kLength);
+}
+
+bool PatchConfigBlock(const char* devicePath) {
   ConfigBlock written;
   ConfigBlock readBack;
-  // Without a block that was read there is nothing to patch: writing the
-  // zeroed block would wipe the chip's settings.
-  if (!ReadBridgeMemory(devicePath, ConfigBlockAddress, written.bytes.data(), kLength)) {
-    return false;
-  }
+  // Without a block that was read whole there is nothing to patch: writing
+  // the zeroed block, or a partly zeroed one, would wipe the chip's settings.
+  if (!ReadConfigBlock(devicePath, written.bytes.data())) return false;
   ApplyTargetTexts(written);
   // A failed write or read-back is a failed patch, not a block taken as good.
   constexpr uint8_t kModeStore = 1;
@@ -102,8 +106,7 @@ bool PatchConfigBlock(const char* devicePath) {
                          kModeStore)) {
     return false;
   }
-  if (!ReadBridgeMemory(devicePath, ConfigBlockAddress, readBack.bytes.data(), kLength)) {
-    return false;
-  }
+  // A short read-back would compare equal wherever the block holds zeros.
+  if (!ReadConfigBlock(devicePath, readBack.bytes.data())) return false;
   return written.bytes == readBack.bytes;
 }

@@ -88,7 +88,13 @@ bool ConfigBlockIsUpToDate(const ConfigBlock& block);
 // part become the target text; nothing else changes.
 void ApplyTargetTexts(ConfigBlock& block);
 
+// Reads the chip's block into `bytes` (512 of them). Succeeds only when the
+// chip delivered the whole block: a read cut short leaves zeros where the
+// texts and IDs were, and such a block must never be shown, judged or written
+// back.
+bool ReadConfigBlock(const char* devicePath, uint8_t* bytes);
+
 // Reads the chip's block, patches it, writes it back and reads it again. True
 // only when all three transfers succeeded and the block read back equals the
-// block written. A failed first read writes nothing.
+// block written. A failed or short first read writes nothing.
 bool PatchConfigBlock(const char* devicePath);

@@ -26,10 +26,7 @@ ReadingOutcome ReadDevice(const char* path, DeviceReading* reading,
 
   reading->block = ConfigBlock{};
   WaitBridgeReady(path);  // a bridge that stays busy is read all the same
-  if (!ReadBridgeMemory(path, ConfigBlockAddress, reading->block.bytes.data(),
-                        static_cast<int32_t>(kConfigBlockSize))) {
-    return ReadingOutcome::kNoConfigBlock;
-  }
+  if (!ReadConfigBlock(path, reading->block.bytes.data())) return ReadingOutcome::kNoConfigBlock;
   return ReadingOutcome::kRead;
 }
 

@@ -24,6 +24,7 @@ bool DownloadNormal(const char* devicePath, uint32_t baseOffset, const uint8_t* 
   PaddedBlock workingCopy(bytes);
   if (!workingCopy.ok()) return false;
   std::memcpy(workingCopy.data(), image, bytes);
+  if (observer) observer->OnWritesBegin();
   return WritePieces(devicePath, baseOffset, workingCopy.data(), bytes, observer);
 }
 
@@ -60,6 +61,7 @@ bool DownloadManufacturing(const char* devicePath, uint32_t baseOffset, const ui
     if (LoadMfgRomImage(rom.data(), rom.size(), 0, 0, romSelect) != kMfgRomImageSize) {
       return false;
     }
+    if (observer) observer->OnWritesBegin();
     if (!WriteBuffer(devicePath, kDownloadBufferId, kModeMicrocodeActivate, rom.data(), baseOffset,
                      kMfgRomImageSize)) {
       return false;

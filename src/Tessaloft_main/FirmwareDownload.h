@@ -19,7 +19,8 @@ constexpr int kUpdateAttempts = 2;
 constexpr int kSwitchTries = 3;
 
 // Loads the image, reads the chip information and makes at most two attempts
-// of download, read-back and comparison. True when an attempt read back equal
+// of download, read-back and comparison. Sends nothing when this build may not
+// write its image through the backend in force (WriteGuard.h). True when an attempt read back equal
 // over offsets 0x000-0x1FF and 0x400-0xC3FF.
 bool UpdateFirmware(const char* devicePath, UpdateObserver* observer = nullptr);
 

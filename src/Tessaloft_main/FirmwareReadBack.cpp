@@ -30,8 +30,13 @@ bool ReadBackFirmware(const char* devicePath, uint32_t baseOffset, uint8_t* dest
   while (offset < bytes) {
     const uint32_t length = std::min(kPieceSize, bytes - offset);
     // A failed piece still leaves in the buffer whatever the command delivered.
+    // A piece cut short fails too: the zeros in place of the missing bytes
+    // could match an image that holds zeros there.
+    uint32_t transferred = 0;
+    const auto asked = static_cast<int32_t>(length);
     if (!ReadBuffer(devicePath, kModeVendorRead, kDownloadBufferId, baseOffset + offset,
-                    received.data() + offset, static_cast<int32_t>(length))) {
+                    received.data() + offset, asked, &transferred) ||
+        !ArrivedWhole(transferred, asked)) {
       result = false;
       break;
     }

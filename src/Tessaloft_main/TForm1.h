@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "Tessaloft_main/ConfigBlock.h"
 #include "Tessaloft_main/Controls.h"
+#include "Tessaloft_main/FlushFileSystems.h"
 #include "seams/Shell.h"
 
 constexpr int kDeviceSlotCount = 128;
@@ -83,7 +85,10 @@ class TForm1 {
  private:
   void NoDeviceEnding();
   void ShowIdentity(const uint8_t* chipInfo);
-  bool RunUpdate(const std::string& path);
+  // The device work of an update: flush, download, block. `unflushed`
+  // receives the places whose file systems could not be flushed.
+  bool RunUpdate(const std::string& path, const std::vector<std::string>& places,
+                 std::vector<FlushFailure>* unflushed);
 };
 
 // The single main window.

@@ -4,6 +4,7 @@
 #include "IDEAccess/FirmwareImage.h"
 #include "IDEAccess/PaddedBuffer.h"
 #include "Tessaloft_main/FirmwareDownload.h"
+#include "Tessaloft_main/WriteGuard.h"
 
 namespace {
 
@@ -21,6 +22,8 @@ bool VerifiedRangeEqual(const uint8_t* image, const uint8_t* readBack) {
 }  // namespace
 
 bool UpdateFirmware(const char* devicePath, UpdateObserver* observer) {
+  // The front ends ask first and say why; this stops any that did not.
+  if (FirmwareWriteRefusal() != nullptr) return false;
   PaddedBlock image(kFirmwareImageSize);
   PaddedBlock readBack(kFirmwareImageSize);
   PaddedBlock chipInfo(kChipInfoLength);

@@ -1,6 +1,7 @@
 #include "IDEAccess/FamilyIds.h"
 #include "Tessaloft_main/FirmwareDownload.h"
 #include "Tessaloft_main/TForm1.h"
+#include "Tessaloft_main/WriteGuard.h"
 #include "seams/Seams.h"
 
 namespace {
@@ -28,12 +29,14 @@ class BarProgress final : public UpdateObserver {
 
 }  // namespace
 
-bool TForm1::RunUpdate(const std::string& path) {
+bool TForm1::RunUpdate(const std::string& path, const std::vector<std::string>& places,
+                       std::vector<FlushFailure>* unflushed) {
   prg_Update.SetProgress(0, 1);
   prg_Update.SetVisible(true);
   bool outcome = false;
   BarProgress progress(prg_Update);
   ActiveShell().RunDeviceWork([&] {
+    *unflushed = FlushFileSystems(places);
     // The block is rewritten only after a download that was read back equal;
     // its own result then decides.
     if (UpdateFirmware(path.c_str(), &progress)) outcome = PatchConfigBlock(path.c_str());
@@ -60,7 +63,20 @@ void TForm1::btn_UpdateClick(Control*) {
   pnl_Descript_4.SetText("");
   ActiveShell().ProcessMessages();
 
-  if (family == kFamilyTbr640 && identified) outcome = RunUpdate(path);
+  // Why the result is what it is, when the flow knows more than the result:
+  // a build that may not write this device, or file systems left unflushed.
+  std::string note;
+  if (family == kFamilyTbr640 && identified) {
+    if (const char* refusal = FirmwareWriteRefusal()) {
+      note = refusal;
+    } else {
+      std::vector<FlushFailure> unflushed;
+      outcome = RunUpdate(path, LetterPlaces(DeviceSlots[index].DriveLetters), &unflushed);
+      std::vector<std::string> places;
+      for (const FlushFailure& failure : unflushed) places.push_back(failure.place);
+      if (!places.empty()) note = "Could not flush " + JoinPlaces(places) + " before the update";
+    }
+  }
 
   FontStyle result = pnl_Descript_3.font();
   result.sizePoints = kResultFontPoints;
@@ -68,6 +84,7 @@ void TForm1::btn_UpdateClick(Control*) {
   pnl_Descript_3.SetFont(result);
   pnl_Descript_1.SetText("");
   pnl_Descript_3.SetText(outcome ? "PASS" : "FAIL");
+  if (!note.empty()) pnl_Descript_2.SetText(note);
   result.windowTextColour = false;
   result.colour = outcome ? kPassGreen : kFailRed;
   pnl_Descript_3.SetFont(result);

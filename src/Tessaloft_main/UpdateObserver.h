@@ -17,4 +17,8 @@ class UpdateObserver {
   // starts over (the second attempt, another try after the switch) begins
   // again with its report of 0.
   virtual void OnProgress(UpdatePhase phase, uint32_t done, uint32_t total) = 0;
+  // The download is about to send a write to the chip for the first time in
+  // this attempt. From here on, an update stopped midway may leave the chip
+  // unable to start.
+  virtual void OnWritesBegin() {}
 };

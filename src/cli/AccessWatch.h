@@ -19,6 +19,7 @@ class AccessWatch final : public ScsiBackend {
 
   BackendResult Execute(const ScsiRequest& request) override;
   BackendResult QueryDeviceNumber(const char* path, StorageDeviceNumber* result) override;
+  DeviceReach reach() const override { return inner_.reach(); }
 
   bool refused() const { return refused_; }
   // The path and error code of the first refusal.

@@ -8,6 +8,7 @@ namespace {
 
 constexpr char kDeviceOption[] = "--device";
 constexpr char kSimulateOption[] = "--simulate";
+constexpr char kPieceMsOption[] = "--piece-ms";
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
@@ -68,6 +69,10 @@ bool CheckCombination(const CliArguments& a, std::string* error) {
     *error = "--yes goes with update only";
     return false;
   }
+  if (a.pieceMsGiven && !a.simulate) {
+    *error = "--piece-ms goes with --simulate only";
+    return false;
+  }
   if (a.json && a.command == CliCommand::kUpdate && !a.yes) {
     *error = "update --json asks nothing, so it needs --yes";
     return false;
@@ -117,6 +122,8 @@ class Parser {
       return Simulate(arg);
     } else if (arg == kDeviceOption || StartsWith(arg, std::string(kDeviceOption) + "=")) {
       return Device(arg);
+    } else if (arg == kPieceMsOption || StartsWith(arg, std::string(kPieceMsOption) + "=")) {
+      return PieceMs(arg);
     } else if (StartsWith(arg, "-")) {
       return Fail("unknown option '" + arg + "' (tq214 --help)");
     } else if (out_->command != CliCommand::kNone) {
@@ -142,14 +149,36 @@ class Parser {
   bool Device(const std::string& arg) {
     if (!out_->device.empty()) return Fail("--device given twice");
     std::string value;
-    if (arg.size() > sizeof kDeviceOption - 1) {
-      value = arg.substr(sizeof kDeviceOption);
-    } else if (index_ + 1 < args_.size()) {
-      value = args_[++index_];
-    }
-    if (value.empty()) return Fail("--device needs a path");
+    if (!Value(arg, sizeof kDeviceOption - 1, &value)) return Fail("--device needs a path");
     out_->device = value;
     return true;
+  }
+
+  bool PieceMs(const std::string& arg) {
+    std::string value;
+    if (!Value(arg, sizeof kPieceMsOption - 1, &value)) return Fail("--piece-ms needs a number");
+    uint32_t number = 0;
+    bool digits = true;
+    for (const char c : value) {
+      digits = digits && c >= '0' && c <= '9' && number <= kMaxPieceMs;
+      if (digits) number = number * 10 + static_cast<uint32_t>(c - '0');
+    }
+    if (!digits || number > kMaxPieceMs) {
+      return Fail("--piece-ms takes milliseconds from 0 to " + std::to_string(kMaxPieceMs));
+    }
+    out_->pieceMsGiven = true;
+    out_->pieceMs = number;
+    return true;
+  }
+
+  // The value of an option given as "--name=VALUE" or "--name VALUE".
+  bool Value(const std::string& arg, size_t nameLength, std::string* value) {
+    if (arg.size() > nameLength) {
+      *value = arg.substr(nameLength + 1);
+    } else if (index_ + 1 < args_.size()) {
+      *value = args_[++index_];
+    }
+    return !value->empty();
   }
 
   const std::vector<std::string>& args_;
@@ -190,9 +219,17 @@ std::string UsageText() {
          "  --simulate[=SCENARIO]   a virtual machine instead of the real one; SCENARIO\n"
          "                          is one of these (default outdated):\n" +
          ScenarioLines() +
-         "  --version               the program's version\n"
+         "  --piece-ms N            with --simulate: the enclosure takes N ms for each\n"
+         "                          firmware piece, as a real one does (default 0; 20\n"
+         "                          on a terminal, so that the bar can be watched)\n"
+         "  --version               the program's version and the firmware image it\n"
+         "                          carries\n"
          "  --help, -h              this text\n"
          "\n"
          "Exit codes: 0 success (update: also already up to date), 1 failure, 2 nothing\n"
-         "done (declined), 3 no device or several to choose from, 4 bad usage.\n";
+         "done (declined), 3 no device or several to choose from, 4 bad usage.\n"
+         "\n"
+         "Once an update has begun to write the enclosure, Ctrl+C and requests to end\n"
+         "the program are held until it has ended: stopping it midway could leave the\n"
+         "enclosure unusable.\n";
 }

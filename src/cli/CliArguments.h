@@ -3,9 +3,11 @@
 //   tq214 [--json] [--trace] [--simulate[=SCENARIO]] list
 //   tq214 [...] info [--device PATH]
 //   tq214 [...] update [--device PATH] [--yes]
+//   tq214 --simulate[=SCENARIO] [--piece-ms N] ...
 //   tq214 --version | --help
 // Options may stand before or after the command.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,7 +21,13 @@ struct CliArguments {
   bool yes = false;
   std::string scenario;  // with simulate: the machine to build
   std::string device;    // --device; empty when not given
+  // --piece-ms: how long the simulated enclosure takes per firmware piece.
+  bool pieceMsGiven = false;
+  uint32_t pieceMs = 0;
 };
+
+// The longest --piece-ms taken: ten seconds a piece.
+constexpr uint32_t kMaxPieceMs = 10000;
 
 // False for a command line that is not understood; `error` then says why in
 // one line. `out` holds what was read up to there (--json among it, so that

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/Host.h"
+#include "cli/InterruptHold.h"
 #include "seams/Resources.h"
 #include "sim/VirtualMachine.h"
 
@@ -31,6 +32,8 @@ struct CliEnvironment {
   Resources* resources = nullptr;
   // Called with the simulated machine once it is built, before any command.
   std::function<void(VirtualMachine&)> onSimulation;
+  // Holds stop requests while an update writes; none when null.
+  InterruptHold* hold = nullptr;
 };
 
 // Runs tq214 with `args` (without the program name); returns the exit code.

@@ -1,15 +1,18 @@
 #include "cli/DeviceReport.h"
 
 #include "IDEAccess/ChipIdentification.h"
+#include "cli/DeviceText.h"
 
 std::string CandidateLine(const Candidate& candidate, const Host& host) {
-  std::string line = candidate.shown + "  " + candidate.bus + "  \"" + candidate.identification +
-                     "\"  family " + std::to_string(FamilyCodeOf(candidate.code));
+  std::string line = candidate.shown + "  " + candidate.bus + "  \"" +
+                     EscapeDeviceText(candidate.identification) + "\"  family " +
+                     std::to_string(FamilyCodeOf(candidate.code));
   if (IsTbr640(candidate)) line += " (TBR640)";
   line += "  revision " + std::to_string(RevisionOf(candidate.code)) + "  " + host.placesLabel();
   if (candidate.places.empty()) return line + " -";
   for (size_t i = 0; i < candidate.places.size(); ++i) {
-    line += (i == 0 ? " " : ", ") + candidate.places[i];
+    // A mount point may carry a file system's label, which the disk chose.
+    line += (i == 0 ? " " : ", ") + EscapeDeviceText(candidate.places[i]);
   }
   return line;
 }

@@ -6,6 +6,7 @@
 #include "IDEAccess/ChipIdentification.h"
 #include "cli/DeviceChoice.h"
 #include "cli/DeviceReport.h"
+#include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 
 namespace {
@@ -112,7 +113,7 @@ int ChooseAndRead(CliSession& session, ReadEnclosure* enclosure) {
   enclosure->device = choice.device;
   const Candidate& device = *choice.device;
   session.text() << "Device: " << device.shown << "  " << device.bus << "  \""
-                 << device.identification << "\"\n";
+                 << EscapeDeviceText(device.identification) << "\"\n";
   session.json.Key("device");
   WriteCandidate(session.json, device, session.host);
 
@@ -125,7 +126,7 @@ int ChooseAndRead(CliSession& session, ReadEnclosure* enclosure) {
 
 void ShowIdentity(CliSession& session, const ReadEnclosure& enclosure) {
   const IdentityLines& lines = enclosure.lines;
-  for (const std::string& line : lines.lines) session.text() << line << '\n';
+  for (const std::string& line : lines.lines) session.text() << EscapeDeviceText(line) << '\n';
 
   const ConfigBlock& block = enclosure.reading.block;
   char id[8];

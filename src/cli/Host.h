@@ -33,4 +33,10 @@ class Host {
   // refused access, and the one sentence that tells the user what to do.
   virtual bool IsAccessError(uint32_t code) const = 0;
   virtual std::string AccessAdvice(uint32_t code) const = 0;
+
+  // An error code of the system in words.
+  virtual std::string ErrorText(uint32_t code) const { return "error " + std::to_string(code); }
+  // What the user does with a place before unplugging the disk: "Unmount"
+  // (a mount point) or "Eject" (a drive letter).
+  virtual const char* detachVerb() const { return "Eject"; }
 };

@@ -10,14 +10,9 @@
 #include "cli/JsonWriter.h"
 #include "cli/SimulatedHost.h"
 #include "cli/TraceBackend.h"
-#include "seams/ProgramVersion.h"
+#include "cli/VersionText.h"
 
 namespace {
-
-std::string VersionText() {
-  return std::to_string(kProgramVersion[0]) + "." + std::to_string(kProgramVersion[1]) + "." +
-         std::to_string(kProgramVersion[2]) + "." + std::to_string(kProgramVersion[3]);
-}
 
 int BadUsage(CliEnvironment& env, const CliArguments& args, const std::string& error) {
   env.err << "tq214: " << error << '\n';
@@ -43,9 +38,10 @@ const char* CommandName(CliCommand command) {
 
 std::unique_ptr<Host> MakeHost(CliEnvironment& env, const CliArguments& args) {
   if (!args.simulate) return env.systemHost ? env.systemHost() : nullptr;
-  // A person watching the bar sees the pieces go by; anything else gets the
-  // result at once.
-  const uint32_t pieceMs = env.outIsTerminal && !args.json ? kWatchedPieceMs : 0;
+  // As asked; otherwise a person watching the bar sees the pieces go by, and
+  // anything else gets the result at once.
+  const uint32_t watched = env.outIsTerminal && !args.json ? kWatchedPieceMs : 0;
+  const uint32_t pieceMs = args.pieceMsGiven ? args.pieceMs : watched;
   auto host = std::make_unique<SimulatedHost>(args.scenario, env.resources, pieceMs);
   if (env.onSimulation) env.onSimulation(host->machine());
   return host;
@@ -74,7 +70,7 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
     return kExitSuccess;
   }
   if (parsed.command == CliCommand::kVersion) {
-    env.out << "tq214 " << VersionText() << '\n';
+    env.out << VersionText(env.resources);
     return kExitSuccess;
   }
 

@@ -3,10 +3,14 @@
 // (linux/SystemHost.cpp, win32/SystemHost.cpp).
 
 #include <memory>
+#include <ostream>
 
 #include "cli/Host.h"
+#include "cli/InterruptHold.h"
 
 std::unique_ptr<Host> MakeSystemHost();
 // The program's own resources: the firmware image it carries.
 Resources* SystemResources();
 bool StandardOutputIsTerminal();
+// Holds stop requests during an update; its notice goes to `err`.
+std::unique_ptr<InterruptHold> MakeInterruptHold(std::ostream& err);

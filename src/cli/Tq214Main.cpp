@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
   };
   env.systemHost = MakeSystemHost;
   env.resources = SystemResources();
+  const std::unique_ptr<InterruptHold> hold = MakeInterruptHold(std::cerr);
+  env.hold = hold.get();
   const int code = RunCli(args, env);
   std::cout.flush();
   return code;

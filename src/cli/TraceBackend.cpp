@@ -24,7 +24,7 @@ std::string Outcome(const BackendResult& result, uint8_t scsiStatus) {
 }  // namespace
 
 std::string FormatTraceLine(const uint8_t* cdb, size_t cdbLength, bool dataIn, uint32_t length,
-                            const BackendResult& result, uint8_t scsiStatus) {
+                            const BackendResult& result, uint8_t scsiStatus, uint32_t transferred) {
   std::string line = "[";
   char cell[4];
   for (size_t i = 0; i < cdbLength; ++i) {
@@ -34,6 +34,12 @@ std::string FormatTraceLine(const uint8_t* cdb, size_t cdbLength, bool dataIn, u
   line += "] ";
   line += length == 0 ? "none" : dataIn ? "in" : "out";
   line += " " + std::to_string(length) + " " + Outcome(result, scsiStatus);
+  // A reply that ended early with good status is the one that could pass for
+  // the data: it is worth seeing.
+  const bool ok = result.opened && result.requestSucceeded && result.lastError == 0;
+  if (dataIn && ok && scsiStatus == 0 && transferred < length) {
+    line += " (" + std::to_string(transferred) + " arrived)";
+  }
   return line;
 }
 
@@ -48,7 +54,9 @@ BackendResult TraceBackend::Execute(const ScsiRequest& request) {
   const uint32_t length = ptr::Get32(record, ptr::kDataTransferLength);
 
   const BackendResult result = inner_.Execute(request);
-  err_ << FormatTraceLine(cdb, cdbLength, dataIn, length, result, record[ptr::kScsiStatus]) << '\n';
+  err_ << FormatTraceLine(cdb, cdbLength, dataIn, length, result, record[ptr::kScsiStatus],
+                          ptr::Get32(record, ptr::kDataTransferLength))
+       << '\n';
   return result;
 }
 

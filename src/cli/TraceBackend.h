@@ -1,6 +1,7 @@
 #pragma once
 // --trace: every device command on standard error as it completes, e.g.
 //   [3b 0e 00 00 04 00 00 04 00 00] out 1024 ok
+//   [df 10 00 02 00 00 00 00 00 d0 00 fa] in 512 ok (128 arrived)
 // the command block in hex, the direction (in, out, or none when no data
 // moves), the transfer length and the result. Wraps whichever backend is in
 // force and changes nothing of what passes through.
@@ -12,9 +13,11 @@
 
 #include "seams/ScsiBackend.h"
 
-// One command's line, without the line end.
+// One command's line, without the line end; a data-in reply of fewer than
+// `length` bytes ends in "(N arrived)".
 std::string FormatTraceLine(const uint8_t* cdb, size_t cdbLength, bool dataIn, uint32_t length,
-                            const BackendResult& result, uint8_t scsiStatus);
+                            const BackendResult& result, uint8_t scsiStatus,
+                            uint32_t transferred = UINT32_MAX);
 
 class TraceBackend final : public ScsiBackend {
  public:
@@ -22,6 +25,7 @@ class TraceBackend final : public ScsiBackend {
 
   BackendResult Execute(const ScsiRequest& request) override;
   BackendResult QueryDeviceNumber(const char* path, StorageDeviceNumber* result) override;
+  DeviceReach reach() const override { return inner_.reach(); }
 
  private:
   ScsiBackend& inner_;

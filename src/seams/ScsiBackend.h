@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "IDEAccess/StorageDeviceNumber.h"
+#include "seams/StorageDeviceNumber.h"
 
 // How the device is opened: read and write access for the transfers, no access
 // rights for the device-number query.
@@ -14,6 +14,10 @@ enum class OpenAccess : uint8_t { kReadWrite, kQueryOnly };
 
 // Which other openers the device tolerates while this request runs.
 enum class ShareMode : uint8_t { kReadWrite, kNone };
+
+// Where a backend's commands end up: devices of the real system, or the
+// virtual enclosure. What a build may write depends on it.
+enum class DeviceReach : uint8_t { kSystem, kVirtual };
 
 struct ScsiRequest {
   const char* path = nullptr;
@@ -47,4 +51,8 @@ class ScsiBackend {
   // Opens `path` with no access rights and share mode none, asks which
   // physical device it is, closes it. `result` is written only on success.
   virtual BackendResult QueryDeviceNumber(const char* path, StorageDeviceNumber* result) = 0;
+
+  // A backend is taken to reach real devices unless it says otherwise; a
+  // decorator answers for the backend it wraps.
+  virtual DeviceReach reach() const { return DeviceReach::kSystem; }
 };

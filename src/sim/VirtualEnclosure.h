@@ -51,6 +51,7 @@ enum class FailureStyle : uint8_t {
   kCheckCondition,  // SCSI status 2, nothing moved
   kIoError,         // the request itself fails with a device I/O error
   kShortData,       // data-in: half the reply arrives, then status 2
+  kShortGood,       // data-in: `shortLength` bytes arrive, then status 0 (good)
 };
 
 struct Faults {
@@ -59,6 +60,7 @@ struct Faults {
   uint32_t failCommandNumber = 0;  // 1-based count of commands to this device; 0 = none
   std::array<bool, kCommandKindCount> failKind{};  // every command of a kind fails
   FailureStyle style = FailureStyle::kCheckCondition;
+  uint32_t shortLength = 0;          // kShortGood: the bytes that arrive
   uint32_t vanishAfterCommands = 0;  // gone (opens fail) after this many; 0 = never
   uint32_t vanishAtWritePiece = 0;   // unplugged during the k-th WRITE BUFFER piece
   // Chip level.

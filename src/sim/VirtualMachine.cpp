@@ -127,13 +127,18 @@ BackendResult VirtualMachine::ExecuteOnDisk(const ScsiRequest& request, TraceEnt
 
   ChipReply reply = chip.Execute(view.cdb, cdbLength, view.dataIn, request.data,
                                  request.data ? view.transferLength : 0);
-  if (injected) {  // kShortData: half of what the chip sent arrives
-    const uint32_t kept = view.dataIn ? reply.transferred / 2 : 0;
+  const bool good = faults.style == FailureStyle::kShortGood;
+  // kShortData: half of what the chip sent arrives, and the status says so.
+  // kShortGood: a data-in phase ends early and the status is good all the same
+  // (a data-out command is left as the chip answered it).
+  if (injected && (view.dataIn || !good)) {
+    const uint32_t wanted = good ? faults.shortLength : reply.transferred / 2;
+    const uint32_t kept = view.dataIn ? std::min(wanted, reply.transferred) : 0;
     if (view.dataIn && request.data) {
       std::memset(request.data + kept, 0, view.transferLength - kept);
     }
-    chip.RecordInjectedFailure();
-    reply = {kStatusCheckCondition, kept};
+    if (!good) chip.RecordInjectedFailure();
+    reply = {good ? kStatusGood : kStatusCheckCondition, kept};
   }
   CompleteRecord(request.record, reply.status, reply.transferred);
   result.requestSucceeded = entry.requestSucceeded = true;

@@ -66,6 +66,14 @@ struct VirtualVolume {
   uint32_t partition = 1;
   uint32_t driveType = kDriveFixed;
   bool queryFails = false;  // it opens, but the device-number request fails
+  uint32_t flushError = 0;  // non-zero: flushing its file system fails with it
+};
+
+// One flush of a volume's file system, and where it fell among the commands.
+struct VolumeFlush {
+  std::string place;
+  uint32_t afterSequence = 0;  // the trace sequence of the last command before it
+  uint32_t error = 0;
 };
 
 // The upper-case drive letter of a volume path "\\.\E:"; 0 for any other path.
@@ -92,6 +100,7 @@ class VirtualMachine final : public ScsiBackend, public DiskInterfaces, public V
 
   BackendResult Execute(const ScsiRequest& request) override;
   BackendResult QueryDeviceNumber(const char* path, StorageDeviceNumber* result) override;
+  DeviceReach reach() const override { return DeviceReach::kVirtual; }
 
   // --- Disk interfaces ---
   bool Open() override;
@@ -115,6 +124,9 @@ class VirtualMachine final : public ScsiBackend, public DiskInterfaces, public V
   uint32_t LogicalDrives() override;
   uint32_t WindowsDirectory(char* buffer, uint32_t size) override;
   uint32_t DriveType(const char* rootPath) override;
+  // "E:" of a volume of the machine; recorded in flushes().
+  uint32_t FlushVolume(const char* place) override;
+  const std::vector<VolumeFlush>& flushes() const { return flushes_; }
 
   const std::vector<TraceEntry>& trace() const { return trace_; }
   void ClearTrace() { trace_.clear(); }
@@ -150,5 +162,6 @@ class VirtualMachine final : public ScsiBackend, public DiskInterfaces, public V
   uint32_t listOpens_ = 0;
   uint32_t listCloses_ = 0;
   std::vector<TraceEntry> trace_;
+  std::vector<VolumeFlush> flushes_;
   uint32_t sequence_ = 0;
 };

@@ -86,6 +86,17 @@ uint32_t VirtualMachine::DriveType(const char* rootPath) {
   return volume ? volume->driveType : kDriveNoRootDir;
 }
 
+uint32_t VirtualMachine::FlushVolume(const char* place) {
+  VolumeFlush flush;
+  flush.place = place ? place : "";
+  flush.afterSequence = sequence_;
+  const bool letterForm = flush.place.size() == 2 && flush.place[1] == ':';
+  const VirtualVolume* volume = letterForm ? LookupVolume(Upper(flush.place[0])) : nullptr;
+  flush.error = volume ? volume->flushError : kErrorFileNotFound;
+  flushes_.push_back(flush);
+  return flush.error;
+}
+
 BackendResult VirtualMachine::QueryVolume(const VirtualVolume& volume, TraceEntry& entry,
                                           StorageDeviceNumber* result) {
   BackendResult outcome;

@@ -75,6 +75,7 @@ int main(int argc, char** argv) {
   RamDisk disk(options.diskMiB * kBlocksPerMiB);
   ScsiResponder responder(enclosure, disk);
   if (options.failPieceAt) responder.FailDownloadPiecesAt(*options.failPieceAt);
+  if (options.shortBlockRead) responder.ShortenBlockRead(*options.shortBlockRead);
   std::mutex enclosureLock;
   LockedHandler handler(responder, enclosureLock);
 

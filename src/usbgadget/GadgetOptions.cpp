@@ -5,7 +5,8 @@
 
 const char kGadgetUsage[] =
     "usage: tq214-usb-gadget --ffs DIR [--ready FILE] [--stats FILE] [--disk-mib N]\n"
-    "                        [--fail-piece-at OFFSET] [--flip-read-back OFFSET] [--verbose]\n"
+    "                        [--fail-piece-at OFFSET] [--flip-read-back OFFSET]\n"
+    "                        [--short-block-read N] [--verbose]\n"
     "Serves a virtual TBR640 enclosure as a USB mass-storage device over FunctionFS.\n";
 
 namespace {
@@ -53,6 +54,8 @@ bool ParseGadgetOptions(const std::vector<std::string>& args, GadgetOptions* opt
       options->failPieceAt = number;
     } else if (arg == "--flip-read-back" && ParseNumber(value, &number)) {
       options->flipReadBack = number;
+    } else if (arg == "--short-block-read" && ParseNumber(value, &number) && number >= 1) {
+      options->shortBlockRead = number;
     } else {
       *error = "unknown option or bad value: ";
       *error += arg;

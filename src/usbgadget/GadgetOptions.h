@@ -2,7 +2,8 @@
 // The device program's command line.
 //
 //   tq214-usb-gadget --ffs DIR [--ready FILE] [--stats FILE] [--disk-mib N]
-//                    [--fail-piece-at OFFSET] [--flip-read-back OFFSET] [--verbose]
+//                    [--fail-piece-at OFFSET] [--flip-read-back OFFSET]
+//                    [--short-block-read N] [--verbose]
 //
 // Numbers are decimal or 0x-prefixed hexadecimal.
 
@@ -16,9 +17,10 @@ struct GadgetOptions {
   std::string readyFile;  // created once the descriptors are written
   std::string statsFile;  // one line per timed download is appended
   uint32_t diskMiB = 4;
-  std::optional<uint32_t> failPieceAt;   // download pieces at this offset fail
-  std::optional<uint32_t> flipReadBack;  // read-back flips the byte at this offset
-  bool verbose = false;                  // each command to stderr
+  std::optional<uint32_t> failPieceAt;     // download pieces at this offset fail
+  std::optional<uint32_t> flipReadBack;    // read-back flips the byte at this offset
+  std::optional<uint32_t> shortBlockRead;  // the N-th configuration block read is cut short
+  bool verbose = false;                    // each command to stderr
   bool help = false;
 };
 

@@ -49,7 +49,13 @@ ChipReply ScsiResponder::Bridge(const uint8_t* cdb, uint8_t cdbLength, bool data
     enclosure_.RecordInjectedFailure();
     return {kStatusCheckCondition, 0};
   }
-  return enclosure_.Execute(cdb, cdbLength, dataIn, data, length);
+  ChipReply reply = enclosure_.Execute(cdb, cdbLength, dataIn, data, length);
+  const bool blockRead = ClassifyCdb(cdb, cdbLength) == CommandKind::kReadBridgeMemory &&
+                         GetBe24(&cdb[cdb_bridge::kMemoryAddress]) == kConfigBlockAddressSim;
+  if (blockRead && ++blockReads_ == shortBlockRead_.value_or(0)) {
+    reply.transferred = std::min(reply.transferred, kShortBlockBytes);
+  }
+  return reply;
 }
 
 ChipReply ScsiResponder::Inquiry(const uint8_t* cdb, uint8_t* data, uint32_t length) {

@@ -8,8 +8,9 @@
 // - the standard commands of a disk are answered from a RamDisk;
 // - anything else ends in CHECK CONDITION, ILLEGAL REQUEST, invalid opcode.
 //
-// An injected fault can make every download piece written at one buffer
-// offset fail, as a chip whose buffer has a bad spot.
+// Injected faults: every download piece written at one buffer offset fails,
+// as a chip whose buffer has a bad spot; one read of the configuration block
+// ends its data phase early and still reports good status.
 
 #include <cstdint>
 #include <optional>
@@ -31,6 +32,9 @@ class ScsiResponder final : public CommandHandler {
   // Every WRITE BUFFER mode 0x0E at this buffer offset ends in CHECK CONDITION
   // with the enclosure's hardware-error sense, storing nothing.
   void FailDownloadPiecesAt(uint32_t offset) { failPieceOffset_ = offset; }
+  // The `ordinal`-th read of the configuration block (1 = the first) sends
+  // only its first kShortBlockBytes bytes, then a good status.
+  void ShortenBlockRead(uint32_t ordinal) { shortBlockRead_ = ordinal; }
 
   VirtualEnclosure& enclosure() { return enclosure_; }
 
@@ -44,4 +48,9 @@ class ScsiResponder final : public CommandHandler {
   SenseState sense_;
   StandardCommands standard_;
   std::optional<uint32_t> failPieceOffset_;
+  std::optional<uint32_t> shortBlockRead_;
+  uint32_t blockReads_ = 0;
 };
+
+// What a shortened block read delivers: a quarter of the block.
+constexpr uint32_t kShortBlockBytes = 128;

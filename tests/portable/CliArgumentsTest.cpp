@@ -4,6 +4,7 @@
 
 #include "cli/CliArguments.h"
 #include "cli/ExitCodes.h"
+#include "embedded/FirmwareImageDigest.h"
 #include "support/CliRun.h"
 #include "support/JsonReader.h"
 
@@ -44,6 +45,14 @@ TEST(CliArguments, SimulateWithoutNameIsTheOutdatedMachine) {
   EXPECT_FALSE(Parsed({"list"}).simulate);
 }
 
+TEST(CliArguments, PieceTimeGoesWithSimulate) {
+  const CliArguments paced = Parsed({"--simulate", "update", "--piece-ms", "150"});
+  EXPECT_TRUE(paced.pieceMsGiven);
+  EXPECT_EQ(150u, paced.pieceMs);
+  EXPECT_EQ(10000u, Parsed({"--simulate", "list", "--piece-ms=10000"}).pieceMs);
+  EXPECT_FALSE(Parsed({"--simulate", "list"}).pieceMsGiven);
+}
+
 TEST(CliArguments, UpdateTakesYesInBothSpellings) {
   EXPECT_TRUE(Parsed({"update", "--yes"}).yes);
   EXPECT_TRUE(Parsed({"-y", "update"}).yes);
@@ -70,6 +79,10 @@ TEST(CliArguments, MistakesAreRefusedWithAReason) {
   EXPECT_NE(std::string::npos, Refused({"list", "--device", "/dev/sdb"}).find("list"));
   EXPECT_NE(std::string::npos, Refused({"info", "--yes"}).find("--yes"));
   EXPECT_NE(std::string::npos, Refused({"--json", "update"}).find("--yes"));
+  EXPECT_NE(std::string::npos, Refused({"update", "--piece-ms", "20"}).find("--simulate"));
+  EXPECT_NE(std::string::npos, Refused({"--simulate", "list", "--piece-ms=2x"}).find("0 to"));
+  EXPECT_NE(std::string::npos, Refused({"--simulate", "list", "--piece-ms=10001"}).find("0 to"));
+  EXPECT_NE(std::string::npos, Refused({"--simulate", "list", "--piece-ms"}).find("number"));
   const std::string scenario = Refused({"--simulate=broken", "list"});
   EXPECT_NE(std::string::npos, scenario.find("'broken'"));
   EXPECT_NE(std::string::npos, scenario.find("unplug-during-update")) << "names the choices";
@@ -98,7 +111,14 @@ TEST(CliArguments, HelpAndVersionPrintAndSucceed) {
     EXPECT_NE(std::string::npos, help.out.find(word)) << word;
   }
   for (const std::string& line : help.outLines()) EXPECT_LT(line.size(), 80u) << line;
-  EXPECT_EQ("tq214 1.0.0.1\n", RunTq214({"--version"}).out);
+  const std::vector<std::string> version = RunTq214({"--version"}).outLines();
+  ASSERT_EQ(2u, version.size());
+  EXPECT_EQ("tq214 1.0.0.1", version[0]);
+  // The system's SHA-256 of the bytes the program carries is CMake's of the
+  // file the build took.
+  EXPECT_EQ(std::string("firmware image 21.32.0.3 (") + kFirmwareImageKind + "), SHA-256 " +
+                kFirmwareImageSha256,
+            version[1]);
 }
 
 }  // namespace

@@ -44,6 +44,8 @@ TEST(CliTrace, LinesGiveCommandBlockDirectionLengthAndResult) {
             FormatTraceLine(chipInfo, sizeof chipInfo, true, 16, ok, 2));
   EXPECT_EQ("[e0 f4 e7 00 00 00 00 00 00 00 00 00] none 0 ok",
             FormatTraceLine(chipInfo, sizeof chipInfo, false, 0, ok, 0));
+  EXPECT_EQ("[e0 f4 e7 00 00 00 00 00 00 00 00 00] in 16 ok (6 arrived)",
+            FormatTraceLine(chipInfo, sizeof chipInfo, true, 16, ok, 0, 6));
   BackendResult unopened;
   unopened.lastError = 13;
   EXPECT_EQ("[3b] out 2 cannot open (error 13)", FormatTraceLine(write, 1, false, 2, unopened, 0));

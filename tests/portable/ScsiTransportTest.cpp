@@ -185,12 +185,12 @@ TEST_F(TransportTest, DataOutTimeoutRules) {
   EXPECT_EQ(10u, Field32(ptr::kTimeOutValue));
 }
 
-TEST_F(TransportTest, QueryDeviceNumberOpensWithoutAccessAndNeedsACleanResult) {
+// How the query opens the device is the backend's to say; the Win32 backend's
+// tests watch it against another opener.
+TEST_F(TransportTest, QueryDeviceNumberNeedsACleanResult) {
   backend.deviceNumber = {7, 3, 2};
   StorageDeviceNumber number;
   ASSERT_EQ(1, QueryDeviceNumber("\\\\.\\E:", &number));
-  EXPECT_EQ(OpenAccess::kQueryOnly, last().access);
-  EXPECT_EQ(ShareMode::kNone, last().share);
   EXPECT_EQ(7u, number.DeviceType);
   EXPECT_EQ(3u, number.DeviceNumber);
   EXPECT_EQ(2u, number.PartitionNumber);

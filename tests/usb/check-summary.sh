@@ -46,6 +46,7 @@ expect firmware_after 15200003
 expect_number time_sg_write_buffer_download_us
 expect_number time_sg_write_buffer_wall_us
 
+expect stand_in_refused ok
 expect tq214_list ok
 expect tq214_info ok
 expect tq214_update PASS
@@ -56,6 +57,10 @@ expect fault_attach ok
 expect fault_update FAIL
 expect fault_config_unchanged ok
 expect fault_nothing_lost ok
+expect short_attach ok
+expect short_read_arrived 128
+expect short_read_update_fail ok
+expect short_read_block_unchanged ok
 expect_number time_tq214_download_us
 expect_number download_ratio_tq214_to_sg
 expect_number time_tq214_update_total_us

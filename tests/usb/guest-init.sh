@@ -23,6 +23,7 @@ G=/sys/kernel/config/usb_gadget/tq214
 FFS=/dev/ffs-tq214
 IMAGE=/share/image.bin
 FAULT_OFFSET=0x7400  # in the 30th 1024-byte piece
+SHORT_BYTES=128      # what a shortened configuration block read delivers
 
 say() { echo "SUMMARY $1=$2"; }
 # verdict KEY STATUS: ok when STATUS is 0, fail otherwise.
@@ -256,6 +257,25 @@ step_bulk_reset() {
   verdict bulk_only_reset $?
 }
 
+step_stand_in_refused() {
+  # This build carries the stand-in image: without the test-only switch, an
+  # update through the real SG_IO path is refused before any write.
+  tq214 --version >/tmp/version.out 2>&1
+  show "tq214 --version" /tmp/version.out
+  if ! grep -q 'stand-in' /tmp/version.out; then
+    say stand_in_refused "skipped(customer image)"
+    return
+  fi
+  : > /run/gadget.stats
+  tq214 update --yes >/tmp/refused.out 2>&1
+  status=$?
+  show "tq214 update (stand-in, no switch)" /tmp/refused.out
+  last_download
+  [ $status -eq 1 ] && grep -q 'stand-in image' /tmp/refused.out && [ "$DOWNLOAD_PIECES" -eq 0 ] &&
+    ! grep -q '^download ' /run/gadget.stats
+  verdict stand_in_refused $?
+}
+
 step_tq214() {
   tq214 list >/tmp/list.out 2>&1
   status=$?
@@ -348,6 +368,32 @@ step_fault() {
   verdict fault_nothing_lost $?
 }
 
+step_short_read() {
+  # The update's own read of the configuration block (the third read: one
+  # here, one by the update's device-information run, then the patch's) ends
+  # its data phase after 128 of 512 bytes and reports good status. The update
+  # must fail and leave the block as it was.
+  say short_read "the patch's block read delivers $SHORT_BYTES of 512 bytes, status good"
+  detach
+  stop_gadget
+  start_gadget --short-block-read 3 && attach
+  verdict short_attach $?
+  config_block /tmp/short-before.bin
+  tq214 --trace update --yes >/tmp/short-update.out 2>&1
+  status=$?
+  show "tq214 update (short block read)" /tmp/short-update.out
+  # What the kernel reported for the short read, as tq214 saw it through SG_IO.
+  arrived=$(grep -F '[df 10 00 02 00 00 00 00 00 d0 00 fa] in 512 ok (' /tmp/short-update.out |
+    sed -n 's/.*(\([0-9]*\) arrived).*/\1/p' | head -n 1)
+  say short_read_arrived "${arrived:-none}"
+  [ $status -eq 1 ] && grep -q '^FAIL' /tmp/short-update.out && [ "$arrived" = "$SHORT_BYTES" ] &&
+    ! grep -q '^\[df 0[0-9a-f] 00 02 .* fb\] out' /tmp/short-update.out
+  verdict short_read_update_fail $?
+  config_block /tmp/short-after.bin
+  [ -s /tmp/short-before.bin ] && cmp -s /tmp/short-before.bin /tmp/short-after.bin
+  verdict short_read_block_unchanged $?
+}
+
 step_figures() {
   if [ -r /proc/timer_list ]; then say guest_clock timer_list; else say guest_clock uptime; fi
   say time_sg_write_buffer_download_runs_us "${SG_RUNS:-none}"
@@ -373,10 +419,15 @@ if [ -n "$SG" ]; then
   step_peer_download
   step_phase_error
   step_bulk_reset
+  step_stand_in_refused
+  # From here on the harness's updates write the virtual enclosure through
+  # the real USB stack on purpose.
+  export TQ214_TEST_ONLY_WRITE_STAND_IN=1
   step_tq214
   step_more_rounds
   step_reattach
   step_fault
+  step_short_read
 fi
 step_figures
 echo "guest: kernel messages of interest:"

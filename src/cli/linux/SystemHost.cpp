@@ -8,9 +8,11 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
+#include "cli/linux/SignalHold.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/MountPoints.h"
 #include "platform/linux/NodePathBackend.h"
@@ -49,6 +51,10 @@ class LinuxHost final : public Host {
   const char* placesLabel() const override { return "mounted at"; }
 
   bool IsAccessError(uint32_t code) const override { return code == EACCES || code == EPERM; }
+  std::string ErrorText(uint32_t code) const override {
+    return std::strerror(static_cast<int>(code));
+  }
+  const char* detachVerb() const override { return "Unmount"; }
   std::string AccessAdvice(uint32_t code) const override {
     if (code == EPERM) {
       return "the kernel refused the bridge's vendor commands (they need CAP_SYS_RAWIO); run "
@@ -72,6 +78,10 @@ std::unique_ptr<Host> MakeSystemHost() {
 
 Resources* SystemResources() {
   return LinuxPlatformSeams().resources;
+}
+
+std::unique_ptr<InterruptHold> MakeInterruptHold(std::ostream& err) {
+  return std::make_unique<SignalHold>(err);
 }
 
 bool StandardOutputIsTerminal() {

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "cli/DriveLetterPlaces.h"
+#include "cli/win32/ConsoleHold.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace {
@@ -38,6 +39,10 @@ std::unique_ptr<Host> MakeSystemHost() {
 
 Resources* SystemResources() {
   return Win32PlatformSeams().resources;
+}
+
+std::unique_ptr<InterruptHold> MakeInterruptHold(std::ostream& err) {
+  return std::make_unique<ConsoleHold>(err);
 }
 
 bool StandardOutputIsTerminal() {

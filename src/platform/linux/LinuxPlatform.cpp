@@ -1,6 +1,7 @@
 #include "platform/linux/LinuxPlatform.h"
 
 #include "embedded/EmbeddedResources.h"
+#include "platform/linux/LinuxVolumes.h"
 #include "platform/linux/PosixShell.h"
 #include "platform/linux/SgIoBackend.h"
 
@@ -8,7 +9,9 @@ Seams LinuxPlatformSeams() {
   static SgIoBackend backend;
   static PosixShell shell;
   static EmbeddedResources resources;
+  static LinuxVolumes volumes;
   Seams seams;
+  seams.volumes = &volumes;
   seams.scsi = &backend;
   seams.shell = &shell;
   seams.resources = &resources;

@@ -11,6 +11,7 @@ class NodePathBackend final : public ScsiBackend {
 
   BackendResult Execute(const ScsiRequest& request) override;
   BackendResult QueryDeviceNumber(const char* path, StorageDeviceNumber* result) override;
+  DeviceReach reach() const override { return inner_.reach(); }
 
  private:
   ScsiBackend& inner_;

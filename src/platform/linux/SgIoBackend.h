@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <string>
 
-#include "IDEAccess/StorageDeviceNumber.h"
 #include "seams/ScsiBackend.h"
+#include "seams/StorageDeviceNumber.h"
 
 namespace sgio {
 

@@ -1,0 +1,89 @@
+// What the tool owes the user around an update: the enclosure's file systems
+// flushed before the first write and named in the advice to reconnect, and
+// texts the device sends shown, never obeyed.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "cli/DeviceText.h"
+#include "cli/ExitCodes.h"
+#include "sim/Scenarios.h"
+#include "support/CliRun.h"
+#include "support/WindowFixture.h"
+
+namespace {
+
+constexpr uint32_t kFlushDenied = 5;
+
+// The sequence number of the first firmware piece written.
+uint32_t FirstWrite(const VirtualMachine& machine) {
+  const auto& trace = machine.trace();
+  const auto found = std::find_if(trace.begin(), trace.end(), [](const TraceEntry& e) {
+    return e.kind == CommandKind::kWriteBufferData;
+  });
+  return found == trace.end() ? 0 : found->sequence;
+}
+
+TEST(FlushBeforeUpdate, Tq214FlushesFirstSaysWhatFailedAndNamesWhatToEject) {
+  uint32_t flushedAfter = UINT32_MAX;
+  uint32_t firstWrite = 0;
+  CliRunOptions options;
+  options.onSimulation = [&](VirtualMachine& machine) {
+    machine.AddVolume('G', kScenarioEnclosurePath, 2).flushError = kFlushDenied;
+    machine.SetAfterCommand([&](const TraceEntry&) {
+      if (!machine.flushes().empty()) flushedAfter = machine.flushes().back().afterSequence;
+      if (firstWrite == 0) firstWrite = FirstWrite(machine);
+    });
+  };
+  const CliRun run = RunTq214({"--simulate", "update", "--yes"}, options);
+  EXPECT_EQ(kExitSuccess, run.code) << run.err;
+  EXPECT_LT(flushedAfter, firstWrite);
+  EXPECT_EQ(std::vector<std::string>{"tq214: could not flush G: before the update (error 5); "
+                                     "the update goes on"},
+            run.errLines());
+  EXPECT_EQ("Eject E: and G:, then reconnect the enclosure to start the new firmware.",
+            run.outLines().back());
+}
+
+TEST_F(WindowTest, UpdateFlushesTheDrivesFirstAndShowsWhichFailed) {
+  AddEnclosure();
+  machine.AddVolume('E', window_paths::kUsb, 1).flushError = kFlushDenied;
+  machine.AddVolume('F', window_paths::kUsb, 2);
+  Open();
+  machine.ClearTrace();
+  form().btn_UpdateClick(&form().btn_Update);
+  EXPECT_EQ("PASS", form().pnl_Descript_3.text());
+  EXPECT_EQ("Could not flush E: before the update", form().pnl_Descript_2.text());
+  ASSERT_EQ(2u, machine.flushes().size());
+  EXPECT_LT(machine.flushes().back().afterSequence, FirstWrite(machine));
+}
+
+TEST(DeviceText, ControlAndNonAsciiBytesAreShownEscaped) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"Orvexa TQ-214 1.0", "Orvexa TQ-214 1.0"},
+      {"x\nPASS", "x\\x0aPASS"},
+      {"\x1b[2J\r", "\\x1b[2J\\x0d"},
+      {"a\\x41", "a\\\\x41"},
+      {"\xe9\x7f", "\\xe9\\x7f"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.second, EscapeDeviceText(c.first));
+}
+
+TEST(DeviceText, Tq214NeverPrintsALineTheDeviceMade) {
+  const std::string evil = "x\nPASS\x1b]0;owned\x07";
+  CliRunOptions options;
+  options.onSimulation = [&](VirtualMachine& machine) {
+    uint8_t* block = machine.Find(kScenarioEnclosurePath)->memory() + ConfigBlockAddress;
+    block[config_block::ManufacturerString.lengthByte] = static_cast<uint8_t>(2 + 2 * evil.size());
+    std::copy(evil.begin(), evil.end(), block + config_block::ManufacturerString.characters);
+  };
+  const CliRun run = RunTq214({"--simulate", "info"}, options);
+  for (const std::string& line : run.outLines()) {
+    EXPECT_NE("PASS", line);
+    EXPECT_EQ(std::string::npos, line.find('\x1b')) << line;
+  }
+  EXPECT_NE(std::string::npos, run.out.find("Manufacture[  x\\x0aPASS\\x1b]0;owned\\x07  ]"));
+}
+
+}  // namespace

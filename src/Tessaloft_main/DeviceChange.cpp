@@ -31,6 +31,12 @@ void TForm1::RegisterUsbNotification() {
   DevNotify = ActiveShell().RegisterDeviceNotifications(filter);
 }
 
+void TForm1::UnregisterUsbNotification() {
+  if (DevNotify == 0) return;
+  ActiveShell().UnregisterDeviceNotifications(DevNotify);
+  DevNotify = 0;
+}
+
 void TForm1::WMDeviceChange(uintptr_t event) {
   if (event != kDbtDeviceRemoveComplete && event != kDbtDevNodesChanged) return;
   ActiveShell().KillWindowTimer(kRefreshTimerId);

@@ -44,7 +44,7 @@ TForm1::TForm1() {
 }
 
 TForm1::~TForm1() {
-  ActiveShell().UnregisterDeviceNotifications(DevNotify);
+  UnregisterUsbNotification();
   if (Form1 == this) Form1 = nullptr;
 }
 

@@ -36,7 +36,7 @@ class TForm1 {
   // Builds the controls and runs the first refresh, as the window's
   // construction does.
   TForm1();
-  // Unregisters the device notification.
+  // Unregisters the device notification, unless the window did already.
   ~TForm1();
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
@@ -52,6 +52,9 @@ class TForm1 {
   void WMDeviceChange(uintptr_t event);
   void WMTimer(uintptr_t timerId);
   void RegisterUsbNotification();
+  // Unregisters the device notification and forgets it: a second call, or
+  // the destructor after it, unregisters nothing.
+  void UnregisterUsbNotification();
 
   // Controls, in creation order.
   TComboBox cbb_DeviceList{"cbb_DeviceList", 152, 136, 177, 21};

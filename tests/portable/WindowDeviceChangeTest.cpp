@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "Tessaloft_main/SystemPrompt.h"
 #include "support/WindowFixture.h"
 
@@ -93,6 +95,13 @@ TEST_F(WindowDeviceChangeTest, CreationRegistersForUsbDevicesAndSetsTheCaption) 
   Close();
   ASSERT_EQ(1u, shell.unregistered.size());
   EXPECT_EQ(shell.registrationToGive, shell.unregistered[0]);
+}
+
+TEST_F(WindowDeviceChangeTest, TheWindowUnregistersFirstAndTheFormThenNothing) {
+  Open().UnregisterUsbNotification();  // the window's closing
+  form().UnregisterUsbNotification();
+  Close();
+  EXPECT_EQ(std::vector<NotifyRef>{shell.registrationToGive}, shell.unregistered);
 }
 
 TEST_F(WindowDeviceChangeTest, CaptionWithoutVersionInformation) {

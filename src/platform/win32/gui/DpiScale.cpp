@@ -1,17 +1,12 @@
 #include "platform/win32/gui/DpiScale.h"
 
+#include "platform/win32/gui/User32Function.h"
+
 namespace {
 
+// Older systems have neither: they are looked up at run time.
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-
-// Looked up at run time: older systems have neither.
-template <class Fn>
-Fn User32Function(const char* name) {
-  HMODULE user32 = GetModuleHandleA("user32.dll");
-  if (user32 == nullptr) return nullptr;
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
-}
 
 }  // namespace
 

@@ -222,6 +222,20 @@ LRESULT MainWindowView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED:
       OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
+    case WM_CLOSE:
+      // The device notification names this window: it goes while the window
+      // still exists, then the window.
+      if (Form1 != nullptr) Form1->UnregisterUsbNotification();
+      DestroyWindow(window_);
+      return 0;
+    case WM_QUERYENDSESSION:
+      // Not while the enclosure's firmware is being written.
+      return shell_.DeviceWorkRunning() ? FALSE : TRUE;
+    case WM_ENDSESSION:
+      // The session ends anyway: the process may be ended as soon as this
+      // returns, so not before the device work has ended.
+      if (wParam != FALSE) shell_.AwaitDeviceWork();
+      return 0;
     case WM_DESTROY:
       for (Child& child : children_) child.window = nullptr;
       PostQuitMessage(0);

@@ -2,7 +2,8 @@
 // The updater's main window on the screen: a fixed-size window with a child
 // window for every control of the window model, kept in step with the model,
 // scaled to the dots per inch of its monitor. Clicks, timers and device
-// changes go to the model (Form1); while device work runs they wait.
+// changes go to the model (Form1); while device work runs they wait, closing
+// waits too, and the window refuses to let the session end.
 
 #include <windows.h>
 

@@ -4,8 +4,9 @@
 // building it runs the first refresh, which may already show the several-
 // drives warning; then the child windows take the model's state, the creation
 // handler registers for device notifications and sets the caption, and the
-// window is centred and shown. The message loop runs until it is closed; the
-// model goes first (unregistering the notification), then the window.
+// window is centred and shown. The message loop runs until it is closed:
+// closing unregisters the device notification, then destroys the window,
+// which ends the loop; the model goes last.
 
 #include <windows.h>
 

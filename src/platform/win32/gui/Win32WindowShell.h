@@ -34,12 +34,17 @@ class Win32WindowShell : public Win32Shell {
 
   // The work runs on a worker thread; until it ends the window thread only
   // paints, answers messages sent to it, and runs the tasks posted to it. Its
-  // own timer, device-change and input messages wait in the queue.
+  // own timer, device-change and input messages wait in the queue. Meanwhile
+  // the main window carries a shutdown-block reason.
   void RunDeviceWork(const std::function<void()>& work) override;
   void PostToWindowThread(const std::function<void()>& task) override;
 
   // True while device work runs on the worker.
   bool DeviceWorkRunning() const { return deviceWork_; }
+  // On the window thread while device work runs (from a message handled
+  // meanwhile): returns once the work has ended, painting, answering and
+  // running posted tasks until then. Elsewhere it returns at once.
+  void AwaitDeviceWork();
   // Runs what was posted to the window thread (the window procedure calls it
   // for kWmRunTasks).
   void RunQueuedTasks();
@@ -47,11 +52,18 @@ class Win32WindowShell : public Win32Shell {
  private:
   bool OnWindowThread() const;
   // One pass over paint messages, sent messages and queued tasks.
-  void PaintAndRunTasks(int* quitCode, bool* quit);
+  void PaintAndRunTasks();
+  // Passes until the worker signals workDone_.
+  void PaintUntilWorkEnds();
 
   HWND window_ = nullptr;
   DWORD windowThread_ = 0;
   std::mutex tasksLock_;
   std::deque<std::function<void()>> tasks_;
   std::atomic<bool> deviceWork_{false};
+  // Window thread only: the worker's end, while it runs, and a quit message
+  // that came meanwhile, passed on once the work has ended.
+  HANDLE workDone_ = nullptr;
+  bool quitHeld_ = false;
+  int quitCode_ = 0;
 };

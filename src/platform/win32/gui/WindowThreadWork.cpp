@@ -1,12 +1,19 @@
 // Device work on a worker thread, and tasks handed back to the window thread.
+// While the work runs the main window asks the system to keep the session.
 
 #include <exception>
 #include <thread>
 
+#include "platform/win32/gui/ShutdownBlock.h"
 #include "platform/win32/gui/Win32WindowShell.h"
 #include "platform/win32/gui/WindowMessages.h"
 
 namespace {
+
+// What the system shows to whoever ends the session while device work runs:
+// the only device work is writing the enclosure's firmware.
+constexpr wchar_t kDeviceWorkBlockReason[] =
+    L"Updating the enclosure's firmware - do not switch off";
 
 // How long the window thread sleeps between looks at the worker when no
 // message wakes it.
@@ -58,13 +65,13 @@ void Win32WindowShell::RunQueuedTasks() {
   for (const auto& task : due) task();
 }
 
-void Win32WindowShell::PaintAndRunTasks(int* quitCode, bool* quit) {
+void Win32WindowShell::PaintAndRunTasks() {
   MSG msg;
   // The task messages of the main window (WM_QUIT comes whatever the filter).
   while (PeekMessageA(&msg, window_, kWmRunTasks, kWmRunTasks, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
-      *quit = true;
-      *quitCode = static_cast<int>(msg.wParam);
+      quitHeld_ = true;
+      quitCode_ = static_cast<int>(msg.wParam);
       continue;
     }
     RunQueuedTasks();
@@ -72,12 +79,28 @@ void Win32WindowShell::PaintAndRunTasks(int* quitCode, bool* quit) {
   // Painting of every window of this thread, and messages sent to them.
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE)) {
     if (msg.message == WM_QUIT) {
-      *quit = true;
-      *quitCode = static_cast<int>(msg.wParam);
+      quitHeld_ = true;
+      quitCode_ = static_cast<int>(msg.wParam);
       continue;
     }
     DispatchMessageA(&msg);
   }
+}
+
+void Win32WindowShell::PaintUntilWorkEnds() {
+  for (;;) {
+    const DWORD woke = MsgWaitForMultipleObjects(1, &workDone_, FALSE, kWaitSliceMs, kWakeMask);
+    if (woke == WAIT_FAILED) {
+      WaitForSingleObject(workDone_, INFINITE);
+      return;
+    }
+    PaintAndRunTasks();
+    if (woke == WAIT_OBJECT_0) return;
+  }
+}
+
+void Win32WindowShell::AwaitDeviceWork() {
+  if (workDone_ != nullptr && OnWindowThread()) PaintUntilWorkEnds();
 }
 
 void Win32WindowShell::RunDeviceWork(const std::function<void()>& work) {
@@ -93,28 +116,26 @@ void Win32WindowShell::RunDeviceWork(const std::function<void()>& work) {
     return;
   }
   std::exception_ptr failure;
-  deviceWork_ = true;
-  std::thread worker([&work, &failure, &done] {
-    try {
-      work();
-    } catch (...) {
-      failure = std::current_exception();
-    }
-    SetEvent(done.get());
-  });
-
-  bool quit = false;
-  int quitCode = 0;
-  HANDLE waitFor = done.get();
-  for (;;) {
-    const DWORD woke = MsgWaitForMultipleObjects(1, &waitFor, FALSE, kWaitSliceMs, kWakeMask);
-    PaintAndRunTasks(&quitCode, &quit);
-    if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) break;
+  {
+    const ShutdownBlock block(window_, kDeviceWorkBlockReason);
+    workDone_ = done.get();
+    quitHeld_ = false;
+    deviceWork_ = true;
+    std::thread worker([&work, &failure, &done] {
+      try {
+        work();
+      } catch (...) {
+        failure = std::current_exception();
+      }
+      SetEvent(done.get());
+    });
+    PaintUntilWorkEnds();
+    worker.join();
+    // What the worker posted last runs before the flow goes on.
+    RunQueuedTasks();
+    workDone_ = nullptr;
+    deviceWork_ = false;
   }
-  worker.join();
-  // What the worker posted last runs before the flow goes on.
-  RunQueuedTasks();
-  deviceWork_ = false;
-  if (quit) PostQuitMessage(quitCode);
+  if (quitHeld_) PostQuitMessage(quitCode_);
   if (failure) std::rethrow_exception(failure);
 }

@@ -381,7 +381,9 @@ step_short_read() {
   config_block /tmp/short-before.bin
   tq214 --trace update --yes >/tmp/short-update.out 2>&1
   status=$?
-  show "tq214 update (short block read)" /tmp/short-update.out
+  # The block commands of the trace, and the rest of the output.
+  grep -E '^\[df |^[^[]' /tmp/short-update.out >/tmp/short-update.shown
+  show "tq214 update (short block read)" /tmp/short-update.shown
   # What the kernel reported for the short read, as tq214 saw it through SG_IO.
   arrived=$(grep -F '[df 10 00 02 00 00 00 00 00 d0 00 fa] in 512 ok (' /tmp/short-update.out |
     sed -n 's/.*(\([0-9]*\) arrived).*/\1/p' | head -n 1)

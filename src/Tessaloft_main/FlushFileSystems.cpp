@@ -19,8 +19,10 @@ std::vector<std::string> LetterPlaces(const char* letters) {
   return places;
 }
 
-std::string JoinPlaces(const std::vector<std::string>& places) {
+std::string JoinFailedPlaces(const std::vector<FlushFailure>& failures) {
   std::string joined;
-  for (const std::string& place : places) joined += (joined.empty() ? "" : ", ") + place;
+  for (const FlushFailure& failure : failures) {
+    joined += (joined.empty() ? "" : ", ") + failure.place;
+  }
   return joined;
 }

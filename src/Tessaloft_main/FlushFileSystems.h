@@ -20,5 +20,5 @@ std::vector<FlushFailure> FlushFileSystems(const std::vector<std::string>& place
 // "E:" for each letter of a letters field (zero-terminated).
 std::vector<std::string> LetterPlaces(const char* letters);
 
-// "E:, /media/disk" for a list of places.
-std::string JoinPlaces(const std::vector<std::string>& places);
+// "E:, F:" for the places that failed.
+std::string JoinFailedPlaces(const std::vector<FlushFailure>& failures);

@@ -88,10 +88,10 @@ class TForm1 {
  private:
   void NoDeviceEnding();
   void ShowIdentity(const uint8_t* chipInfo);
-  // The device work of an update: flush, download, block. `unflushed`
-  // receives the places whose file systems could not be flushed.
+  // The device work of an update: flush, download, block. `note` receives
+  // what the window says of file systems that could not be flushed.
   bool RunUpdate(const std::string& path, const std::vector<std::string>& places,
-                 std::vector<FlushFailure>* unflushed);
+                 std::string* note);
 };
 
 // The single main window.

@@ -30,18 +30,22 @@ class BarProgress final : public UpdateObserver {
 }  // namespace
 
 bool TForm1::RunUpdate(const std::string& path, const std::vector<std::string>& places,
-                       std::vector<FlushFailure>* unflushed) {
+                       std::string* note) {
   prg_Update.SetProgress(0, 1);
   prg_Update.SetVisible(true);
   bool outcome = false;
+  std::vector<FlushFailure> unflushed;
   BarProgress progress(prg_Update);
   ActiveShell().RunDeviceWork([&] {
-    *unflushed = FlushFileSystems(places);
+    unflushed = FlushFileSystems(places);
     // The block is rewritten only after a download that was read back equal;
     // its own result then decides.
     if (UpdateFirmware(path.c_str(), &progress)) outcome = PatchConfigBlock(path.c_str());
   });
   prg_Update.SetVisible(false);
+  if (!unflushed.empty()) {
+    *note = "Could not flush " + JoinFailedPlaces(unflushed) + " before the update";
+  }
   return outcome;
 }
 
@@ -70,11 +74,7 @@ void TForm1::btn_UpdateClick(Control*) {
     if (const char* refusal = FirmwareWriteRefusal()) {
       note = refusal;
     } else {
-      std::vector<FlushFailure> unflushed;
-      outcome = RunUpdate(path, LetterPlaces(DeviceSlots[index].DriveLetters), &unflushed);
-      std::vector<std::string> places;
-      for (const FlushFailure& failure : unflushed) places.push_back(failure.place);
-      if (!places.empty()) note = "Could not flush " + JoinPlaces(places) + " before the update";
+      outcome = RunUpdate(path, LetterPlaces(DeviceSlots[index].DriveLetters), &note);
     }
   }
 

@@ -2,6 +2,7 @@
 // have passed the device-information run; the configuration block is
 // rewritten only after a download that was read back equal.
 
+#include <algorithm>
 #include <cctype>
 #include <memory>
 #include <string>
@@ -89,8 +90,8 @@ void ReportHeld(CliSession& session, const std::vector<std::string>& held) {
 // first.
 std::string ReconnectAdvice(const Host& host, const std::vector<std::string>& places) {
   if (places.empty()) return "Reconnect the enclosure to start the new firmware.";
-  std::vector<std::string> shown;
-  for (const std::string& place : places) shown.push_back(EscapeDeviceText(place));
+  std::vector<std::string> shown(places.size());
+  std::transform(places.begin(), places.end(), shown.begin(), EscapeDeviceText);
   return std::string(host.detachVerb()) + " " + Enumeration(shown) +
          ", then reconnect the enclosure to start the new firmware.";
 }

@@ -1,17 +1,44 @@
 // Tessaloft_Orvexa_TQ-214.exe: the updater window over the system's disks.
+// It takes one option, for support: --record FILE writes everything the run
+// asks of the system and every answer into FILE (a session file).
 
 #include <windows.h>
+
+#include <string>
+#include <vector>
 
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/gui/UpdaterWindow.h"
 #include "platform/win32/gui/Win32WindowShell.h"
+#include "session/SessionSeams.h"
+
+namespace {
+
+constexpr char kProgramName[] = "Tessaloft_Orvexa_TQ-214";
+constexpr int kUsageError = 2;
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   static Win32WindowShell shell;
   Seams seams = Win32PlatformSeams();
   seams.shell = &shell;
+
+  const std::vector<std::string> arguments(__argv + 1, __argv + __argc);
+  static SessionSeams session;
+  std::string error;
+  if (arguments.size() == 2 && arguments[0] == "--record") {
+    if (!session.Record(arguments[1], kProgramName, arguments, &seams, &error)) {
+      MessageBoxA(nullptr, error.c_str(), kProgramName, MB_OK | MB_ICONERROR);
+      return kUsageError;
+    }
+  } else if (!arguments.empty()) {
+    MessageBoxA(nullptr, "usage: Tessaloft_Orvexa_TQ-214.exe [--record FILE]", kProgramName,
+                MB_OK | MB_ICONERROR);
+    return kUsageError;
+  }
   InstallSeams(seams);
-  RunShowingExceptions("Tessaloft_Orvexa_TQ-214", [&] {
+  RunShowingExceptions(kProgramName, [&] {
     UpdaterWindow window(shell);
     if (!window.Open(instance)) return 0;
     window.Show(showCommand);

@@ -1,6 +1,7 @@
 #include "cli/CliArguments.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "sim/Scenarios.h"
 
@@ -9,6 +10,8 @@ namespace {
 constexpr char kDeviceOption[] = "--device";
 constexpr char kSimulateOption[] = "--simulate";
 constexpr char kPieceMsOption[] = "--piece-ms";
+constexpr char kRecordOption[] = "--record";
+constexpr char kReplayOption[] = "--replay";
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
@@ -69,6 +72,10 @@ bool CheckCombination(const CliArguments& a, std::string* error) {
     *error = "--yes goes with update only";
     return false;
   }
+  if (!a.replay.empty() && (a.simulate || !a.record.empty())) {
+    *error = "--replay runs against its session alone: no --simulate, no --record";
+    return false;
+  }
   if (a.pieceMsGiven && !a.simulate) {
     *error = "--piece-ms goes with --simulate only";
     return false;
@@ -124,6 +131,10 @@ class Parser {
       return Device(arg);
     } else if (arg == kPieceMsOption || StartsWith(arg, std::string(kPieceMsOption) + "=")) {
       return PieceMs(arg);
+    } else if (arg == kRecordOption || StartsWith(arg, std::string(kRecordOption) + "=")) {
+      return File(arg, kRecordOption, &out_->record);
+    } else if (arg == kReplayOption || StartsWith(arg, std::string(kReplayOption) + "=")) {
+      return File(arg, kReplayOption, &out_->replay);
     } else if (StartsWith(arg, "-")) {
       return Fail("unknown option '" + arg + "' (tq214 --help)");
     } else if (out_->command != CliCommand::kNone) {
@@ -168,6 +179,12 @@ class Parser {
     }
     out_->pieceMsGiven = true;
     out_->pieceMs = number;
+    return true;
+  }
+
+  bool File(const std::string& arg, const char* name, std::string* file) {
+    if (!file->empty()) return Fail(std::string(name) + " given twice");
+    if (!Value(arg, std::strlen(name), file)) return Fail(std::string(name) + " needs a file");
     return true;
   }
 
@@ -222,6 +239,10 @@ std::string UsageText() {
          "  --piece-ms N            with --simulate: the enclosure takes N ms for each\n"
          "                          firmware piece, as a real one does (default 0; 20\n"
          "                          on a terminal, so that the bar can be watched)\n"
+         "  --record FILE           writes everything the run asks of the system and the\n"
+         "                          answers into FILE, a session (JSON), as it goes\n"
+         "  --replay FILE           runs against the session in FILE instead of a\n"
+         "                          machine; exit 1 where the run differs from it\n"
          "  --version               the program's version and the firmware image it\n"
          "                          carries\n"
          "  --help, -h              this text\n"

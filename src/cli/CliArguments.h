@@ -4,6 +4,7 @@
 //   tq214 [...] info [--device PATH]
 //   tq214 [...] update [--device PATH] [--yes]
 //   tq214 --simulate[=SCENARIO] [--piece-ms N] ...
+//   tq214 --record FILE ... | --replay FILE ...
 //   tq214 --version | --help
 // Options may stand before or after the command.
 
@@ -24,6 +25,8 @@ struct CliArguments {
   // --piece-ms: how long the simulated enclosure takes per firmware piece.
   bool pieceMsGiven = false;
   uint32_t pieceMs = 0;
+  std::string record;  // --record: the session file to write
+  std::string replay;  // --replay: the session file to run against
 };
 
 // The longest --piece-ms taken: ten seconds a piece.

@@ -35,10 +35,17 @@ class CliSession {
   // A note on standard error that does not end the run.
   void Note(const std::string& message);
 
-  // Ends the JSON object and prints it; returns `code`.
+  // Stops the run's output here: `message` is said as the error (one line,
+  // and "error" in JSON) and nothing else is printed from now on; the run
+  // ends with exit code 1. Later calls change nothing.
+  void Halt(const std::string& message);
+  bool halted() const { return halted_; }
+
+  // Ends the JSON object and prints it; returns `code` (1 after Halt).
   int Finish(int code);
 
  private:
+  bool halted_ = false;
   std::string error_;
   std::ostream discard_;
 };

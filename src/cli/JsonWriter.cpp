@@ -1,100 +1,83 @@
 #include "cli/JsonWriter.h"
 
-#include <cstdio>
+namespace {
 
-std::string JsonQuoted(const std::string& text) {
-  std::string out = "\"";
+// The 8-bit text as the characters U+0001 to U+00FF, in UTF-8.
+std::string Latin1AsUtf8(const std::string& text) {
+  std::string utf8;
+  utf8.reserve(text.size());
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (byte < 0x20 || byte > 0x7E) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(byte));
-          out += escaped;
-        } else {
-          out += c;
-        }
+    if (byte < 0x80) {
+      utf8 += c;
+    } else {
+      utf8 += static_cast<char>(0xC0 | (byte >> 6));
+      utf8 += static_cast<char>(0x80 | (byte & 0x3F));
     }
   }
-  return out + "\"";
+  return utf8;
 }
 
-void JsonWriter::BeforeValue() {
-  if (afterKey_) {
-    afterKey_ = false;
-    return;
+std::string Dumped(const nlohmann::ordered_json& json) {
+  constexpr bool kAsciiOnly = true;
+  return json.dump(-1, ' ', kAsciiOnly);
+}
+
+}  // namespace
+
+std::string JsonQuoted(const std::string& text) {
+  return Dumped(nlohmann::ordered_json(Latin1AsUtf8(text)));
+}
+
+JsonWriter::Json& JsonWriter::Add(Json value) {
+  if (open_.empty()) {
+    started_ = true;
+    root_ = std::move(value);
+    return root_;
   }
-  if (!open_.empty()) {
-    if (open_.back()) text_ += ',';
-    open_.back() = true;
-  }
+  Json& container = *open_.back();
+  if (container.is_object()) return container[key_] = std::move(value);
+  container.push_back(std::move(value));
+  return container.back();
 }
 
 JsonWriter& JsonWriter::BeginObject() {
-  BeforeValue();
-  text_ += '{';
-  open_.push_back(false);
+  open_.push_back(&Add(Json::object()));
   return *this;
 }
 
 JsonWriter& JsonWriter::EndObject() {
   open_.pop_back();
-  text_ += '}';
   return *this;
 }
 
 JsonWriter& JsonWriter::BeginArray() {
-  BeforeValue();
-  text_ += '[';
-  open_.push_back(false);
+  open_.push_back(&Add(Json::array()));
   return *this;
 }
 
 JsonWriter& JsonWriter::EndArray() {
   open_.pop_back();
-  text_ += ']';
   return *this;
 }
 
 JsonWriter& JsonWriter::Key(const std::string& name) {
-  BeforeValue();
-  text_ += JsonQuoted(name);
-  text_ += ':';
-  afterKey_ = true;
+  key_ = Latin1AsUtf8(name);
   return *this;
 }
 
 JsonWriter& JsonWriter::String(const std::string& value) {
-  BeforeValue();
-  text_ += JsonQuoted(value);
+  Add(Latin1AsUtf8(value));
   return *this;
 }
 
 JsonWriter& JsonWriter::Number(int64_t value) {
-  BeforeValue();
-  text_ += std::to_string(value);
+  Add(value);
   return *this;
 }
 
 JsonWriter& JsonWriter::Bool(bool value) {
-  BeforeValue();
-  text_ += value ? "true" : "false";
+  Add(value);
   return *this;
 }
 
@@ -102,4 +85,8 @@ JsonWriter& JsonWriter::Member(const std::string& name, const std::vector<std::s
   Key(name).BeginArray();
   for (const std::string& value : values) String(value);
   return EndArray();
+}
+
+std::string JsonWriter::text() const {
+  return started_ ? Dumped(root_) : std::string();
 }

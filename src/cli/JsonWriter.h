@@ -1,11 +1,12 @@
 #pragma once
-// A small JSON writer for tq214's --json output: objects, arrays, strings,
-// integers and booleans, written compactly as they come. Texts from the
-// device are 8-bit; each byte above 0x7F is written as the character of the
-// same number (\u0080 to \u00FF), so the output is plain ASCII and always
-// valid whatever the device holds.
+// tq214's --json output, written through the JSON library: objects, arrays,
+// strings, integers and booleans, added in the order they come and printed
+// compactly. Texts from the device are 8-bit; each byte above 0x7F stands for
+// the character of the same number (U+0080 to U+00FF) and is written escaped,
+// so the output is plain ASCII and always valid whatever the device holds.
 
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -31,16 +32,21 @@ class JsonWriter {
   JsonWriter& Member(const std::string& name, bool value) { return Key(name).Bool(value); }
   JsonWriter& Member(const std::string& name, const std::vector<std::string>& values);
 
-  const std::string& text() const { return text_; }
+  // The text of what was written so far.
+  std::string text() const;
   // True once every object and array begun has ended.
-  bool complete() const { return open_.empty() && !text_.empty(); }
+  bool complete() const { return open_.empty() && started_; }
 
  private:
-  void BeforeValue();
-  std::string text_;
-  std::vector<bool> open_;  // per open container: whether it has a member yet
-  bool afterKey_ = false;
+  using Json = nlohmann::ordered_json;
+  // Puts `value` where the next value goes; returns it there.
+  Json& Add(Json value);
+
+  Json root_;
+  std::vector<Json*> open_;  // the containers begun and not ended, outermost first
+  std::string key_;
+  bool started_ = false;
 };
 
-// `text` as a JSON string, quotes included.
+// `text` (8-bit) as a JSON string, quotes included.
 std::string JsonQuoted(const std::string& text);

@@ -8,20 +8,25 @@
 #include "cli/Commands.h"
 #include "cli/ExitCodes.h"
 #include "cli/JsonWriter.h"
+#include "cli/SessionHosts.h"
 #include "cli/SimulatedHost.h"
 #include "cli/TraceBackend.h"
 #include "cli/VersionText.h"
+#include "session/SessionReader.h"
+#include "session/SessionWriter.h"
 
 namespace {
 
-int BadUsage(CliEnvironment& env, const CliArguments& args, const std::string& error) {
+// An error before any command ran: one line, and the JSON object if asked.
+int EarlyFailure(CliEnvironment& env, const CliArguments& args, const std::string& error,
+                 int code) {
   env.err << "tq214: " << error << '\n';
   if (args.json) {
     JsonWriter json;
-    json.BeginObject().Member("error", error).Member("exitCode", kExitUsage).EndObject();
+    json.BeginObject().Member("error", error).Member("exitCode", code).EndObject();
     env.out << json.text() << '\n';
   }
-  return kExitUsage;
+  return code;
 }
 
 const char* CommandName(CliCommand command) {
@@ -64,7 +69,9 @@ int Dispatch(CliSession& session) {
 int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
   CliArguments parsed;
   std::string error;
-  if (!ParseArguments(args, &parsed, &error)) return BadUsage(env, parsed, error);
+  if (!ParseArguments(args, &parsed, &error)) {
+    return EarlyFailure(env, parsed, error, kExitUsage);
+  }
   if (parsed.command == CliCommand::kHelp) {
     env.out << UsageText();
     return kExitSuccess;
@@ -74,10 +81,33 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
     return kExitSuccess;
   }
 
-  std::unique_ptr<Host> host = MakeHost(env, parsed);
+  std::unique_ptr<Host> host;
+  ReplayHost* replay = nullptr;
+  if (!parsed.replay.empty()) {
+    Session recorded;
+    const SessionLoad load = LoadSession(parsed.replay, &recorded);
+    if (!load.ok) return EarlyFailure(env, parsed, load.error, kExitFailure);
+    if (load.cutShort) {
+      env.err << "tq214: " << parsed.replay
+              << " ends inside an event (a run cut short): replayed up to its last whole one\n";
+    }
+    auto replayHost = std::make_unique<ReplayHost>(std::move(recorded), env.resources);
+    replay = replayHost.get();
+    host = std::move(replayHost);
+  } else {
+    host = MakeHost(env, parsed);
+  }
   if (!host) {
     env.err << "tq214: no device access on this system; only --simulate works\n";
     return kExitFailure;
+  }
+  SessionWriter writer;
+  if (!parsed.record.empty()) {
+    std::string error;
+    if (!writer.Open(parsed.record, MakeHeader("tq214", args, host->placesKey()), &error)) {
+      return EarlyFailure(env, parsed, "cannot record the session: " + error, kExitFailure);
+    }
+    host = std::make_unique<RecordingHost>(std::move(host), writer);
   }
 
   Seams seams = host->seams();
@@ -90,5 +120,16 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
   ScopedSeams installed(seams);
 
   CliSession session(env, parsed, machine, watch, CommandName(parsed.command));
-  return session.Finish(Dispatch(session));
+  if (replay) {
+    replay->replayer().SetOnDiverge([&session](const std::string& line) { session.Halt(line); });
+  }
+  const int code = Dispatch(session);
+  if (replay) {
+    const std::string leftOver = replay->replayer().LeftOver();
+    if (!leftOver.empty()) session.Halt(leftOver);
+  }
+  if (!parsed.record.empty() && !writer.ok()) {
+    session.Note("the session " + parsed.record + " could not be written whole");
+  }
+  return session.Finish(code);
 }

@@ -49,7 +49,7 @@ TEST(CliJson, EveryByteOfADeviceTextSurvives) {
   const std::string quoted = JsonQuoted(all);
   for (const char c : quoted) {
     const auto byte = static_cast<unsigned char>(c);
-    EXPECT_TRUE(byte >= 0x20 && byte < 0x7F) << "plain ASCII only, got " << int{byte};
+    EXPECT_TRUE(byte >= 0x20 && byte <= 0x7F) << "plain ASCII only, got " << int{byte};
   }
   JsonValue value;
   ASSERT_TRUE(ParseJson(quoted, &value));

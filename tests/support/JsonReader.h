@@ -1,12 +1,12 @@
 #pragma once
-// A strict reader of JSON text, for checking what a program wrote: one value
-// and nothing after it but blanks; no trailing commas, no leading zeros, no
-// raw control characters in strings, no duplicate member names. \u escapes
-// below 0x100 give the byte of that number, as the tool writes 8-bit text.
+// Reads what a program wrote as JSON, through the JSON library, into a plain
+// value the tests look into. Strict: one value and nothing after it but
+// blanks, and no object naming a member twice (the library alone would take
+// one of them). \u escapes below 0x100 give the byte of that number, as the
+// tool writes 8-bit text.
 
-#include <algorithm>
-#include <cctype>
-#include <cstdlib>
+#include <nlohmann/json.hpp>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,9 +22,10 @@ struct JsonValue {
 
   bool Has(const std::string& name) const { return Find(name) != nullptr; }
   const JsonValue* Find(const std::string& name) const {
-    const auto found = std::find_if(members.begin(), members.end(),
-                                    [&name](const auto& member) { return member.first == name; });
-    return found == members.end() ? nullptr : &found->second;
+    for (const auto& member : members) {
+      if (member.first == name) return &member.second;
+    }
+    return nullptr;
   }
   // The member, or a null value when there is none.
   const JsonValue& operator[](const std::string& name) const {
@@ -35,207 +36,77 @@ struct JsonValue {
   bool IsString(const std::string& text) const { return type == Type::kString && string == text; }
 };
 
-class JsonReader {
- public:
-  explicit JsonReader(const std::string& text) : text_(text) {}
+namespace json_reader {
 
-  bool Read(JsonValue* out) {
-    SkipBlanks();
-    if (!Value(out, 0)) return false;
-    SkipBlanks();
-    return pos_ == text_.size();
-  }
+using Json = nlohmann::ordered_json;
 
- private:
-  static constexpr int kMaxDepth = 32;
-
-  void SkipBlanks() {
-    while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t' ||
-                                   text_[pos_] == '\n' || text_[pos_] == '\r')) {
-      ++pos_;
-    }
-  }
-  bool Take(char c) {
-    if (pos_ < text_.size() && text_[pos_] == c) {
-      ++pos_;
-      return true;
-    }
-    return false;
-  }
-  bool Word(const char* word) {
-    const std::string w(word);
-    if (text_.compare(pos_, w.size(), w) != 0) return false;
-    pos_ += w.size();
-    return true;
-  }
-
-  bool Value(JsonValue* out, int depth) {
-    if (depth > kMaxDepth || pos_ >= text_.size()) return false;
-    const char c = text_[pos_];
-    if (c == '{') return Object(out, depth);
-    if (c == '[') return Array(out, depth);
-    if (c == '"') {
-      out->type = JsonValue::Type::kString;
-      return String(&out->string);
-    }
-    if (Word("true") || Word("false")) {
-      out->type = JsonValue::Type::kBool;
-      out->boolean = c == 't';
-      return true;
-    }
-    if (Word("null")) {
-      out->type = JsonValue::Type::kNull;
-      return true;
-    }
-    return Number(out);
-  }
-
-  bool Digits() {
-    const size_t start = pos_;
-    while (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_]))) ++pos_;
-    return pos_ > start;
-  }
-
-  bool Number(JsonValue* out) {
-    const size_t start = pos_;
-    Take('-');
-    if (Take('0')) {
-      if (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_]))) {
-        return false;
-      }
-    } else if (!Digits()) {
+// UTF-8 back to 8-bit text; false for a character above U+00FF.
+inline bool Latin1Of(const std::string& utf8, std::string* text) {
+  text->clear();
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(utf8[i]);
+    if (byte < 0x80) {
+      *text += utf8[i];
+    } else if ((byte == 0xC2 || byte == 0xC3) && i + 1 < utf8.size()) {
+      *text += static_cast<char>(((byte & 0x03) << 6) | (utf8[++i] & 0x3F));
+    } else {
       return false;
     }
-    if (Take('.') && !Digits()) return false;
-    if (Take('e') || Take('E')) {
-      if (!Take('+')) Take('-');
-      if (!Digits()) return false;
-    }
-    out->type = JsonValue::Type::kNumber;
-    out->number = std::strtod(text_.substr(start, pos_ - start).c_str(), nullptr);
-    return true;
   }
+  return true;
+}
 
-  bool Hex4(unsigned* value) {
-    if (pos_ + 4 > text_.size()) return false;
-    *value = 0;
-    for (int i = 0; i < 4; ++i) {
-      const char h = text_[pos_++];
-      if (!std::isxdigit(static_cast<unsigned char>(h))) return false;
-      *value = *value * 16 + static_cast<unsigned>(std::isdigit(static_cast<unsigned char>(h))
-                                                       ? h - '0'
-                                                       : std::tolower(h) - 'a' + 10);
-    }
-    return true;
-  }
-
-  bool Escape(std::string* out) {
-    if (pos_ >= text_.size()) return false;
-    const char e = text_[pos_++];
-    switch (e) {
-      case '"':
-        *out += '"';
-        return true;
-      case '\\':
-        *out += '\\';
-        return true;
-      case '/':
-        *out += '/';
-        return true;
-      case 'b':
-        *out += '\b';
-        return true;
-      case 'f':
-        *out += '\f';
-        return true;
-      case 'n':
-        *out += '\n';
-        return true;
-      case 'r':
-        *out += '\r';
-        return true;
-      case 't':
-        *out += '\t';
-        return true;
-      case 'u': {
-        unsigned value = 0;
-        if (!Hex4(&value)) return false;
-        if (value < 0x100) {
-          *out += static_cast<char>(value);
-        } else if (value < 0x800) {
-          *out += static_cast<char>(0xC0 | (value >> 6));
-          *out += static_cast<char>(0x80 | (value & 0x3F));
-        } else {
-          *out += static_cast<char>(0xE0 | (value >> 12));
-          *out += static_cast<char>(0x80 | ((value >> 6) & 0x3F));
-          *out += static_cast<char>(0x80 | (value & 0x3F));
-        }
-        return true;
+inline bool Convert(const Json& json, JsonValue* out) {
+  switch (json.type()) {
+    case Json::value_t::null:
+      out->type = JsonValue::Type::kNull;
+      return true;
+    case Json::value_t::boolean:
+      out->type = JsonValue::Type::kBool;
+      out->boolean = json.get<bool>();
+      return true;
+    case Json::value_t::string:
+      out->type = JsonValue::Type::kString;
+      return Latin1Of(json.get<std::string>(), &out->string);
+    case Json::value_t::array:
+      out->type = JsonValue::Type::kArray;
+      for (const Json& item : json) {
+        out->items.emplace_back();
+        if (!Convert(item, &out->items.back())) return false;
       }
-      default:
-        return false;
-    }
-  }
-
-  bool String(std::string* out) {
-    if (!Take('"')) return false;
-    out->clear();
-    while (pos_ < text_.size()) {
-      const char c = text_[pos_++];
-      if (c == '"') return true;
-      if (static_cast<unsigned char>(c) < 0x20) return false;
-      if (c != '\\') {
-        *out += c;
-      } else if (!Escape(out)) {
-        return false;
+      return true;
+    case Json::value_t::object:
+      out->type = JsonValue::Type::kObject;
+      for (const auto& member : json.items()) {
+        out->members.emplace_back(member.key(), JsonValue());
+        if (!Convert(member.value(), &out->members.back().second)) return false;
       }
-    }
-    return false;
+      return true;
+    default:
+      out->type = JsonValue::Type::kNumber;
+      out->number = json.get<double>();
+      return true;
   }
+}
 
-  bool Array(JsonValue* out, int depth) {
-    out->type = JsonValue::Type::kArray;
-    Take('[');
-    SkipBlanks();
-    if (Take(']')) return true;
-    for (;;) {
-      SkipBlanks();
-      JsonValue item;
-      if (!Value(&item, depth + 1)) return false;
-      out->items.push_back(std::move(item));
-      SkipBlanks();
-      if (Take(']')) return true;
-      if (!Take(',')) return false;
-    }
-  }
-
-  bool Object(JsonValue* out, int depth) {
-    out->type = JsonValue::Type::kObject;
-    Take('{');
-    SkipBlanks();
-    if (Take('}')) return true;
-    for (;;) {
-      SkipBlanks();
-      std::string name;
-      if (!String(&name) || out->Has(name)) return false;
-      SkipBlanks();
-      if (!Take(':')) return false;
-      SkipBlanks();
-      JsonValue value;
-      if (!Value(&value, depth + 1)) return false;
-      out->members.emplace_back(std::move(name), std::move(value));
-      SkipBlanks();
-      if (Take('}')) return true;
-      if (!Take(',')) return false;
-    }
-  }
-
-  const std::string& text_;
-  size_t pos_ = 0;
-};
+}  // namespace json_reader
 
 // True when `text` is exactly one JSON value (blanks around it allowed).
 inline bool ParseJson(const std::string& text, JsonValue* out) {
+  using json_reader::Json;
   *out = JsonValue();
-  return JsonReader(text).Read(out);
+  // Member names seen so far, per object being read.
+  std::vector<std::set<std::string>> names;
+  bool twice = false;
+  const Json::parser_callback_t watch = [&](int, Json::parse_event_t event, Json& parsed) {
+    if (event == Json::parse_event_t::object_start) names.emplace_back();
+    if (event == Json::parse_event_t::object_end) names.pop_back();
+    if (event == Json::parse_event_t::key &&
+        !names.back().insert(parsed.get<std::string>()).second) {
+      twice = true;
+    }
+    return true;
+  };
+  const Json json = Json::parse(text, watch, false);
+  return !json.is_discarded() && !twice && json_reader::Convert(json, out);
 }

@@ -47,18 +47,33 @@ bool ParseDemoOptions(int argc, const char* const* argv, DemoOptions* options, s
         return false;
       }
       ++i;
+    } else if (option == "--record" || option == "--replay") {
+      std::string& file = option == "--record" ? options->record : options->replay;
+      if (value == nullptr || *value == '\0') {
+        *error = option + " needs a file";
+        return false;
+      }
+      file = value;
+      ++i;
     } else {
       *error = "unknown option: " + option;
       return false;
     }
+  }
+  if (!options->record.empty() && !options->replay.empty()) {
+    *error = "--record and --replay do not go together";
+    return false;
   }
   return true;
 }
 
 std::string DemoUsage() {
   std::string usage =
-      "Tessaloft_Orvexa_TQ-214_demo.exe [--scenario NAME] [--piece-ms N]\n\nScenarios:";
+      "Tessaloft_Orvexa_TQ-214_demo.exe [--scenario NAME] [--piece-ms N]\n"
+      "                                 [--record FILE | --replay FILE]\n\nScenarios:";
   for (const std::string& name : ScenarioNames()) usage += " " + name;
   usage += "\n--piece-ms: milliseconds the enclosure takes per firmware piece written (150).";
+  usage += "\n--record: writes the session (every device command and answer) into FILE.";
+  usage += "\n--replay: runs against a recorded session instead of the scenario.";
   return usage;
 }

@@ -4,6 +4,8 @@
 //
 //   --scenario NAME   one of ScenarioNames() (default "outdated")
 //   --piece-ms N      milliseconds per piece written (default 150)
+//   --record FILE     writes the run's session into FILE
+//   --replay FILE     runs against the session in FILE instead of the machine
 
 #include <cstdint>
 #include <string>
@@ -12,6 +14,8 @@ struct DemoOptions {
   std::string scenario = "outdated";
   uint32_t writePieceMs = 150;
   uint32_t readPieceMs = 20;
+  std::string record;
+  std::string replay;
 };
 
 // False, with a reason in `error`, for anything it does not know.

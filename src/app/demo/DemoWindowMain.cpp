@@ -4,12 +4,14 @@
 // the firmware and re-enumerates after an update.
 //
 // usage: Tessaloft_Orvexa_TQ-214_demo.exe [--scenario NAME] [--piece-ms N]
+//                                         [--record FILE | --replay FILE]
 
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "app/demo/DemoOptions.h"
 #include "app/demo/EnclosurePace.h"
@@ -17,6 +19,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/gui/UpdaterWindow.h"
 #include "platform/win32/gui/Win32WindowShell.h"
+#include "session/SessionSeams.h"
 #include "sim/Scenarios.h"
 
 namespace {
@@ -44,22 +47,42 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   seams.disks = &machine;
   seams.volumes = &machine;
   seams.shell = &shell;
+  static SessionSeams session;
+  const std::vector<std::string> arguments(__argv + 1, __argv + __argc);
+  const bool sessionOk = options.replay.empty() ? options.record.empty() ||
+                                                      session.Record(options.record, kProgramName,
+                                                                     arguments, &seams, &error)
+                                                : session.Replay(options.replay, &seams, &error);
+  if (!sessionOk) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    MessageBoxA(nullptr, error.c_str(), kProgramName, MB_OK | MB_ICONERROR);
+    return kUsageError;
+  }
   InstallSeams(seams);
 
+  int code = 0;
   RunShowingExceptions(kProgramName, [&] {
-    EnclosurePace pace(machine, options.writePieceMs, options.readPieceMs);
+    // A replayed session has no machine to pace or to plug in again.
+    const bool onMachine = options.replay.empty();
+    EnclosurePace pace(machine, onMachine ? options.writePieceMs : 0, options.readPieceMs);
     Replug replug(machine, shell);
     pace.onUpdated = [&replug](const std::string& path) { replug.Reenumerate(path); };
     pace.onVanished = [&replug](const std::string& path) { replug.Vanished(path); };
-    pace.Install();
+    if (onMachine) pace.Install();
 
     UpdaterWindow window(shell);
     if (!window.Open(instance)) return 0;
-    replug.Create(instance, window.view().window());
+    if (onMachine) replug.Create(instance, window.view().window());
     window.Show(showCommand);
-    const int code = window.RunMessageLoop();
+    code = window.RunMessageLoop();
     machine.SetAfterCommand(nullptr);
     return code;
   });
-  return 0;
+  // Where a replay left its session, on standard error for whoever runs it.
+  const std::string verdict = session.Verdict();
+  if (!verdict.empty()) {
+    std::fprintf(stderr, "%s: %s\n", kProgramName, verdict.c_str());
+    return 1;
+  }
+  return code;
 }

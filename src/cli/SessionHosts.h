@@ -1,0 +1,60 @@
+#pragma once
+// tq214's machine when it records or replays a session:
+// - RecordingHost wraps the machine the run works on (real or simulated) and
+//   records at its seams: device commands and device numbers, the disk
+//   interface list, drive letters and flushes, and where each disk's volumes
+//   are (mount points are read outside the seams on Linux).
+// - ReplayHost is the machine a session describes.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/Host.h"
+#include "session/Recorders.h"
+#include "session/SessionReplayer.h"
+
+class RecordingHost final : public Host {
+ public:
+  RecordingHost(std::unique_ptr<Host> inner, SessionWriter& writer);
+
+  Seams seams() override { return recorded_.seams(); }
+  std::string ShownPath(const std::string& path) const override { return inner_->ShownPath(path); }
+  std::string ResolveUserPath(const std::string& text) const override {
+    return inner_->ResolveUserPath(text);
+  }
+  std::vector<std::string> Places(const std::string& path) override;
+  const char* placesKey() const override { return inner_->placesKey(); }
+  const char* placesLabel() const override { return inner_->placesLabel(); }
+  bool IsAccessError(uint32_t code) const override { return inner_->IsAccessError(code); }
+  std::string AccessAdvice(uint32_t code) const override { return inner_->AccessAdvice(code); }
+  std::string ErrorText(uint32_t code) const override { return inner_->ErrorText(code); }
+  const char* detachVerb() const override { return inner_->detachVerb(); }
+
+ private:
+  std::unique_ptr<Host> inner_;
+  SessionWriter& writer_;
+  RecordedSeams recorded_;
+};
+
+class ReplayHost final : public Host {
+ public:
+  ReplayHost(Session session, Resources* resources);
+
+  SessionReplayer& replayer() { return replayer_; }
+
+  Seams seams() override;
+  std::string ShownPath(const std::string& path) const override;
+  std::vector<std::string> Places(const std::string& path) override;
+  const char* placesKey() const override;
+  const char* placesLabel() const override;
+  bool IsAccessError(uint32_t code) const override;
+  std::string AccessAdvice(uint32_t code) const override;
+  const char* detachVerb() const override;
+
+ private:
+  bool MountPoints() const;
+
+  SessionReplayer replayer_;
+  Resources* resources_;
+};

@@ -1,0 +1,9 @@
+#include "platform/HostSystem.h"
+
+#include <sys/utsname.h>
+
+std::string HostSystemDescription() {
+  utsname names = {};
+  if (uname(&names) != 0) return "Linux";
+  return std::string(names.sysname) + " " + names.release + " " + names.machine;
+}

@@ -1,0 +1,21 @@
+#pragma once
+// Reads a session file, refusing anything that is not one: a file too large,
+// nested too deep, not JSON, of another format, or with a member of the wrong
+// type or size. Each refusal is one line that names the problem and where.
+// A file cut short by a crash while an event was written is read up to its
+// last complete event.
+
+#include <string>
+
+#include "session/SessionEvent.h"
+
+struct SessionLoad {
+  bool ok = false;
+  bool cutShort = false;  // the file ended inside an event; the rest was read
+  std::string error;      // "FILE: event 12: 'cdb' must be ..."
+};
+
+SessionLoad LoadSession(const std::string& path, Session* session);
+
+// The same for a file's text (`name` stands for the file in messages).
+SessionLoad ParseSession(const std::string& text, const std::string& name, Session* session);

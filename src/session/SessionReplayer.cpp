@@ -1,0 +1,186 @@
+#include "session/SessionReplayer.h"
+
+#include <cstring>
+
+#include "IDEAccess/PassThroughRecord.h"
+#include "platform/Sha256.h"
+#include "session/HexText.h"
+#include "session/Recorders.h"
+
+namespace {
+
+// What no device opening looks like to the transport, after a divergence.
+constexpr uint32_t kErrorNoDevice = 2;
+// How much of a digest a message shows.
+constexpr size_t kDigestShown = 12;
+
+std::string Described(const SessionEvent& c, bool withPath, bool withDigest) {
+  std::string text =
+      "[" + SpacedHexOf(c.cdb) + "] " + (c.dataIn ? "in " : "out ") + std::to_string(c.length);
+  if (withDigest) {
+    text += " sha256 " + (c.outSha256.empty() ? "-" : c.outSha256.substr(0, kDigestShown));
+  }
+  if (withPath) text += " on " + c.path;
+  return text;
+}
+
+}  // namespace
+
+SessionReplayer::SessionReplayer(Session session)
+    : session_(std::move(session)), used_(session_.events.size(), false) {
+  for (size_t i = 0; i < session_.events.size(); ++i) {
+    if (session_.events[i].kind == EventKind::kCommand) commands_.push_back(i);
+  }
+}
+
+bool SessionReplayer::diverged() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return !divergence_.empty();
+}
+
+BackendResult SessionReplayer::Diverge(const std::string& message) {
+  if (divergence_.empty()) {
+    divergence_ = message;
+    if (onDiverge_) onDiverge_(message);
+  }
+  BackendResult result;
+  result.lastError = kErrorNoDevice;
+  return result;
+}
+
+BackendResult SessionReplayer::Execute(const ScsiRequest& request) {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (!divergence_.empty()) return Diverge(divergence_);
+  SessionEvent now = CommandAsked(request);
+  const std::string number = std::to_string(next_ + 1);
+  if (next_ >= commands_.size()) {
+    return Diverge("the session differs at command " + number + ": recorded nothing more, now " +
+                   Described(now, true, false));
+  }
+  const SessionEvent& recorded = session_.events[commands_[next_]];
+  const bool samePath = recorded.path == now.path;
+  const bool sameData = recorded.outSha256 == now.outSha256;
+  if (!samePath || recorded.cdb != now.cdb || recorded.dataIn != now.dataIn ||
+      recorded.length != now.length || !sameData) {
+    return Diverge("the session differs at command " + number + ": recorded " +
+                   Described(recorded, !samePath, !sameData) + ", now " +
+                   Described(now, !samePath, !sameData));
+  }
+  ++next_;
+
+  if (recorded.opened) {
+    if (recorded.dataIn && request.data != nullptr) {
+      std::memset(request.data, 0, recorded.length);
+      if (!recorded.in.empty()) std::memcpy(request.data, recorded.in.data(), recorded.in.size());
+    }
+    request.record[ptr::kScsiStatus] = recorded.status;
+    ptr::Put32(request.record, ptr::kDataTransferLength, recorded.transferred);
+  }
+  BackendResult result;
+  result.opened = recorded.opened;
+  result.requestSucceeded = recorded.succeeded;
+  result.lastError = recorded.error;
+  return result;
+}
+
+const SessionEvent* SessionReplayer::Answer(EventKind kind,
+                                            const std::function<bool(const SessionEvent&)>& is) {
+  const SessionEvent* last = nullptr;
+  for (size_t i = 0; i < session_.events.size(); ++i) {
+    const SessionEvent& event = session_.events[i];
+    if (event.kind != kind || !is(event)) continue;
+    if (!used_[i]) {
+      used_[i] = true;
+      return &event;
+    }
+    last = &event;
+  }
+  return last;
+}
+
+BackendResult SessionReplayer::QueryDeviceNumber(const char* path, StorageDeviceNumber* result) {
+  std::lock_guard<std::mutex> guard(lock_);
+  const std::string asked = path ? path : "";
+  const SessionEvent* e =
+      Answer(EventKind::kDeviceNumber, [&](const SessionEvent& x) { return x.path == asked; });
+  BackendResult outcome;
+  if (!divergence_.empty() || e == nullptr) {
+    outcome.lastError = kErrorNoDevice;
+    return outcome;
+  }
+  outcome.opened = e->opened;
+  outcome.requestSucceeded = e->succeeded;
+  outcome.lastError = e->error;
+  if (e->opened && e->succeeded && e->error == 0) *result = e->number;
+  return outcome;
+}
+
+bool SessionReplayer::Open() {
+  std::lock_guard<std::mutex> guard(lock_);
+  const SessionEvent* e =
+      Answer(EventKind::kInterfacesOpen, [](const SessionEvent&) { return true; });
+  return e != nullptr && e->opened;
+}
+
+InterfaceStep SessionReplayer::Get(uint32_t index, std::string* path) {
+  std::lock_guard<std::mutex> guard(lock_);
+  const SessionEvent* e =
+      Answer(EventKind::kInterface, [index](const SessionEvent& x) { return x.index == index; });
+  if (e == nullptr) return InterfaceStep::kEndOfList;
+  if (e->step == InterfaceStep::kPath) *path = e->path;
+  return e->step;
+}
+
+uint32_t SessionReplayer::LogicalDrives() {
+  std::lock_guard<std::mutex> guard(lock_);
+  const SessionEvent* e =
+      Answer(EventKind::kLogicalDrives, [](const SessionEvent&) { return true; });
+  return e ? e->value : 0;
+}
+
+uint32_t SessionReplayer::WindowsDirectory(char* buffer, uint32_t size) {
+  std::lock_guard<std::mutex> guard(lock_);
+  const SessionEvent* e =
+      Answer(EventKind::kWindowsDirectory, [](const SessionEvent&) { return true; });
+  if (e == nullptr || e->value == 0 || e->text.size() + 1 > size) return 0;
+  std::memcpy(buffer, e->text.c_str(), e->text.size() + 1);
+  return static_cast<uint32_t>(e->text.size());
+}
+
+uint32_t SessionReplayer::DriveType(const char* rootPath) {
+  std::lock_guard<std::mutex> guard(lock_);
+  const std::string asked = rootPath ? rootPath : "";
+  const SessionEvent* e =
+      Answer(EventKind::kDriveType, [&](const SessionEvent& x) { return x.path == asked; });
+  return e ? e->value : kDriveNoRootDir;
+}
+
+uint32_t SessionReplayer::FlushVolume(const char* place) {
+  std::lock_guard<std::mutex> guard(lock_);
+  const std::string asked = place ? place : "";
+  const SessionEvent* e =
+      Answer(EventKind::kFlush, [&](const SessionEvent& x) { return x.path == asked; });
+  return e ? e->value : kErrorNotSupported;
+}
+
+const SessionEvent* SessionReplayer::PlacesOf(const std::string& path) {
+  std::lock_guard<std::mutex> guard(lock_);
+  return Answer(EventKind::kPlaces, [&](const SessionEvent& x) { return x.path == path; });
+}
+
+std::string SessionReplayer::ShownPathOf(const std::string& path) const {
+  std::lock_guard<std::mutex> guard(lock_);
+  for (const SessionEvent& event : session_.events) {
+    if (event.kind == EventKind::kPlaces && event.path == path) return event.shown;
+  }
+  return path;
+}
+
+std::string SessionReplayer::LeftOver() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (!divergence_.empty() || next_ >= commands_.size()) return "";
+  const size_t left = commands_.size() - next_;
+  return "the run ended with " + std::to_string(left) + " recorded command" +
+         (left == 1 ? "" : "s") + " left over, from command " + std::to_string(next_ + 1) + ": " +
+         Described(session_.events[commands_[next_]], false, false);
+}

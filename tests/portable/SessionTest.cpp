@@ -1,0 +1,203 @@
+// Recorded sessions: recording changes nothing of what a run does, a replay
+// follows the session to its end and stops at the first difference, and a
+// file that is not a session is refused with one line.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "cli/ExitCodes.h"
+#include "session/SessionReader.h"
+#include "session/SessionSeams.h"
+#include "session/SessionWriter.h"
+#include "support/CliRun.h"
+#include "support/WindowFixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A file in the temporary directory, of this test alone, gone with it.
+class TempFile {
+ public:
+  explicit TempFile(const std::string& name)
+      : path_((fs::temp_directory_path() /
+               ("tq214-" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+                name))
+                  .string()) {}
+  ~TempFile() {
+    std::error_code ignored;
+    fs::remove(path_, ignored);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+std::vector<std::string> CommandsOf(const VirtualMachine& machine) {
+  std::vector<std::string> cdbs;
+  for (const TraceEntry& e : machine.trace()) {
+    if (e.kind != CommandKind::kQueryDeviceNumber)
+      cdbs.push_back(e.path + std::string(e.cdb.begin(), e.cdb.end()));
+  }
+  return cdbs;
+}
+
+// tq214 on the simulated machine, its commands as the machine saw them.
+CliRun Simulated(const std::vector<std::string>& args, std::vector<std::string>* commands) {
+  CliRunOptions options;
+  options.onSimulation = [commands](VirtualMachine& machine) {
+    machine.SetAfterCommand(
+        [&machine, commands](const TraceEntry&) { *commands = CommandsOf(machine); });
+  };
+  return RunTq214(args, options);
+}
+
+void Save(const Session& session, const std::string& path) {
+  SessionWriter writer;
+  std::string error;
+  ASSERT_TRUE(writer.Open(path, session.header, &error)) << error;
+  for (const SessionEvent& e : session.events) writer.Append(e);
+}
+
+class SessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    recorded =
+        Simulated({"--simulate", "--record", file.path(), "update", "--yes"}, &recordedCommands);
+    ASSERT_EQ(kExitSuccess, recorded.code) << recorded.err;
+    ASSERT_TRUE(LoadSession(file.path(), &session).ok);
+  }
+  // The update replayed from `path`.
+  CliRun Replay(const std::string& path) { return RunTq214({"--replay", path, "update", "--yes"}); }
+
+  TempFile file{"session.json"};
+  TempFile altered{"altered.json"};
+  CliRun recorded;
+  std::vector<std::string> recordedCommands;
+  Session session;
+};
+
+TEST_F(SessionTest, RecordingChangesNothingAndTheReplayEndsAsTheRunDid) {
+  std::vector<std::string> plain;
+  EXPECT_EQ(recorded.out, Simulated({"--simulate", "update", "--yes"}, &plain).out);
+  EXPECT_EQ(plain, recordedCommands);
+
+  const CliRun replayed = Replay(file.path());
+  EXPECT_EQ(kExitSuccess, replayed.code) << replayed.err;
+  EXPECT_EQ(recorded.out, replayed.out);
+}
+
+TEST_F(SessionTest, TheWindowReplaysTq214sSessionToTheSameVerdict) {
+  SessionSeams replay;
+  Seams seams{nullptr, nullptr, nullptr, nullptr, nullptr};
+  std::string error;
+  ASSERT_TRUE(replay.Replay(file.path(), &seams, &error)) << error;
+  VirtualShell shell;
+  EmbeddedResources resources;
+  seams.shell = &shell;
+  seams.resources = &resources;
+  ScopedSeams installed(seams);
+  TForm1 window;
+  window.btn_UpdateClick(&window.btn_Update);
+  EXPECT_EQ("PASS", window.pnl_Descript_3.text());
+  EXPECT_EQ("", replay.Verdict());
+}
+
+TEST_F(SessionTest, AReplayStopsWhereTheRunDiffers) {
+  const auto commandAt = [this](size_t k) -> SessionEvent& {
+    for (SessionEvent& e : session.events) {
+      if (e.kind == EventKind::kCommand && --k == 0) return e;
+    }
+    return session.events.front();
+  };
+  struct Case {
+    const char* name;
+    std::function<void()> alter;
+    const char* said;
+  } const cases[] = {
+      {"a command block", [&] { commandAt(37).cdb.back() = 0xFF; },
+       "the session differs at command 37: recorded [3b 0e 00 00 64 00 00 04 00 ff] out 1024, "
+       "now [3b 0e 00 00 64 00 00 04 00 00] out 1024"},
+      {"a byte of a reply",
+       [&] {
+         for (SessionEvent& e : session.events) {
+           // The first piece read back: the compare fails, and the second
+           // attempt is not in the session.
+           if (e.kind == EventKind::kCommand && e.cdb[0] == 0x3C && e.cdb[1] == 0x01) {
+             e.in[0] ^= 0xFF;
+             break;
+           }
+         }
+       },
+       "the session differs at command"},
+      {"commands the run did not send", [&] { session.events.push_back(commandAt(2)); },
+       "the run ended with 1 recorded command left over"},
+      {"a session that ends early", [&] { session.events.resize(session.events.size() / 2); },
+       "recorded nothing more"},
+  };
+  const Session original = session;
+  for (const Case& c : cases) {
+    session = original;
+    c.alter();
+    Save(session, altered.path());
+    const CliRun run = Replay(altered.path());
+    EXPECT_EQ(kExitFailure, run.code) << c.name;
+    ASSERT_FALSE(run.errLines().empty()) << c.name;
+    const std::string said = run.errLines().back();
+    EXPECT_EQ(0u, said.find("tq214: ")) << said;
+    EXPECT_NE(std::string::npos, said.find(c.said)) << c.name << ": " << said;
+  }
+}
+
+std::string With(std::string text, const std::string& part, const std::string& instead) {
+  return text.replace(text.find(part), part.size(), instead);
+}
+
+TEST(SessionFile, WhatIsNotASessionIsRefusedWithOneLine) {
+  Session session;
+  const std::string header =
+      R"({"format":1,"program":"tq214","version":"1","firmware":{"version":"21.32.0.3",)"
+      R"("kind":"k","sha256":"s"},"system":"s","placesKey":"driveLetters","started":"t",)"
+      R"("arguments":[],"events":[)";
+  const std::string command =
+      R"({"kind":"command","path":"p","cdb":"12","dir":"in","length":4,"timeout":10,)"
+      R"("share":"readWrite","opened":true,"succeeded":true,"error":0,"status":0,)"
+      R"("transferred":4,"in":"01020304","us":5})";
+  const std::pair<std::string, const char*> cases[] = {
+      {"", "not a session file: line 1, column 1"},
+      {"[1,2]", "not a session file: not a JSON object"},
+      {std::string(50, '[') + std::string(50, ']'), "line 1, column 5: nested deeper"},
+      {R"({"format":2})", "format 2 is not one"},
+      {header + R"({"kind":"reboot"}]})", "event 1: 'kind' \"reboot\" is not a kind of event"},
+      {header + R"({"kind":"command"}]})", "event 1: 'path' is missing"},
+      {header + R"({"kind":"flush","path":"E:","value":-1}]})", "event 1: 'value' must be"},
+      {header + With(command, "\"12\"", "\"1g\"") + "]}",
+       "event 1: 'cdb' must be hexadecimal bytes"},
+      {header + With(command, "\"12\"", "\"" + std::string(34, '0') + "\"") + "]}",
+       "event 1: 'cdb' must be hexadecimal bytes, at most 16"},
+      {header + With(command, "\"length\":4", "\"length\":2") + "]}",
+       "event 1: 'in' must be hexadecimal bytes, at most 2"},
+  };
+  for (const auto& c : cases) {
+    const SessionLoad load = ParseSession(c.first, "f.json", &session);
+    EXPECT_FALSE(load.ok) << c.first;
+    EXPECT_EQ(0u, load.error.find(std::string("f.json: ") + c.second)) << load.error;
+    EXPECT_EQ(std::string::npos, load.error.find('\n')) << load.error;
+  }
+
+  // A file a crash cut short inside its second event reads up to the first.
+  const SessionLoad cut =
+      ParseSession(header + "\n" + command + ",\n" + command.substr(0, 30), "f.json", &session);
+  EXPECT_TRUE(cut.ok) << cut.error;
+  EXPECT_TRUE(cut.cutShort);
+  EXPECT_EQ(1u, session.events.size());
+}
+
+}  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "cli/ExitCodes.h"
+#include "embedded/FirmwareImageDigest.h"
 #include "session/SessionReader.h"
 #include "session/SessionSeams.h"
 #include "session/SessionWriter.h"
@@ -66,51 +68,67 @@ void Save(const Session& session, const std::string& path) {
   for (const SessionEvent& e : session.events) writer.Append(e);
 }
 
-class SessionTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    recorded =
-        Simulated({"--simulate", "--record", file.path(), "update", "--yes"}, &recordedCommands);
-    ASSERT_EQ(kExitSuccess, recorded.code) << recorded.err;
-    ASSERT_TRUE(LoadSession(file.path(), &session).ok);
-  }
-  // The update replayed from `path`.
-  CliRun Replay(const std::string& path) { return RunTq214({"--replay", path, "update", "--yes"}); }
+CliRun ReplayedUpdate(const std::string& path) {
+  return RunTq214({"--replay", path, "update", "--yes"});
+}
 
-  TempFile file{"session.json"};
-  TempFile altered{"altered.json"};
-  CliRun recorded;
+TEST(Session, RecordingChangesNothingAndTheReplayEndsAsTheRunDid) {
+  const TempFile file("session.json");
   std::vector<std::string> recordedCommands;
-  Session session;
-};
-
-TEST_F(SessionTest, RecordingChangesNothingAndTheReplayEndsAsTheRunDid) {
+  const CliRun recorded =
+      Simulated({"--simulate", "--record", file.path(), "update", "--yes"}, &recordedCommands);
+  ASSERT_EQ(kExitSuccess, recorded.code) << recorded.err;
   std::vector<std::string> plain;
   EXPECT_EQ(recorded.out, Simulated({"--simulate", "update", "--yes"}, &plain).out);
   EXPECT_EQ(plain, recordedCommands);
 
-  const CliRun replayed = Replay(file.path());
+  const CliRun replayed = ReplayedUpdate(file.path());
   EXPECT_EQ(kExitSuccess, replayed.code) << replayed.err;
   EXPECT_EQ(recorded.out, replayed.out);
 }
 
-TEST_F(SessionTest, TheWindowReplaysTq214sSessionToTheSameVerdict) {
+// A whole update recorded by tq214 in the USB harness's guest, through the
+// kernel's usb-storage and SG_IO (tests/data/kernel-update-session.json).
+class KernelSessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const SessionLoad load = LoadSession(file, &session);
+    ASSERT_TRUE(load.ok) << load.error;
+    if (session.header.firmwareSha256 != kFirmwareImageSha256) {
+      GTEST_SKIP() << "recorded with another firmware image than this build carries";
+    }
+  }
+
+  const std::string file = TQ214_TEST_DATA_DIR "/kernel-update-session.json";
+  TempFile altered{"altered.json"};
+  Session session;
+};
+
+TEST_F(KernelSessionTest, Tq214AndTheWindowReachTheVerdictsOfTheLiveRun) {
+  const CliRun replayed = ReplayedUpdate(file);
+  EXPECT_EQ(kExitSuccess, replayed.code) << replayed.err;
+  const std::vector<std::string> lines = replayed.outLines();
+  EXPECT_EQ("Device: /dev/sda  USB  \"Orvexa  TQ-214 Enclosure\"", lines.front());
+  EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), "Chip FW Version[  21.32.00.01  ]"));
+  EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), "PASS"));
+
   SessionSeams replay;
-  Seams seams{nullptr, nullptr, nullptr, nullptr, nullptr};
+  Seams seams;
   std::string error;
-  ASSERT_TRUE(replay.Replay(file.path(), &seams, &error)) << error;
+  ASSERT_TRUE(replay.Replay(file, &seams, &error)) << error;
   VirtualShell shell;
   EmbeddedResources resources;
   seams.shell = &shell;
   seams.resources = &resources;
   ScopedSeams installed(seams);
   TForm1 window;
+  EXPECT_EQ("Chip FW Version[  21.32.00.01  ]", window.pnl_Descript_5.text());
   window.btn_UpdateClick(&window.btn_Update);
   EXPECT_EQ("PASS", window.pnl_Descript_3.text());
   EXPECT_EQ("", replay.Verdict());
 }
 
-TEST_F(SessionTest, AReplayStopsWhereTheRunDiffers) {
+TEST_F(KernelSessionTest, AReplayStopsWhereTheRunDiffers) {
   const auto commandAt = [this](size_t k) -> SessionEvent& {
     for (SessionEvent& e : session.events) {
       if (e.kind == EventKind::kCommand && --k == 0) return e;
@@ -147,7 +165,7 @@ TEST_F(SessionTest, AReplayStopsWhereTheRunDiffers) {
     session = original;
     c.alter();
     Save(session, altered.path());
-    const CliRun run = Replay(altered.path());
+    const CliRun run = ReplayedUpdate(altered.path());
     EXPECT_EQ(kExitFailure, run.code) << c.name;
     ASSERT_FALSE(run.errLines().empty()) << c.name;
     const std::string said = run.errLines().back();

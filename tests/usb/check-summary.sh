@@ -61,6 +61,8 @@ expect short_attach ok
 expect short_read_arrived 128
 expect short_read_update_fail ok
 expect short_read_block_unchanged ok
+expect_number session_info
+expect_number session_update
 expect_number time_tq214_download_us
 expect_number download_ratio_tq214_to_sg
 expect_number time_tq214_update_total_us

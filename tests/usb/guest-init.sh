@@ -196,7 +196,7 @@ timed_sg_download() {
 timed_tq214_update() {
   : > /run/gadget.stats
   start=$(now_us)
-  tq214 update --yes >/tmp/update.out 2>&1
+  tq214 "$@" update --yes >/tmp/update.out 2>&1
   STATUS=$?
   WALL_US=$(( $(now_us) - start ))
   last_download
@@ -283,13 +283,13 @@ step_tq214() {
   [ $status -eq 0 ] && grep -q "$DISK" /tmp/list.out && grep -q USB /tmp/list.out
   verdict tq214_list $?
 
-  tq214 info >/tmp/info.out 2>&1
+  tq214 --record /tmp/info-session.json info >/tmp/info.out 2>&1
   status=$?
   show "tq214 info" /tmp/info.out
   [ $status -eq 0 ] && grep -qF 'Chip FW Version[  21.32.00.01  ]' /tmp/info.out
   verdict tq214_info $?
 
-  timed_tq214_update
+  timed_tq214_update --record /tmp/update-session.json
   show "tq214 update" /tmp/update.out
   TQ_RUNS=$DOWNLOAD_US
   TQ_UPDATE_RUNS=$WALL_US
@@ -396,6 +396,19 @@ step_short_read() {
   verdict short_read_block_unchanged $?
 }
 
+# The sessions recorded in the guest, to the console for the harness to take
+# out: "SESSION-BEGIN name", the file in base64, "SESSION-END name".
+step_sessions() {
+  for name in info update; do
+    file=/tmp/$name-session.json
+    [ -s "$file" ] || { say "session_$name" missing; continue; }
+    echo "SESSION-BEGIN $name"
+    base64 "$file"
+    echo "SESSION-END $name"
+    say "session_$name" "$(wc -c <"$file")"
+  done
+}
+
 step_figures() {
   if [ -r /proc/timer_list ]; then say guest_clock timer_list; else say guest_clock uptime; fi
   say time_sg_write_buffer_download_runs_us "${SG_RUNS:-none}"
@@ -430,6 +443,7 @@ if [ -n "$SG" ]; then
   step_reattach
   step_fault
   step_short_read
+  step_sessions
 fi
 step_figures
 echo "guest: kernel messages of interest:"

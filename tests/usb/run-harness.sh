@@ -83,4 +83,26 @@ if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
   exit 1
 fi
 
+# The sessions recorded in the guest, replayed here by the same program: the
+# same verdicts as the live runs in the guest.
+sessions=$work/sessions
+mkdir -p "$sessions"
+for name in info update; do
+  awk -v name="$name" '$0 == "SESSION-END " name { on = 0 } on { print } $0 == "SESSION-BEGIN " name { on = 1 }' \
+    "$work/console.txt" | base64 -d >"$sessions/$name-session.json" 2>/dev/null || true
+done
+replay_status=0
+"$tq214" --replay "$sessions/info-session.json" info >"$sessions/info-replay.out" 2>&1 || replay_status=1
+"$tq214" --replay "$sessions/update-session.json" update --yes >"$sessions/update-replay.out" 2>&1 ||
+  replay_status=1
+if [ $replay_status -eq 0 ] && grep -qF 'Chip FW Version[  21.32.00.01  ]' "$sessions/info-replay.out" &&
+  grep -qx PASS "$sessions/update-replay.out"; then
+  echo "usb-harness: the sessions recorded in the guest replay here: info as before, update PASS"
+  echo "usb-harness: recorded sessions in $sessions (tests/data/kernel-update-session.json is such a one)"
+else
+  echo "usb-harness: the sessions recorded in the guest do not replay here:" >&2
+  cat "$sessions/info-replay.out" "$sessions/update-replay.out" >&2
+  exit 1
+fi
+
 "$here/check-summary.sh" "$work/summary.txt"

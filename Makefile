@@ -1,12 +1,16 @@
 # make demo: the bridge chip's command set against a virtual enclosure, then the
 #   updater window's demo under Wine (DEMO_ARGS="--scenario two" picks another
 #   machine; without DISPLAY it presses Update itself and saves screenshots).
-# make test: every test, native and Windows (under Wine), with one CTest summary.
+# make test: every test, native and Windows (under Wine) and a short run of each fuzz
+#   target, with one CTest summary.
 # Both install what is missing first (Debian 12, as root).
 
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps native native-demo win32 win32-demo test demo clean
+# make fuzz: every fuzz target for FUZZ_SECONDS each (make test runs them 10 s).
+FUZZ_SECONDS ?= 300
+
+.PHONY: all deps native native-demo win32 win32-demo fuzz-build fuzz test demo clean
 
 all: test
 
@@ -29,9 +33,18 @@ win32: deps
 	@cmake --preset win32 >/dev/null
 	@cmake --build build/win32 -j $(JOBS)
 
-# One CTest run over both build trees, so the summary covers everything.
-test: native win32
-	@printf 'subdirs("native")\nsubdirs("win32")\n' > build/CTestTestfile.cmake
+fuzz-build: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build build/fuzz -j $(JOBS) --target fuzz_session_reader fuzz_device_flows
+
+fuzz: fuzz-build
+	@cmake -DTQ214_FUZZ_SECONDS=$(FUZZ_SECONDS) build/fuzz >/dev/null
+	@ctest --test-dir build/fuzz --output-on-failure --timeout 0
+	@cmake -DTQ214_FUZZ_SECONDS=10 build/fuzz >/dev/null
+
+# One CTest run over the build trees, so the summary covers everything.
+test: native win32 fuzz-build
+	@printf 'subdirs("native")\nsubdirs("win32")\nsubdirs("fuzz")\n' > build/CTestTestfile.cmake
 	@ctest --test-dir build --output-on-failure --timeout 900
 
 demo: native-demo win32-demo

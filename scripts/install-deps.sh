@@ -5,7 +5,8 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ googletest libgtest-dev libbenchmark-dev libssl-dev
+  cmake make g++ googletest libgtest-dev libbenchmark-dev libssl-dev nlohmann-json3-dev
+  clang libclang-rt-14-dev
   g++-mingw-w64-i686
   wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick

@@ -36,9 +36,11 @@ JsonWriter::Json& JsonWriter::Add(Json value) {
     return root_;
   }
   Json& container = *open_.back();
-  if (container.is_object()) return container[key_] = std::move(value);
-  container.push_back(std::move(value));
-  return container.back();
+  if (!container.is_object()) {
+    container.push_back(std::move(value));
+    return container.back();
+  }
+  return container[key_] = std::move(value);
 }
 
 JsonWriter& JsonWriter::BeginObject() {

@@ -103,7 +103,6 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
   }
   SessionWriter writer;
   if (!parsed.record.empty()) {
-    std::string error;
     if (!writer.Open(parsed.record, MakeHeader("tq214", args, host->placesKey()), &error)) {
       return EarlyFailure(env, parsed, "cannot record the session: " + error, kExitFailure);
     }

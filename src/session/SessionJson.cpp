@@ -1,5 +1,7 @@
 #include "session/SessionJson.h"
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "session/HexText.h"
@@ -24,10 +26,9 @@ constexpr KindName kKindNames[] = {
 };
 
 const char* NameOf(EventKind kind) {
-  for (const KindName& k : kKindNames) {
-    if (k.kind == kind) return k.name;
-  }
-  return "command";
+  const auto found = std::find_if(std::begin(kKindNames), std::end(kKindNames),
+                                  [kind](const KindName& k) { return k.kind == kind; });
+  return found == std::end(kKindNames) ? "command" : found->name;
 }
 
 const char* StepName(InterfaceStep step) {

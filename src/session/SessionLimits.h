@@ -8,7 +8,7 @@
 
 constexpr int kSessionFormat = 1;
 
-constexpr uint64_t kMaxSessionFileBytes = 64u * 1024 * 1024;
+constexpr uint64_t kMaxSessionFileBytes = uint64_t{64} * 1024 * 1024;
 constexpr size_t kMaxSessionEvents = 1000000;
 // A transfer: the 24-bit length fields of the buffer commands, rounded up.
 constexpr uint32_t kMaxTransferBytes = 16u * 1024 * 1024;

@@ -72,19 +72,24 @@ CliRun ReplayedUpdate(const std::string& path) {
   return RunTq214({"--replay", path, "update", "--yes"});
 }
 
+// Also for runs that fail, or whose device vanishes midway: the session is
+// whole, and its replay ends as the run did.
 TEST(Session, RecordingChangesNothingAndTheReplayEndsAsTheRunDid) {
-  const TempFile file("session.json");
-  std::vector<std::string> recordedCommands;
-  const CliRun recorded =
-      Simulated({"--simulate", "--record", file.path(), "update", "--yes"}, &recordedCommands);
-  ASSERT_EQ(kExitSuccess, recorded.code) << recorded.err;
-  std::vector<std::string> plain;
-  EXPECT_EQ(recorded.out, Simulated({"--simulate", "update", "--yes"}, &plain).out);
-  EXPECT_EQ(plain, recordedCommands);
+  for (const std::string scenario : {"outdated", "verify-fail", "unplug-during-update"}) {
+    const TempFile file(scenario + ".json");
+    std::vector<std::string> recordedCommands;
+    const CliRun recorded = Simulated(
+        {"--simulate=" + scenario, "--record", file.path(), "update", "--yes"}, &recordedCommands);
+    std::vector<std::string> plain;
+    const CliRun unrecorded = Simulated({"--simulate=" + scenario, "update", "--yes"}, &plain);
+    EXPECT_EQ(unrecorded.out, recorded.out) << scenario;
+    EXPECT_EQ(unrecorded.code, recorded.code) << scenario;
+    EXPECT_EQ(plain, recordedCommands) << scenario;
 
-  const CliRun replayed = ReplayedUpdate(file.path());
-  EXPECT_EQ(kExitSuccess, replayed.code) << replayed.err;
-  EXPECT_EQ(recorded.out, replayed.out);
+    const CliRun replayed = ReplayedUpdate(file.path());
+    EXPECT_EQ(recorded.code, replayed.code) << scenario << ": " << replayed.err;
+    EXPECT_EQ(recorded.out, replayed.out) << scenario;
+  }
 }
 
 // A whole update recorded by tq214 in the USB harness's guest, through the

@@ -19,15 +19,29 @@ bool PassesBusFilter(const std::string& path, uint8_t include1394) {
          path.find(kScsiClassWord) != std::string::npos;
 }
 
+}  // namespace
+
 // A disk that does not answer the first probe may still answer the register
 // word; its two bytes are not looked at.
-bool AnswersBridge(const char* path) {
-  if (IsBridgeDisk(path)) return true;
+int AnswersBridgeProbes(const char* devicePath) {
+  if (IsBridgeDisk(devicePath)) return 1;
   uint8_t word[kBridgeWordLength] = {};
-  return ReadBridgeWord(path, word) != 0;
+  return ReadBridgeWord(devicePath, word) != 0 ? 1 : 0;
 }
 
-}  // namespace
+std::vector<std::string> ListBusDiskPaths(uint8_t include1394) {
+  std::vector<std::string> paths;
+  DiskInterfaces& interfaces = ActiveDiskInterfaces();
+  if (!interfaces.Open()) return paths;
+  std::string path;
+  for (uint32_t index = 0; interfaces.Get(index, &path) == InterfaceStep::kPath; ++index) {
+    if (PassesBusFilter(path, include1394) && path.size() <= kMaxStoredPathLength) {
+      paths.push_back(path);
+    }
+  }
+  interfaces.Close();
+  return paths;
+}
 
 int IsBridgeDisk(const char* devicePath) {
   uint8_t inquiry[kInquiryLength] = {};
@@ -49,7 +63,7 @@ int EnumerateBridgeDisks(PathTable& paths, uint8_t include1394) {
     if (interfaces.Get(index, &path) != InterfaceStep::kPath) break;
     if (!PassesBusFilter(path, include1394)) continue;
     if (path.size() > kMaxStoredPathLength) continue;
-    if (!AnswersBridge(path.c_str())) continue;
+    if (!AnswersBridgeProbes(path.c_str())) continue;
     char* entry = paths[stored];
     std::memcpy(entry, path.data(), path.size());
     entry[path.size()] = '\0';

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // The caller's path table: 16 buffers of 256 bytes. A path that would not fit
 // with its NUL is skipped (never cut short), and once the table is full the
@@ -29,3 +31,9 @@ Bus BusOfPath(const char* devicePath);
 
 // 1 when the disk answers both Inquiry and GetChipInfo, else 0.
 int IsBridgeDisk(const char* devicePath);
+
+// For following disks as they come and go: the present disk interface paths
+// that discovery would probe (its buses, its length limit), without sending
+// any disk a command; and the probe discovery sends each of them.
+std::vector<std::string> ListBusDiskPaths(uint8_t include1394);
+int AnswersBridgeProbes(const char* devicePath);

@@ -14,6 +14,7 @@ BackendResult AccessWatch::QueryDeviceNumber(const char* path, StorageDeviceNumb
 
 void AccessWatch::Note(const char* path, const BackendResult& result) {
   if (result.lastError == 0 || path == nullptr || !isAccessError_(result.lastError)) return;
+  std::lock_guard<std::mutex> guard(lock_);
   if (!refused_) {
     refused_ = true;
     path_ = path;

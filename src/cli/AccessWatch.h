@@ -3,9 +3,11 @@
 // open it, or a command the kernel would not pass on), so that the tool can
 // say plainly that access is the problem rather than that no device is there.
 // Wraps whichever backend is in force and changes nothing of what passes.
+// Safe from several threads; its answers are read once the work has ended.
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <set>
 #include <string>
 #include <utility>
@@ -26,7 +28,10 @@ class AccessWatch final : public ScsiBackend {
   const std::string& path() const { return path_; }
   uint32_t code() const { return code_; }
   // Whether `path` was refused at some point.
-  bool Refused(const std::string& path) const { return refusedPaths_.count(path) != 0; }
+  bool Refused(const std::string& path) const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return refusedPaths_.count(path) != 0;
+  }
 
  private:
   void Note(const char* path, const BackendResult& result);
@@ -37,4 +42,5 @@ class AccessWatch final : public ScsiBackend {
   std::string path_;
   uint32_t code_ = 0;
   std::set<std::string> refusedPaths_;
+  mutable std::mutex lock_;
 };

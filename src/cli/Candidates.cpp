@@ -49,18 +49,20 @@ std::vector<Candidate> FindCandidates(Host& host) {
   const int count = EnumerateBridgeDisks(paths, 1);
 
   std::vector<Candidate> found;
-  for (int i = 0; i < count; ++i) {
-    Candidate candidate;
-    candidate.path = paths[i];
-    LowerCase(candidate.path);
-    candidate.shown = host.ShownPath(candidate.path);
-    candidate.bus = BusLabel(candidate.path);
-    candidate.identification = Identification(candidate.path.c_str());
-    candidate.code = IdentifyChip(candidate.path.c_str());
-    candidate.places = host.Places(candidate.path);
-    found.push_back(std::move(candidate));
-  }
+  for (int i = 0; i < count; ++i) found.push_back(LookAt(host, paths[i]));
   return found;
+}
+
+Candidate LookAt(Host& host, const std::string& path) {
+  Candidate candidate;
+  candidate.path = path;
+  LowerCase(candidate.path);
+  candidate.shown = host.ShownPath(candidate.path);
+  candidate.bus = BusLabel(candidate.path);
+  candidate.identification = Identification(candidate.path.c_str());
+  candidate.code = IdentifyChip(candidate.path.c_str());
+  candidate.places = host.Places(candidate.path);
+  return candidate;
 }
 
 bool IsTbr640(const Candidate& candidate) {

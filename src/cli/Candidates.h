@@ -24,5 +24,8 @@ struct Candidate {
 const char* BusLabel(const std::string& path);
 
 std::vector<Candidate> FindCandidates(Host& host);
+// One disk found by discovery (at `path` as the system spells it), looked at
+// as FindCandidates looks at each.
+Candidate LookAt(Host& host, const std::string& path);
 
 bool IsTbr640(const Candidate& candidate);

@@ -52,6 +52,8 @@ bool ParseCommand(const std::string& word, CliCommand* command) {
     *command = CliCommand::kInfo;
   } else if (word == "update") {
     *command = CliCommand::kUpdate;
+  } else if (word == "watch") {
+    *command = CliCommand::kWatch;
   } else {
     return false;
   }
@@ -61,15 +63,29 @@ bool ParseCommand(const std::string& word, CliCommand* command) {
 // The options that only some commands take.
 bool CheckCombination(const CliArguments& a, std::string* error) {
   if (a.command == CliCommand::kNone) {
-    *error = "no command given: list, info or update (tq214 --help)";
+    *error = "no command given: list, info, update or watch (tq214 --help)";
     return false;
   }
   if (!a.device.empty() && a.command == CliCommand::kList) {
     *error = "list shows every device and takes no --device";
     return false;
   }
-  if (a.yes && a.command != CliCommand::kUpdate) {
-    *error = "--yes goes with update only";
+  if (a.all && (a.command != CliCommand::kUpdate || !a.device.empty())) {
+    *error = "--all goes with update only, without --device";
+    return false;
+  }
+  if (a.update && a.command != CliCommand::kWatch) {
+    *error = "--update goes with watch only";
+    return false;
+  }
+  if (!a.device.empty() && a.command == CliCommand::kWatch) {
+    *error = "watch follows every device and takes no --device";
+    return false;
+  }
+  const bool updates =
+      a.command == CliCommand::kUpdate || (a.command == CliCommand::kWatch && a.update);
+  if (a.yes && !updates) {
+    *error = "--yes goes with update and watch --update only";
     return false;
   }
   if (!a.replay.empty() && (a.simulate || !a.record.empty())) {
@@ -80,8 +96,8 @@ bool CheckCombination(const CliArguments& a, std::string* error) {
     *error = "--piece-ms goes with --simulate only";
     return false;
   }
-  if (a.json && a.command == CliCommand::kUpdate && !a.yes) {
-    *error = "update --json asks nothing, so it needs --yes";
+  if (a.json && updates && !a.yes) {
+    *error = "an update with --json asks nothing, so it needs --yes";
     return false;
   }
   return true;
@@ -125,6 +141,10 @@ class Parser {
       out_->trace = true;
     } else if (arg == "--yes" || arg == "-y") {
       out_->yes = true;
+    } else if (arg == "--all") {
+      out_->all = true;
+    } else if (arg == "--update") {
+      out_->update = true;
     } else if (arg == kSimulateOption || StartsWith(arg, std::string(kSimulateOption) + "=")) {
       return Simulate(arg);
     } else if (arg == kDeviceOption || StartsWith(arg, std::string(kDeviceOption) + "=")) {
@@ -140,7 +160,7 @@ class Parser {
     } else if (out_->command != CliCommand::kNone) {
       return Fail("unexpected argument '" + arg + "'");
     } else if (!ParseCommand(arg, &out_->command)) {
-      return Fail("unknown command '" + arg + "': list, info or update");
+      return Fail("unknown command '" + arg + "': list, info, update or watch");
     }
     return true;
   }
@@ -223,6 +243,12 @@ std::string UsageText() {
          "  update [--device PATH] [--yes]\n"
          "                          writes the firmware and the configuration texts after\n"
          "                          asking \"Perform update? [y/N]\" unless --yes is given\n"
+         "  update --all [--yes]    every attached TBR640 that is not up to date, side by\n"
+         "                          side; a table of the results at the end\n"
+         "  watch [--update] [--yes]\n"
+         "                          follows enclosures as they arrive and leave; with\n"
+         "                          --update each outdated one that arrives is updated\n"
+         "                          once (Ctrl+C ends the watch)\n"
          "\n"
          "Options:\n"
          "  --device PATH           the enclosure to use when several are attached: the\n"
@@ -247,8 +273,9 @@ std::string UsageText() {
          "                          carries\n"
          "  --help, -h              this text\n"
          "\n"
-         "Exit codes: 0 success (update: also already up to date), 1 failure, 2 nothing\n"
-         "done (declined), 3 no device or several to choose from, 4 bad usage.\n"
+         "Exit codes: 0 success (update: also already up to date; --all and watch: every\n"
+         "TBR640 ended PASS or up to date), 1 failure, 2 nothing done (declined), 3 no\n"
+         "device or several to choose from, 4 bad usage.\n"
          "\n"
          "Once an update has begun to write the enclosure, Ctrl+C and requests to end\n"
          "the program are held until it has ended: stopping it midway could leave the\n"

@@ -2,7 +2,8 @@
 // The command line of tq214:
 //   tq214 [--json] [--trace] [--simulate[=SCENARIO]] list
 //   tq214 [...] info [--device PATH]
-//   tq214 [...] update [--device PATH] [--yes]
+//   tq214 [...] update [--device PATH | --all] [--yes]
+//   tq214 [...] watch [--update] [--yes]
 //   tq214 --simulate[=SCENARIO] [--piece-ms N] ...
 //   tq214 --record FILE ... | --replay FILE ...
 //   tq214 --version | --help
@@ -12,7 +13,7 @@
 #include <string>
 #include <vector>
 
-enum class CliCommand { kNone, kList, kInfo, kUpdate, kHelp, kVersion };
+enum class CliCommand { kNone, kList, kInfo, kUpdate, kWatch, kHelp, kVersion };
 
 struct CliArguments {
   CliCommand command = CliCommand::kNone;
@@ -20,6 +21,8 @@ struct CliArguments {
   bool trace = false;
   bool simulate = false;
   bool yes = false;
+  bool all = false;      // update --all
+  bool update = false;   // watch --update
   std::string scenario;  // with simulate: the machine to build
   std::string device;    // --device; empty when not given
   // --piece-ms: how long the simulated enclosure takes per firmware piece.

@@ -4,9 +4,11 @@
 // named and where their volumes are.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "cli/DeviceEvents.h"
 #include "seams/Seams.h"
 
 class Host {
@@ -39,4 +41,8 @@ class Host {
   // What the user does with a place before unplugging the disk: "Unmount"
   // (a mount point) or "Eject" (a drive letter).
   virtual const char* detachVerb() const { return "Eject"; }
+
+  // What tells tq214 watch that disks came or went; null on a machine whose
+  // disks cannot change (a replayed session).
+  virtual std::unique_ptr<DeviceEvents> Events() { return nullptr; }
 };

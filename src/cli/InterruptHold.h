@@ -22,4 +22,6 @@ class InterruptHold {
   // Stops holding. Returns the names of the requests held ("SIGINT",
   // "Ctrl+C", ...), in the order they arrived, each once.
   virtual std::vector<std::string> End() = 0;
+  // Whether a request to stop arrived since Begin.
+  virtual bool requested() const = 0;
 };

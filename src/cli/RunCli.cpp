@@ -35,6 +35,8 @@ const char* CommandName(CliCommand command) {
       return "info";
     case CliCommand::kUpdate:
       return "update";
+    case CliCommand::kWatch:
+      return "watch";
     default:
       break;
   }
@@ -57,7 +59,9 @@ int Dispatch(CliSession& session) {
     case CliCommand::kInfo:
       return RunInfo(session);
     case CliCommand::kUpdate:
-      return RunUpdate(session);
+      return session.args.all ? RunUpdateAll(session) : RunUpdate(session);
+    case CliCommand::kWatch:
+      return RunWatch(session);
     default:
       break;
   }

@@ -30,6 +30,7 @@ class RecordingHost final : public Host {
   std::string AccessAdvice(uint32_t code) const override { return inner_->AccessAdvice(code); }
   std::string ErrorText(uint32_t code) const override { return inner_->ErrorText(code); }
   const char* detachVerb() const override { return inner_->detachVerb(); }
+  std::unique_ptr<DeviceEvents> Events() override { return inner_->Events(); }
 
  private:
   std::unique_ptr<Host> inner_;

@@ -7,7 +7,7 @@
 #include "sim/Scenarios.h"
 
 SimulatedHost::SimulatedHost(const std::string& scenario, Resources* resources, uint32_t pieceMs)
-    : resources_(resources) {
+    : scenario_(scenario), resources_(resources) {
   BuildScenario(scenario, machine_);
   if (pieceMs == 0) return;
   machine_.SetAfterCommand([pieceMs](const TraceEntry& entry) {
@@ -28,6 +28,10 @@ Seams SimulatedHost::seams() {
 
 std::vector<std::string> SimulatedHost::Places(const std::string& path) {
   return DriveLetterPlaces(path);
+}
+
+std::unique_ptr<DeviceEvents> SimulatedHost::Events() {
+  return std::make_unique<TimelineEvents>(machine_, ScenarioTimeline(scenario_));
 }
 
 std::string SimulatedHost::AccessAdvice(uint32_t) const {

@@ -26,8 +26,11 @@ class SimulatedHost final : public Host {
   const char* placesLabel() const override { return "drives"; }
   bool IsAccessError(uint32_t code) const override { return code == kErrorAccessDenied; }
   std::string AccessAdvice(uint32_t code) const override;
+  // The scenario's timeline, played as the watch waits.
+  std::unique_ptr<DeviceEvents> Events() override;
 
  private:
+  std::string scenario_;
   VirtualMachine machine_;
   Resources* resources_;
 };

@@ -54,6 +54,7 @@ BackendResult TraceBackend::Execute(const ScsiRequest& request) {
   const uint32_t length = ptr::Get32(record, ptr::kDataTransferLength);
 
   const BackendResult result = inner_.Execute(request);
+  std::lock_guard<std::mutex> guard(lock_);
   err_ << FormatTraceLine(cdb, cdbLength, dataIn, length, result, record[ptr::kScsiStatus],
                           ptr::Get32(record, ptr::kDataTransferLength))
        << '\n';
@@ -62,6 +63,7 @@ BackendResult TraceBackend::Execute(const ScsiRequest& request) {
 
 BackendResult TraceBackend::QueryDeviceNumber(const char* path, StorageDeviceNumber* result) {
   const BackendResult outcome = inner_.QueryDeviceNumber(path, result);
+  std::lock_guard<std::mutex> guard(lock_);
   err_ << "(device number of " << (path ? path : "") << ") " << Outcome(outcome, 0) << '\n';
   return outcome;
 }

@@ -4,10 +4,12 @@
 //   [df 10 00 02 00 00 00 00 00 d0 00 fa] in 512 ok (128 arrived)
 // the command block in hex, the direction (in, out, or none when no data
 // moves), the transfer length and the result. Wraps whichever backend is in
-// force and changes nothing of what passes through.
+// force and changes nothing of what passes through. Safe from several threads:
+// each line is written whole.
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <ostream>
 #include <string>
 
@@ -30,4 +32,5 @@ class TraceBackend final : public ScsiBackend {
  private:
   ScsiBackend& inner_;
   std::ostream& err_;
+  std::mutex lock_;
 };

@@ -23,12 +23,23 @@ void UpdateWatch::OnProgress(UpdatePhase phase, uint32_t done, uint32_t total) {
 
 void UpdateWatch::OnWritesBegin() {
   if (start_ < 0 && seconds_) start_ = seconds_();
-  if (hold_) hold_->Begin([this] { return Notice(); });
+  if (hold_ && !holding_) hold_->Begin([this] { return Notice(); });
+  holding_ = true;
+}
+
+std::vector<std::string> UpdateWatch::ReleaseHold() {
+  if (!holding_ || hold_ == nullptr) return {};
+  holding_ = false;
+  return hold_->End();
+}
+
+int UpdateWatch::SecondsLeftNow() const {
+  const double start = start_;
+  return SecondsLeft(fraction_, start < 0 || !seconds_ ? -1 : seconds_() - start);
 }
 
 std::string UpdateWatch::Notice() const {
-  const double start = start_;
-  const int left = SecondsLeft(fraction_, start < 0 || !seconds_ ? -1 : seconds_() - start);
+  const int left = SecondsLeftNow();
   std::string when = left < 0 ? "how long it still takes cannot be told yet"
                               : "it ends in about " + std::to_string(left) + " s";
   return "\ntq214: an update is running; stopping it now could leave the enclosure unusable. "

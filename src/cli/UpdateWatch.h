@@ -6,6 +6,7 @@
 #include <atomic>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "Tessaloft_main/UpdateObserver.h"
 #include "cli/InterruptHold.h"
@@ -19,6 +20,17 @@ class UpdateWatch final : public UpdateObserver {
 
   void OnProgress(UpdatePhase phase, uint32_t done, uint32_t total) override;
   void OnWritesBegin() override;
+  // The configuration block's stage, and the end of the update's progress.
+  void Configuration(uint32_t done) { feed_.Configuration(done); }
+  void End() { feed_.End(); }
+  // Whether the download has begun to write the chip.
+  bool writing() const { return start_ >= 0; }
+  // Ends the hold this update began (once, at its first write); names the
+  // requests held, when the hold ended with it.
+  std::vector<std::string> ReleaseHold();
+  // About how many seconds the update still takes; -1 while that cannot be
+  // told. Safe to call from another thread.
+  int SecondsLeftNow() const;
 
   // "tq214: an update is running ..." with the time it still takes, as far as
   // it can be told. Safe to call from another thread.
@@ -30,6 +42,7 @@ class UpdateWatch final : public UpdateObserver {
   std::function<double()> seconds_;
   std::atomic<double> start_{-1};
   std::atomic<double> fraction_{0};  // of writing and verifying together
+  bool holding_ = false;
 };
 
 // The time still to go when `fraction` of the work took `elapsed` seconds: a

@@ -1,5 +1,6 @@
 #include "session/SessionReplayer.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "IDEAccess/PassThroughRecord.h"
@@ -29,7 +30,9 @@ std::string Described(const SessionEvent& c, bool withPath, bool withDigest) {
 SessionReplayer::SessionReplayer(Session session)
     : session_(std::move(session)), used_(session_.events.size(), false) {
   for (size_t i = 0; i < session_.events.size(); ++i) {
-    if (session_.events[i].kind == EventKind::kCommand) commands_.push_back(i);
+    if (session_.events[i].kind != EventKind::kCommand) continue;
+    pending_[session_.events[i].path].push_back(commands_.size());
+    commands_.push_back(i);
   }
 }
 
@@ -52,21 +55,22 @@ BackendResult SessionReplayer::Execute(const ScsiRequest& request) {
   std::lock_guard<std::mutex> guard(lock_);
   if (!divergence_.empty()) return Diverge(divergence_);
   SessionEvent now = CommandAsked(request);
-  const std::string number = std::to_string(next_ + 1);
-  if (next_ >= commands_.size()) {
-    return Diverge("the session differs at command " + number + ": recorded nothing more, now " +
-                   Described(now, true, false));
+  std::deque<size_t>& queue = pending_[now.path];
+  if (queue.empty()) {
+    return Diverge("the session differs at command " + std::to_string(replayed_ + 1) +
+                   ": recorded nothing more, now " + Described(now, true, false));
   }
-  const SessionEvent& recorded = session_.events[commands_[next_]];
-  const bool samePath = recorded.path == now.path;
+  const std::string number = std::to_string(queue.front() + 1);
+  const SessionEvent& recorded = session_.events[commands_[queue.front()]];
   const bool sameData = recorded.outSha256 == now.outSha256;
-  if (!samePath || recorded.cdb != now.cdb || recorded.dataIn != now.dataIn ||
-      recorded.length != now.length || !sameData) {
+  if (recorded.cdb != now.cdb || recorded.dataIn != now.dataIn || recorded.length != now.length ||
+      !sameData) {
     return Diverge("the session differs at command " + number + ": recorded " +
-                   Described(recorded, !samePath, !sameData) + ", now " +
-                   Described(now, !samePath, !sameData));
+                   Described(recorded, false, !sameData) + ", now " +
+                   Described(now, false, !sameData));
   }
-  ++next_;
+  queue.pop_front();
+  ++replayed_;
 
   if (recorded.opened) {
     if (recorded.dataIn && request.data != nullptr) {
@@ -178,9 +182,14 @@ std::string SessionReplayer::ShownPathOf(const std::string& path) const {
 
 std::string SessionReplayer::LeftOver() const {
   std::lock_guard<std::mutex> guard(lock_);
-  if (!divergence_.empty() || next_ >= commands_.size()) return "";
-  const size_t left = commands_.size() - next_;
+  if (!divergence_.empty() || replayed_ >= commands_.size()) return "";
+  // The first command of the session that was not replayed.
+  size_t first = commands_.size();
+  for (const auto& entry : pending_) {
+    if (!entry.second.empty()) first = std::min(first, entry.second.front());
+  }
+  const size_t left = commands_.size() - replayed_;
   return "the run ended with " + std::to_string(left) + " recorded command" +
-         (left == 1 ? "" : "s") + " left over, from command " + std::to_string(next_ + 1) + ": " +
-         Described(session_.events[commands_[next_]], false, false);
+         (left == 1 ? "" : "s") + " left over, from command " + std::to_string(first + 1) + ": " +
+         Described(session_.events[commands_[first]], false, false);
 }

@@ -3,15 +3,19 @@
 // interface list, drive letters, device numbers, flushes, mount points and
 // every device command are answered as recorded.
 //
-// Device commands are strict: each must be the next one recorded, with the
-// same device path, command block, direction, length and (for data sent) the
-// same SHA-256 of the data. The first that differs ends the replay: it is
+// Device commands are strict: each must be the next one recorded for its
+// device path, with the same command block, direction, length and (for data
+// sent) the same SHA-256 of the data. (Per path, so that a run that updated
+// several enclosures side by side replays whatever the order in which its
+// threads' commands interleave.) The first that differs ends the replay: it is
 // said once (onDiverge), and from then on no device opens. The other answers
 // are looked up by what is asked (the first unused answer to the same
 // question, else the last one given), and a question never recorded gets the
 // answer of a system that has nothing there.
 
+#include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -61,7 +65,8 @@ class SessionReplayer final : public ScsiBackend, public DiskInterfaces, public 
 
   Session session_;
   std::vector<size_t> commands_;  // indices of the device commands, in order
-  size_t next_ = 0;
+  std::map<std::string, std::deque<size_t>> pending_;  // per path: into commands_
+  size_t replayed_ = 0;
   std::vector<bool> used_;
   std::string divergence_;
   std::function<void(const std::string&)> onDiverge_;

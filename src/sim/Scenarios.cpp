@@ -9,6 +9,9 @@ const char kScenarioEnclosurePath[] =
 const char kScenarioSecondEnclosurePath[] =
     "\\\\?\\usbstor#disk&ven_orvexa&prod_tq-214_enclosure&rev_0100#0000000000000437&0#"
     "{53f56307-b6bf-11d0-94f2-00a0c91efb8b}";
+const char kStationLatePath[] =
+    "\\\\?\\usbstor#disk&ven_orvexa&prod_tq-214_enclosure&rev_0100#0000000000001103&0#"
+    "{53f56307-b6bf-11d0-94f2-00a0c91efb8b}";
 const char kScenarioSystemDiskPath[] =
     "\\\\?\\ide#diskgeneric_ssd_____________________1.0_____#5&1a2b3c4d&0&0.0.0#"
     "{53f56307-b6bf-11d0-94f2-00a0c91efb8b}";
@@ -61,12 +64,41 @@ VirtualEnclosure& AddEnclosure(VirtualMachine& machine, VirtualEnclosure chip,
   return added;
 }
 
+// Another enclosure of the service desk, by its serial number.
+std::string StationPath(const char* serial) {
+  return std::string("\\\\?\\usbstor#disk&ven_orvexa&prod_tq-214_enclosure&rev_0100#") + serial +
+         "&0#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}";
+}
+
+void BuildStation(VirtualMachine& machine) {
+  AddEnclosure(machine, Outdated(), kScenarioEnclosurePath, 'E');
+  AddEnclosure(machine, Outdated(), kScenarioSecondEnclosurePath, 'F').faults().vanishAtWritePiece =
+      20;
+  Faults& misread =
+      AddEnclosure(machine, Outdated(), StationPath("0000000000000661").c_str(), 'G').faults();
+  misread.flipReadBack = true;
+  misread.flipOffset = 0x1234;
+  AddEnclosure(machine, Current(), StationPath("0000000000000882").c_str(), 'H');
+  AddEnclosure(machine, Outdated(), StationPath("0000000000000990").c_str(), 'J')
+      .faults()
+      .FailEvery(CommandKind::kReadBridgeMemory);
+  // Plugged in later, by the timeline.
+  AddEnclosure(machine, Outdated(), kStationLatePath, 'I');
+  machine.Remove(kStationLatePath);
+}
+
 }  // namespace
+
+std::vector<TimelineStep> ScenarioTimeline(const std::string& name) {
+  if (name != "station") return {};
+  return {{kStationArrivalMs, kStationLatePath, true}};
+}
 
 const std::vector<std::string>& ScenarioNames() {
   static const std::vector<std::string> names = {
       "outdated",      "current",    "none",        "two",           "other-family",
-      "internal-code", "nvram-fail", "verify-fail", "write-ignored", "unplug-during-update"};
+      "internal-code", "nvram-fail", "verify-fail", "write-ignored", "unplug-during-update",
+      "station"};
   return names;
 }
 
@@ -77,6 +109,10 @@ bool BuildScenario(const std::string& name, VirtualMachine& machine) {
   if (name == "none") return true;
   if (name == "current") {
     AddEnclosure(machine, Current());
+    return true;
+  }
+  if (name == "station") {
+    BuildStation(machine);
     return true;
   }
   if (name == "other-family") {

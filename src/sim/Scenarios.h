@@ -12,6 +12,12 @@
 //   verify-fail           a TBR640 that reads back one byte wrong
 //   write-ignored         a TBR640 that drops configuration block writes
 //   unplug-during-update  a TBR640 unplugged during the 20th firmware piece
+//   station               a service desk: outdated TBR640s on E: (fine), F:
+//                         (unplugged during the 20th piece of its update) and
+//                         G: (reads back one byte wrong), one up to date on H:,
+//                         one whose configuration block cannot be read on J:,
+//                         and an outdated one plugged in on I: after
+//                         kStationArrivalMs (its timeline)
 //
 // Every machine also has the internal system disk (drive C:), which no bridge
 // stands in front of; enclosures carry volume E: (and F: for the second).
@@ -30,3 +36,16 @@ const std::vector<std::string>& ScenarioNames();
 
 // Fills an empty machine with the named situation; false for an unknown name.
 bool BuildScenario(const std::string& name, VirtualMachine& machine);
+
+// What happens to a machine over time: at `atMs` after the start, the disk at
+// `path` is plugged in (again) or unplugged.
+struct TimelineStep {
+  uint32_t atMs = 0;
+  std::string path;
+  bool plug = true;
+};
+// The named situation's timeline; empty for machines that stay as they are.
+std::vector<TimelineStep> ScenarioTimeline(const std::string& name);
+
+constexpr uint32_t kStationArrivalMs = 400;
+extern const char kStationLatePath[];

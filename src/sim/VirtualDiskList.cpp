@@ -3,6 +3,7 @@
 #include "sim/VirtualMachine.h"
 
 bool VirtualMachine::Open() {
+  std::lock_guard<std::mutex> guard(lock_);
   if (!listAvailable_) return false;
   listOpen_ = true;
   ++listOpens_;
@@ -10,6 +11,7 @@ bool VirtualMachine::Open() {
 }
 
 InterfaceStep VirtualMachine::Get(uint32_t index, std::string* path) {
+  std::lock_guard<std::mutex> guard(lock_);
   if (!listOpen_) return InterfaceStep::kEndOfList;
   uint32_t position = 0;
   for (const Disk& disk : disks_) {
@@ -25,6 +27,7 @@ InterfaceStep VirtualMachine::Get(uint32_t index, std::string* path) {
 }
 
 void VirtualMachine::Close() {
+  std::lock_guard<std::mutex> guard(lock_);
   ++listCloses_;
   listOpen_ = false;
 }

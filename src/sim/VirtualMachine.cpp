@@ -18,6 +18,7 @@ std::string Lower(const std::string& text) {
 }  // namespace
 
 VirtualEnclosure& VirtualMachine::AddDisk(const std::string& path, VirtualEnclosure disk) {
+  std::lock_guard<std::mutex> guard(lock_);
   Disk entry;
   entry.path = path;
   entry.key = Lower(path);
@@ -36,11 +37,13 @@ VirtualMachine::Disk* VirtualMachine::Lookup(const char* path) {
 }
 
 VirtualEnclosure* VirtualMachine::Find(const std::string& path) {
+  std::lock_guard<std::mutex> guard(lock_);
   Disk* disk = Lookup(path.c_str());
   return disk ? disk->chip.get() : nullptr;
 }
 
 void VirtualMachine::Reattach(const std::string& path) {
+  std::lock_guard<std::mutex> guard(lock_);
   if (Disk* disk = Lookup(path.c_str())) {
     disk->present = true;
     disk->writePieces = 0;
@@ -49,11 +52,13 @@ void VirtualMachine::Reattach(const std::string& path) {
 }
 
 bool VirtualMachine::Present(const std::string& path) {
+  std::lock_guard<std::mutex> guard(lock_);
   const Disk* disk = Lookup(path.c_str());
   return disk != nullptr && disk->present;
 }
 
 void VirtualMachine::Remove(const std::string& path) {
+  std::lock_guard<std::mutex> guard(lock_);
   if (Disk* disk = Lookup(path.c_str())) disk->present = false;
 }
 
@@ -67,16 +72,24 @@ TraceEntry& VirtualMachine::Record(const char* path, CommandKind kind) {
 }
 
 BackendResult VirtualMachine::Execute(const ScsiRequest& request) {
-  const RecordView view = ReadRecord(request.record);
-  const uint8_t cdbLength = std::min<uint8_t>(view.cdbLength, 16);
-  TraceEntry& entry = Record(request.path, ClassifyCdb(view.cdb, cdbLength));
-  entry.cdb.assign(view.cdb, view.cdb + cdbLength);
-  entry.dataIn = view.dataIn;
-  entry.share = request.share;
-  entry.length = view.transferLength;
-  entry.timeoutSeconds = view.timeoutSeconds;
-  const BackendResult result = ExecuteOnDisk(request, entry);
-  if (afterCommand_) afterCommand_(trace_.back());
+  TraceEntry finished;
+  BackendResult result;
+  std::function<void(const TraceEntry&)> hook;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    const RecordView view = ReadRecord(request.record);
+    const uint8_t cdbLength = std::min<uint8_t>(view.cdbLength, 16);
+    TraceEntry& entry = Record(request.path, ClassifyCdb(view.cdb, cdbLength));
+    entry.cdb.assign(view.cdb, view.cdb + cdbLength);
+    entry.dataIn = view.dataIn;
+    entry.share = request.share;
+    entry.length = view.transferLength;
+    entry.timeoutSeconds = view.timeoutSeconds;
+    result = ExecuteOnDisk(request, entry);
+    finished = entry;
+    hook = afterCommand_;
+  }
+  if (hook) hook(finished);
   return result;
 }
 
@@ -148,6 +161,7 @@ BackendResult VirtualMachine::ExecuteOnDisk(const ScsiRequest& request, TraceEnt
 }
 
 BackendResult VirtualMachine::QueryDeviceNumber(const char* path, StorageDeviceNumber* result) {
+  std::lock_guard<std::mutex> guard(lock_);
   TraceEntry& entry = Record(path, CommandKind::kQueryDeviceNumber);
   if (const VirtualVolume* volume = LookupVolume(VolumeLetter(path))) {
     return QueryVolume(*volume, entry, result);
@@ -176,6 +190,7 @@ BackendResult VirtualMachine::QueryDeviceNumber(const char* path, StorageDeviceN
 }
 
 std::vector<TraceEntry> VirtualMachine::TraceFor(const std::string& path) const {
+  std::lock_guard<std::mutex> guard(lock_);
   std::vector<TraceEntry> out;
   const std::string key = Lower(path);
   std::copy_if(trace_.begin(), trace_.end(), std::back_inserter(out),
@@ -184,6 +199,7 @@ std::vector<TraceEntry> VirtualMachine::TraceFor(const std::string& path) const 
 }
 
 size_t VirtualMachine::CountOf(CommandKind kind) const {
+  std::lock_guard<std::mutex> guard(lock_);
   return static_cast<size_t>(std::count_if(trace_.begin(), trace_.end(),
                                            [kind](const TraceEntry& e) { return e.kind == kind; }));
 }

@@ -21,6 +21,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,11 @@ struct VolumeFlush {
 // The upper-case drive letter of a volume path "\\.\E:"; 0 for any other path.
 char VolumeLetter(const char* path);
 
+// Shared by every thread of a run: its disks, volumes and trace are guarded by
+// one lock, held for a command's own work but not while the after-command
+// hook runs (a hook may take a real chip's time, in parallel with other
+// devices). What a disk's chip holds is per device. The trace, Find and the
+// faults are for single-threaded set-up and for looking after the run.
 class VirtualMachine final : public ScsiBackend, public DiskInterfaces, public Volumes {
  public:
   // Adds a disk at `path` (matched without regard to case, as the system does)
@@ -95,6 +101,7 @@ class VirtualMachine final : public ScsiBackend, public DiskInterfaces, public V
   // Called after every SCSI command with its finished trace entry (the demo
   // uses it to take a real chip's time and to re-enumerate after an update).
   void SetAfterCommand(std::function<void(const TraceEntry&)> hook) {
+    std::lock_guard<std::mutex> guard(lock_);
     afterCommand_ = std::move(hook);
   }
 
@@ -164,4 +171,5 @@ class VirtualMachine final : public ScsiBackend, public DiskInterfaces, public V
   std::vector<TraceEntry> trace_;
   std::vector<VolumeFlush> flushes_;
   uint32_t sequence_ = 0;
+  mutable std::mutex lock_;
 };

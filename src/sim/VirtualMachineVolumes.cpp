@@ -46,6 +46,7 @@ VirtualVolume* VirtualMachine::LookupVolume(char letter) {
 
 VirtualVolume& VirtualMachine::AddVolume(char letter, const std::string& diskPath,
                                          uint32_t partition, uint32_t driveType) {
+  std::lock_guard<std::mutex> guard(lock_);
   VirtualVolume volume;
   volume.letter = Upper(letter);
   volume.diskPath = diskPath;
@@ -64,6 +65,7 @@ VirtualVolume& VirtualMachine::AddNetworkDrive(char letter) {
 }
 
 uint32_t VirtualMachine::LogicalDrives() {
+  std::lock_guard<std::mutex> guard(lock_);
   return std::accumulate(volumes_.begin(), volumes_.end(), uint32_t{0},
                          [](uint32_t mask, const VirtualVolume& volume) {
                            return IsDriveLetter(volume.letter) ? mask | LetterBit(volume.letter)
@@ -72,6 +74,7 @@ uint32_t VirtualMachine::LogicalDrives() {
 }
 
 uint32_t VirtualMachine::WindowsDirectory(char* buffer, uint32_t size) {
+  std::lock_guard<std::mutex> guard(lock_);
   const auto length = static_cast<uint32_t>(windowsDirectory_.size());
   if (length == 0) return 0;
   // As the system does: a buffer too small gets nothing and the size it needs.
@@ -81,12 +84,14 @@ uint32_t VirtualMachine::WindowsDirectory(char* buffer, uint32_t size) {
 }
 
 uint32_t VirtualMachine::DriveType(const char* rootPath) {
+  std::lock_guard<std::mutex> guard(lock_);
   if (rootPath == nullptr || rootPath[0] == 0 || rootPath[1] != ':') return kDriveNoRootDir;
   const VirtualVolume* volume = LookupVolume(Upper(rootPath[0]));
   return volume ? volume->driveType : kDriveNoRootDir;
 }
 
 uint32_t VirtualMachine::FlushVolume(const char* place) {
+  std::lock_guard<std::mutex> guard(lock_);
   VolumeFlush flush;
   flush.place = place ? place : "";
   flush.afterSequence = sequence_;

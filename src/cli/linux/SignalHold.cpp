@@ -56,6 +56,11 @@ void SignalHold::Held(int signal, bool announce) {
   err_ << (notice_ ? notice_() : std::string()) << std::flush;
 }
 
+bool SignalHold::requested() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return !names_.empty();
+}
+
 std::vector<std::string> SignalHold::End() {
   if (!holding_) return {};
   stop_ = true;

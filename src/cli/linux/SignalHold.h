@@ -24,6 +24,7 @@ class SignalHold final : public InterruptHold {
 
   void Begin(std::function<std::string()> notice) override;
   std::vector<std::string> End() override;
+  bool requested() const override;
 
  private:
   void Watch();
@@ -36,7 +37,7 @@ class SignalHold final : public InterruptHold {
   std::atomic<bool> stop_{false};
   std::thread watcher_;
   bool holding_ = false;
-  std::mutex lock_;  // guards what follows, shared with the watcher
+  mutable std::mutex lock_;  // guards what follows, shared with the watcher
   bool announced_ = false;
   std::vector<std::string> names_;
 };

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "cli/linux/SignalHold.h"
+#include "cli/linux/UeventEvents.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/MountPoints.h"
 #include "platform/linux/NodePathBackend.h"
@@ -55,6 +56,11 @@ class LinuxHost final : public Host {
     return std::strerror(static_cast<int>(code));
   }
   const char* detachVerb() const override { return "Unmount"; }
+  std::unique_ptr<DeviceEvents> Events() override {
+    std::unique_ptr<DeviceEvents> kernel = UeventEvents::Open();
+    if (kernel) return kernel;
+    return std::make_unique<PollingEvents>();
+  }
   std::string AccessAdvice(uint32_t code) const override {
     if (code == EPERM) {
       return "the kernel refused the bridge's vendor commands (they need CAP_SYS_RAWIO); run "

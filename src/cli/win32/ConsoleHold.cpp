@@ -59,6 +59,11 @@ std::vector<std::string> ConsoleHold::End() {
   return names;
 }
 
+bool ConsoleHold::requested() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return !names_.empty();
+}
+
 BOOL WINAPI ConsoleHold::Handler(DWORD event) {
   ConsoleHold* hold = gActive.load();
   return hold ? hold->Handle(event) : FALSE;

@@ -21,6 +21,7 @@ class ConsoleHold final : public InterruptHold {
 
   void Begin(std::function<std::string()> notice) override;
   std::vector<std::string> End() override;
+  bool requested() const override;
 
  private:
   static BOOL WINAPI Handler(DWORD event);
@@ -28,7 +29,7 @@ class ConsoleHold final : public InterruptHold {
 
   std::ostream& err_;
   HANDLE ended_;  // manual-reset: set while not holding
-  std::mutex lock_;
+  mutable std::mutex lock_;
   bool holding_ = false;
   bool announced_ = false;
   std::function<std::string()> notice_;

@@ -26,6 +26,9 @@ class WindowsHost final : public Host {
   const char* placesKey() const override { return "driveLetters"; }
   const char* placesLabel() const override { return "drives"; }
   bool IsAccessError(uint32_t code) const override { return code == kErrorAccessDenied; }
+  // A console program has no window for device notifications: the disk list
+  // is looked at twice a second instead (no device is sent a command for it).
+  std::unique_ptr<DeviceEvents> Events() override { return std::make_unique<PollingEvents>(); }
   std::string AccessAdvice(uint32_t) const override {
     return "access denied; run tq214.exe from a command prompt opened as administrator";
   }

@@ -1,0 +1,75 @@
+#include "cli/UpdateTalk.h"
+
+#include <cctype>
+
+#include "IDEAccess/FirmwareImage.h"
+#include "Tessaloft_main/ConfigBlock.h"
+
+namespace {
+
+// Where a customer's image is named at configure time, for the refusal.
+constexpr char kRealImageExample[] = "/path/to/TBR640_ORVEXA.bin";
+
+}  // namespace
+
+void ShowPlanFor(CliSession& session, size_t enclosures) {
+  const auto& v = TargetFirmwareVersion;
+  const bool one = enclosures == 1;
+  const std::string several = enclosures == 0
+                                  ? "Each outdated enclosure that arrives will be updated; the "
+                                    "update will on each\n"
+                                  : "The update of these " + std::to_string(enclosures) +
+                                        " enclosures, side by side, will on each\n";
+  session.text() << (one ? std::string("The update will\n") : several)
+                 << "  1. write the firmware image (" << kFirmwareImageSize
+                 << " bytes) into the bridge's download buffer\n"
+                 << "     and read it back to verify it,\n"
+                 << "  2. set the USB product text and the second part of the disk string to \""
+                 << TargetProductText << "\".\n"
+                 << "The new firmware (" << int{v[0]} << '.' << int{v[1]} << '.' << int{v[2]} << '.'
+                 << int{v[3]} << ") starts when " << (one ? "the enclosure is" : "each is")
+                 << " reconnected.\n"
+                 << "DO NOT disconnect the device during the FW update.\n";
+}
+
+bool Confirmed(CliSession& session) {
+  session.env.out << "Perform update? [y/N] ";
+  session.env.out.flush();
+  std::string answer;
+  if (!std::getline(session.env.in, answer)) {
+    session.env.out << '\n';
+    return false;
+  }
+  std::string word;
+  for (const char c : answer) {
+    if (!std::isspace(static_cast<unsigned char>(c))) {
+      word += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+  }
+  return word == "y" || word == "yes";
+}
+
+// "a", "a and b", "a, b and c".
+std::string Enumeration(const std::vector<std::string>& items) {
+  std::string text;
+  for (size_t i = 0; i < items.size(); ++i) {
+    text += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + items[i];
+  }
+  return text;
+}
+
+void ReportHeld(CliSession& session, const std::vector<std::string>& held) {
+  session.json.Key("heldRequests").BeginArray();
+  for (const std::string& name : held) session.json.String(name);
+  session.json.EndArray();
+  if (held.empty()) return;
+  session.Note(Enumeration(held) + (held.size() == 1 ? " was" : " were") +
+               " held while the update ran; it ran to its end");
+}
+
+std::string StandInAdvice() {
+  return std::string(
+             "; it updates the virtual enclosure only (--simulate). To update this enclosure, "
+             "build tq214 with the real image: cmake -DTQ214_FIRMWARE_IMAGE=") +
+         kRealImageExample;
+}

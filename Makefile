@@ -1,12 +1,15 @@
 # make demo: the bridge chip's command set against a virtual enclosure, then the
 #   updater window's demo under Wine (DEMO_ARGS="--scenario two" picks another
 #   machine; without DISPLAY it presses Update itself and saves screenshots).
-# make test: every test, native and Windows (under Wine), with one CTest summary.
-# Both install what is missing first (Debian 12, as root).
+# make test: every test, native and Windows (under Wine), with one CTest summary;
+#   it makes the release files first, to check them.
+# make dist: the release files in dist/ (scripts/dist.sh): the Windows zip and
+#   the Debian package; FIRMWARE_IMAGE=path builds them with the real image.
+# All install what is missing first (Debian 12, as root).
 
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps native native-demo win32 win32-demo test demo clean
+.PHONY: all deps native native-demo win32 win32-demo dist test demo clean
 
 all: test
 
@@ -29,8 +32,11 @@ win32: deps
 	@cmake --preset win32 >/dev/null
 	@cmake --build build/win32 -j $(JOBS)
 
+dist: deps
+	@JOBS=$(JOBS) bash scripts/dist.sh $(if $(FIRMWARE_IMAGE),--firmware-image "$(FIRMWARE_IMAGE)")
+
 # One CTest run over both build trees, so the summary covers everything.
-test: native win32
+test: native win32 dist
 	@printf 'subdirs("native")\nsubdirs("win32")\n' > build/CTestTestfile.cmake
 	@ctest --test-dir build --output-on-failure --timeout 900
 
@@ -40,4 +46,4 @@ demo: native-demo win32-demo
 	@cmake --build build/native -j $(JOBS) --target tq214 >/dev/null && printf '\n$$ tq214 --simulate update --yes\n' && ./build/native/src/cli/tq214 --simulate update --yes
 
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -27,14 +27,14 @@ def help_words(tq214):
         if not re.fullmatch(r"\s+[a-z-]+(, [a-z-]+)*,?", line):
             break
         scenarios.update(name.strip() for name in line.split(",") if name.strip())
-    exits = dict(re.findall(r"(?<![\w-])([0-4]) ([a-z]+)", " ".join(
+    exits = dict(re.findall(r"(?<![\w-])([0-9]) ([a-z]+)", " ".join(
         text.split("Exit codes:")[1].split("\n\n")[0].split())))
     return {"commands": commands, "options": set(OPTION.findall(text)),
             "scenarios": scenarios, "exit codes": exits}
 
 
 def sections(page):
-    env = dict(os.environ, MANWIDTH="1000", MAN_KEEP_FORMATTING="")
+    env = dict(os.environ, MANWIDTH="1000")
     text = subprocess.run(["man", "-l", page], check=True, capture_output=True, text=True,
                           env=env).stdout
     text = re.sub(r".\x08", "", text)

@@ -2,15 +2,17 @@
 #   updater window's demo under Wine (DEMO_ARGS="--scenario two" picks another
 #   machine; without DISPLAY it presses Update itself and saves screenshots).
 # make test: every test, native and Windows (under Wine) and a short run of each fuzz
-#   target, with one CTest summary.
-# Both install what is missing first (Debian 12, as root).
+#   target, with one CTest summary; it makes the release files first, to check them.
+# make dist: the release files in dist/ (scripts/dist.sh): the Windows zip and
+#   the Debian package; FIRMWARE_IMAGE=path builds them with the real image.
+# All install what is missing first (Debian 12, as root).
 
 JOBS ?= $(shell nproc)
 
 # make fuzz: every fuzz target for FUZZ_SECONDS each (make test runs them 10 s).
 FUZZ_SECONDS ?= 300
 
-.PHONY: all deps native native-demo win32 win32-demo fuzz-build fuzz test demo clean
+.PHONY: all deps native native-demo win32 win32-demo fuzz-build fuzz dist test demo clean
 
 all: test
 
@@ -42,8 +44,11 @@ fuzz: fuzz-build
 	@ctest --test-dir build/fuzz --output-on-failure --timeout 0
 	@cmake -DTQ214_FUZZ_SECONDS=10 build/fuzz >/dev/null
 
+dist: deps
+	@JOBS=$(JOBS) bash scripts/dist.sh $(if $(FIRMWARE_IMAGE),--firmware-image "$(FIRMWARE_IMAGE)")
+
 # One CTest run over the build trees, so the summary covers everything.
-test: native win32 fuzz-build
+test: native win32 fuzz-build dist
 	@printf 'subdirs("native")\nsubdirs("win32")\nsubdirs("fuzz")\n' > build/CTestTestfile.cmake
 	@ctest --test-dir build --output-on-failure --timeout 900
 
@@ -53,4 +58,4 @@ demo: native-demo win32-demo
 	@cmake --build build/native -j $(JOBS) --target tq214 >/dev/null && printf '\n$$ tq214 --simulate update --yes\n' && ./build/native/src/cli/tq214 --simulate update --yes
 
 clean:
-	rm -rf build
+	rm -rf build dist

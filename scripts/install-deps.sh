@@ -11,6 +11,7 @@ packages=(
   wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick
   qemu-system-x86 busybox-static sg3-utils cpio kmod xz-utils
+  git python3 scdoc man-db groff-base dpkg-dev lintian zip unzip
 )
 
 missing=()

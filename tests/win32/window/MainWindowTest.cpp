@@ -59,8 +59,9 @@ class MainWindowTest : public RealWindowTest {
 
 TEST_F(MainWindowTest, CaptionComesFromTheVersionResourceAfterTheFirstRefresh) {
   Open("outdated");
-  EXPECT_EQ("Tessaloft_Orvexa_TQ-214_v1.0.0.1", TextOf(main()));
-  EXPECT_EQ("Tessaloft_Orvexa_TQ-214_v1.0.0.1", form().Caption);
+  const std::string caption = std::string("Tessaloft_Orvexa_TQ-214_v") + kProgramVersionText;
+  EXPECT_EQ(caption, TextOf(main()));
+  EXPECT_EQ(caption, form().Caption);
   uint16_t version[4] = {};
   ASSERT_TRUE(shell.ExecutableFileVersion(version));
   for (int i = 0; i < 4; ++i) EXPECT_EQ(kProgramVersion[i], version[i]) << "part " << i;

@@ -6,6 +6,9 @@
 //       watches the lines until "PASS" and then until the re-enumerated
 //       enclosure shows "Up to date"; at every look the window must answer.
 //       Closes it; its exit code must be 0. Exit code 0 when all held.
+//   WindowProbe caption PROGRAM.exe
+//       Starts the program, waits for its window, prints the caption, closes
+//       it. Exit code 0 when the window appeared and the program ended 0.
 //   WindowProbe ready     waits for the window; prints its rectangle "X Y W H"
 //   WindowProbe update    presses Update, waits for "PASS" or "FAIL"
 //   WindowProbe settle    waits until a refresh replaced the result
@@ -22,10 +25,11 @@
 #include <string>
 
 #include "ProbeWindow.h"
+#include "seams/ProgramVersion.h"
 
 namespace {
 
-constexpr char kCaption[] = "Tessaloft_Orvexa_TQ-214_v1.0.0.1";
+const std::string kCaption = std::string("Tessaloft_Orvexa_TQ-214_v") + kProgramVersionText;
 constexpr char kOldVersionLine[] = "Chip FW Version[  21.32.00.02  ]";
 constexpr char kNewVersionLine[] = "Chip FW Version[  21.32.00.03  ] Up to date";
 constexpr DWORD kLookMs = 100;
@@ -97,18 +101,26 @@ bool LookDuringUpdate(const UpdaterHandles& w, UpdateWatch* watch) {
   return !watch->result.empty();
 }
 
-int Check(const std::string& demo, const std::string& pieceMs) {
-  Checks checks;
-  std::string command = "\"" + WindowsPath(demo) + "\" --scenario outdated --piece-ms " + pieceMs;
+// Starts `command`; false when the system refuses.
+bool Start(std::string command, PROCESS_INFORMATION* process) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
   if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    std::printf("FAIL cannot start %s (error %lu)\n", command.c_str(), GetLastError());
+                      process)) {
+    std::fprintf(stderr, "WindowProbe: cannot start %s (error %lu)\n", command.c_str(),
+                 GetLastError());
+    return false;
+  }
+  CloseHandle(process->hThread);
+  return true;
+}
+
+int Check(const std::string& demo, const std::string& pieceMs) {
+  Checks checks;
+  PROCESS_INFORMATION process = {};
+  if (!Start("\"" + WindowsPath(demo) + "\" --scenario outdated --piece-ms " + pieceMs, &process)) {
     return 1;
   }
-  CloseHandle(process.hThread);
   UpdaterHandles w;
   const bool found =
       Watch(
@@ -192,6 +204,29 @@ int Check(const std::string& demo, const std::string& pieceMs) {
   return checks.failures() == 0 ? 0 : 1;
 }
 
+int Caption(const std::string& program) {
+  PROCESS_INFORMATION process = {};
+  if (!Start("\"" + WindowsPath(program) + "\"", &process)) return 1;
+  UpdaterHandles w;
+  const bool found = Watch(
+      [&] { return FindUpdater(&w) || WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; },
+      kStartLimitMs);
+  if (!found || w.main == nullptr) {
+    std::fprintf(stderr, "WindowProbe: no updater window appeared\n");
+    TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hProcess);
+    return 1;
+  }
+  std::printf("%s\n", Text(w.main).c_str());
+  PostMessageA(w.main, WM_CLOSE, 0, 0);
+  const bool ended = WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0;
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  if (!ended) TerminateProcess(process.hProcess, 1);
+  CloseHandle(process.hProcess);
+  return ended && code == 0 ? 0 : 1;
+}
+
 bool FindNow(UpdaterHandles* w) {
   if (FindUpdater(w)) return true;
   std::fprintf(stderr, "WindowProbe: no updater window\n");
@@ -238,7 +273,7 @@ int Close() {
   UpdaterHandles w;
   if (!FindNow(&w)) return 1;
   PostMessageA(w.main, WM_CLOSE, 0, 0);
-  return Watch([] { return FindWindowA(nullptr, kCaption) == nullptr; }, 20000) ? 0 : 1;
+  return Watch([] { return FindWindowA(nullptr, kCaption.c_str()) == nullptr; }, 20000) ? 0 : 1;
 }
 
 }  // namespace
@@ -246,11 +281,14 @@ int Close() {
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "check" && argc > 2) return Check(argv[2], argc > 3 ? argv[3] : "20");
+  if (mode == "caption" && argc > 2) return Caption(argv[2]);
   if (mode == "ready") return Ready();
   if (mode == "update") return Update();
   if (mode == "settle") return Settle();
   if (mode == "close") return Close();
-  std::fprintf(stderr,
-               "usage: WindowProbe check DEMO.exe [PIECE_MS] | ready | update | settle | close\n");
+  std::fprintf(
+      stderr,
+      "usage: WindowProbe check DEMO.exe [PIECE_MS] | caption PROGRAM.exe | ready | update |"
+      " settle | close\n");
   return 2;
 }

@@ -1,0 +1,17 @@
+# Tessaloft_Orvexa_TQ-214-VERSION[-stand-in]-win32.zip: the two programs, a
+# README.txt for Windows users and SHA256SUMS, written by make-zip.sh with the
+# time of TQ214_SOURCE_DATE_EPOCH on every file.
+set(tq214_zip_name Tessaloft_Orvexa_TQ-214-${PROJECT_VERSION}${tq214_release_tag}-win32.zip)
+set(tq214_readme_txt ${CMAKE_BINARY_DIR}/generated/README.txt)
+# Windows line ends throughout, in the filled-in note too.
+string(REPLACE "\n" "\r\n" tq214_readme_stand_in_note "${tq214_readme_stand_in_note}")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/README.txt.in ${tq214_readme_txt} @ONLY
+               NEWLINE_STYLE DOS)
+add_custom_target(release_zip
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${tq214_release_dir}
+  COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/make-zip.sh ${TQ214_SOURCE_DATE_EPOCH}
+          ${tq214_release_dir}/${tq214_zip_name}
+          $<TARGET_FILE:Tessaloft_Orvexa_TQ-214> $<TARGET_FILE:tq214> ${tq214_readme_txt}
+  DEPENDS Tessaloft_Orvexa_TQ-214 tq214 ${tq214_readme_txt}
+  COMMENT "Writing ${tq214_zip_name}"
+  VERBATIM)

@@ -12,7 +12,7 @@ JOBS ?= $(shell nproc)
 # make fuzz: every fuzz target for FUZZ_SECONDS each (make test runs them 10 s).
 FUZZ_SECONDS ?= 300
 
-.PHONY: all deps native native-demo win32 win32-demo fuzz-build fuzz dist test demo clean
+.PHONY: all deps native native-demo win32 win32-demo fuzz-build fuzz tsan dist test demo clean
 
 all: test
 
@@ -44,12 +44,17 @@ fuzz: fuzz-build
 	@ctest --test-dir build/fuzz --output-on-failure --timeout 0
 	@cmake -DTQ214_FUZZ_SECONDS=10 build/fuzz >/dev/null
 
+# The tests of parallel updates under ThreadSanitizer.
+tsan: deps
+	@cmake --preset tsan >/dev/null
+	@cmake --build build/tsan -j $(JOBS) --target tsan_tests
+
 dist: deps
 	@JOBS=$(JOBS) bash scripts/dist.sh $(if $(FIRMWARE_IMAGE),--firmware-image "$(FIRMWARE_IMAGE)")
 
 # One CTest run over the build trees, so the summary covers everything.
-test: native win32 fuzz-build dist
-	@printf 'subdirs("native")\nsubdirs("win32")\nsubdirs("fuzz")\n' > build/CTestTestfile.cmake
+test: native win32 fuzz-build tsan dist
+	@printf 'subdirs("native")\nsubdirs("win32")\nsubdirs("fuzz")\nsubdirs("tsan")\n' > build/CTestTestfile.cmake
 	@ctest --test-dir build --output-on-failure --timeout 900
 
 demo: native-demo win32-demo

@@ -72,7 +72,7 @@ void MultiProgress::Say(const std::string& line) {
   }
   // Above the drawing, which follows again below it.
   if (drawn_ != 0) {
-    char up[16];
+    char up[32];
     std::snprintf(up, sizeof up, kUp, drawn_);
     out_ << up;
   }
@@ -84,7 +84,7 @@ void MultiProgress::Say(const std::string& line) {
 void MultiProgress::Redraw() {
   if (!terminal_) return;
   if (drawn_ != 0) {
-    char up[16];
+    char up[32];
     std::snprintf(up, sizeof up, kUp, drawn_);
     out_ << up;
   }

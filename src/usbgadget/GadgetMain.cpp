@@ -76,6 +76,7 @@ int main(int argc, char** argv) {
   ScsiResponder responder(enclosure, disk);
   if (options.failPieceAt) responder.FailDownloadPiecesAt(*options.failPieceAt);
   if (options.shortBlockRead) responder.ShortenBlockRead(*options.shortBlockRead);
+  responder.TakeTimePerPiece(options.pieceMs);
   std::mutex enclosureLock;
   LockedHandler handler(responder, enclosureLock);
 

@@ -6,7 +6,7 @@
 const char kGadgetUsage[] =
     "usage: tq214-usb-gadget --ffs DIR [--ready FILE] [--stats FILE] [--disk-mib N]\n"
     "                        [--fail-piece-at OFFSET] [--flip-read-back OFFSET]\n"
-    "                        [--short-block-read N] [--verbose]\n"
+    "                        [--short-block-read N] [--piece-ms N] [--verbose]\n"
     "Serves a virtual TBR640 enclosure as a USB mass-storage device over FunctionFS.\n";
 
 namespace {
@@ -56,6 +56,8 @@ bool ParseGadgetOptions(const std::vector<std::string>& args, GadgetOptions* opt
       options->flipReadBack = number;
     } else if (arg == "--short-block-read" && ParseNumber(value, &number) && number >= 1) {
       options->shortBlockRead = number;
+    } else if (arg == "--piece-ms" && ParseNumber(value, &number) && number <= kMaxPieceMs) {
+      options->pieceMs = number;
     } else {
       *error = "unknown option or bad value: ";
       *error += arg;

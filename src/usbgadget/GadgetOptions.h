@@ -3,7 +3,7 @@
 //
 //   tq214-usb-gadget --ffs DIR [--ready FILE] [--stats FILE] [--disk-mib N]
 //                    [--fail-piece-at OFFSET] [--flip-read-back OFFSET]
-//                    [--short-block-read N] [--verbose]
+//                    [--short-block-read N] [--piece-ms N] [--verbose]
 //
 // Numbers are decimal or 0x-prefixed hexadecimal.
 
@@ -20,11 +20,13 @@ struct GadgetOptions {
   std::optional<uint32_t> failPieceAt;     // download pieces at this offset fail
   std::optional<uint32_t> flipReadBack;    // read-back flips the byte at this offset
   std::optional<uint32_t> shortBlockRead;  // the N-th configuration block read is cut short
+  uint32_t pieceMs = 0;  // each firmware piece written takes this long, as flash does
   bool verbose = false;                    // each command to stderr
   bool help = false;
 };
 
 constexpr uint32_t kMaxDiskMiB = 64;
+constexpr uint32_t kMaxPieceMs = 1000;
 
 extern const char kGadgetUsage[];
 

@@ -1,6 +1,8 @@
 #include "usbgadget/ScsiResponder.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "IDEAccess/Cdb.h"
 #include "sim/CommandKind.h"
@@ -48,6 +50,9 @@ ChipReply ScsiResponder::Bridge(const uint8_t* cdb, uint8_t cdbLength, bool data
       GetBe24(&cdb[cdb_buffer::kOffset]) == *failPieceOffset_) {
     enclosure_.RecordInjectedFailure();
     return {kStatusCheckCondition, 0};
+  }
+  if (pieceMs_ != 0 && ClassifyCdb(cdb, cdbLength) == CommandKind::kWriteBufferData) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(pieceMs_));
   }
   ChipReply reply = enclosure_.Execute(cdb, cdbLength, dataIn, data, length);
   const bool blockRead = ClassifyCdb(cdb, cdbLength) == CommandKind::kReadBridgeMemory &&

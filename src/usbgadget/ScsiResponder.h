@@ -35,6 +35,9 @@ class ScsiResponder final : public CommandHandler {
   // The `ordinal`-th read of the configuration block (1 = the first) sends
   // only its first kShortBlockBytes bytes, then a good status.
   void ShortenBlockRead(uint32_t ordinal) { shortBlockRead_ = ordinal; }
+  // Each firmware piece written takes `milliseconds` before it is answered,
+  // as a real chip's flash takes its time.
+  void TakeTimePerPiece(uint32_t milliseconds) { pieceMs_ = milliseconds; }
 
   VirtualEnclosure& enclosure() { return enclosure_; }
 
@@ -49,6 +52,7 @@ class ScsiResponder final : public CommandHandler {
   StandardCommands standard_;
   std::optional<uint32_t> failPieceOffset_;
   std::optional<uint32_t> shortBlockRead_;
+  uint32_t pieceMs_ = 0;
   uint32_t blockReads_ = 0;
 };
 

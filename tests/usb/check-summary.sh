@@ -63,6 +63,14 @@ expect short_read_update_fail ok
 expect short_read_block_unchanged ok
 expect_number session_info
 expect_number session_update
+expect station_controllers 4
+expect station_update_all ok
+expect station_1_passed 1
+expect station_2_passed 2
+expect station_4_passed 4
+expect_number station_ratio_2_to_1
+expect_number station_ratio_4_to_1
+expect station_watch ok
 expect_number time_tq214_download_us
 expect_number download_ratio_tq214_to_sg
 expect_number time_tq214_update_total_us

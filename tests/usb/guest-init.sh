@@ -24,6 +24,8 @@ FFS=/dev/ffs-tq214
 IMAGE=/share/image.bin
 FAULT_OFFSET=0x7400  # in the 30th 1024-byte piece
 SHORT_BYTES=128      # what a shortened configuration block read delivers
+STATION_MAX=4        # enclosures updated side by side, one per emulated controller
+STATION_PIECE_MS=20  # what each takes to store a 1024-byte piece, as flash does
 
 say() { echo "SUMMARY $1=$2"; }
 # verdict KEY STATUS: ok when STATUS is 0, fail otherwise.
@@ -56,7 +58,10 @@ load_modules() {
   status=0
   while read -r module; do
     params=
-    case $module in */usb-storage.ko) params=delay_use=0 ;; esac
+    case $module in
+      */usb-storage.ko) params=delay_use=0 ;;
+      */dummy_hcd.ko) params=num=$STATION_MAX ;;  # one controller per station enclosure
+    esac
     if ! insmod "/lib/modules/$version/$module" $params 2>/tmp/insmod.err; then
       # The accelerated crc needs a CPU feature the emulated one may lack.
       case $module in *pclmul*) ;; *) echo "guest: insmod $module: $(cat /tmp/insmod.err)"; status=1 ;; esac
@@ -145,7 +150,12 @@ config_block() {  # the 512 bytes at bridge address 0xD000, into $1
   sg_raw -r 512 -o "$1" "$SG" df 10 00 02 00 00 00 00 00 d0 00 fa >/dev/null 2>&1
 }
 # The device-side figures of the last complete download: DOWNLOAD_US, DOWNLOAD_PIECES.
+# The device program writes its line once the last status has gone out, so the
+# host's program may end first: the line is waited for (up to a second and a
+# half, which a run that downloaded nothing spends in full).
+has_download() { grep -q '^download ' /run/gadget.stats 2>/dev/null; }
 last_download() {
+  wait_until 15 has_download
   line=$(grep '^download ' /run/gadget.stats 2>/dev/null | tail -n 1)
   DOWNLOAD_US=$(echo "$line" | sed -n 's/.*usec=\([0-9]*\).*/\1/p')
   DOWNLOAD_PIECES=$(echo "$line" | sed -n 's/.*pieces=\([0-9]*\).*/\1/p')
@@ -409,6 +419,104 @@ step_sessions() {
   done
 }
 
+# --- several enclosures, one per controller ---------------------------------
+# Enclosure 0 is the gadget above (on the first controller); 1 to 3 are
+# gadgets of their own, each with its FunctionFS and its device program.
+station_ffs() { if [ "$1" -eq 0 ]; then echo "$FFS"; else echo "/dev/ffs-station$1"; fi; }
+station_gadget() { if [ "$1" -eq 0 ]; then echo "$G"; else echo "/sys/kernel/config/usb_gadget/station$1"; fi; }
+make_station_gadget() {
+  g=$(station_gadget "$1")
+  mkdir "$g" "$g/strings/0x409" "$g/configs/c.1" "$g/configs/c.1/strings/0x409" || return 1
+  echo 0x6b21 > "$g/idVendor"
+  echo 0x0640 > "$g/idProduct"
+  echo 0x0200 > "$g/bcdUSB"
+  echo Orvexa > "$g/strings/0x409/manufacturer"
+  echo "TQ-214 Enclosure" > "$g/strings/0x409/product"
+  echo "00000000000002${1}4" > "$g/strings/0x409/serialnumber"
+  mkdir "$g/functions/ffs.station$1" || return 1
+  ln -s "$g/functions/ffs.station$1" "$g/configs/c.1/" || return 1
+  mkdir -p "$(station_ffs "$1")"
+  mount -t functionfs "station$1" "$(station_ffs "$1")"
+}
+start_station() {  # k: a fresh enclosure, taking a real chip's time per piece
+  ffs=$(station_ffs "$1")
+  rm -f "/run/station$1.ready"
+  tq214-usb-gadget --ffs "$ffs" --ready "/run/station$1.ready" --piece-ms "$STATION_PIECE_MS" \
+    2>>"/run/station$1.log" &
+  eval "STATION_PID_$1=$!"
+  wait_until 100 test -f "/run/station$1.ready"
+}
+stop_station() { eval "pid=\${STATION_PID_$1:-}"; [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; }
+bind_station() { echo "dummy_udc.$1" > "$(station_gadget "$1")/UDC"; }
+unbind_station() { echo "" > "$(station_gadget "$1")/UDC" 2>/dev/null; }
+disk_count() {
+  n=0
+  for block in /sys/block/sd*; do
+    [ -e "$block/device" ] && [ "$(cat "$block/size" 2>/dev/null || echo 0)" -gt 0 ] && n=$((n + 1))
+  done
+  echo "$n"
+}
+disks_are() { [ "$(disk_count)" -eq "$1" ]; }
+# Fresh enclosures 0 to N-1, attached; everything else detached.
+station_fresh() {
+  k=0
+  while [ $k -lt $STATION_MAX ]; do unbind_station $k; stop_station $k; k=$((k + 1)); done
+  wait_until 100 disks_are 0 || return 1
+  k=0
+  while [ $k -lt "$1" ]; do start_station $k || return 1; bind_station $k || return 1; k=$((k + 1)); done
+  wait_until 300 disks_are "$1"
+}
+
+step_station() {
+  detach
+  stop_gadget
+  k=1
+  while [ $k -lt $STATION_MAX ]; do make_station_gadget $k || break; k=$((k + 1)); done
+  say station_controllers "$(ls /sys/class/udc | wc -l)"
+  status=0
+  for n in 1 2 4; do
+    station_fresh $n || { status=1; say "station_attach_$n" fail; continue; }
+    start=$(now_us)
+    tq214 update --all --yes >/tmp/station-$n.out 2>&1
+    code=$?
+    wall=$(( $(now_us) - start ))
+    passed=$(grep -cE '  PASS  ' /tmp/station-$n.out)
+    show "tq214 update --all ($n)" /tmp/station-$n.out
+    say "time_station_${n}_us" "$wall"
+    eval "STATION_US_$n=$wall"
+    say "station_${n}_passed" "$passed"
+    [ $code -eq 0 ] && [ "$passed" -eq $n ] || status=1
+  done
+  verdict station_update_all $status
+  # One after another would take N times as long as one.
+  for n in 2 4; do
+    eval "wall=\${STATION_US_$n:-0}"
+    say "station_ratio_${n}_to_1" "$(awk -v a="$wall" -v b="${STATION_US_1:-0}" \
+      'BEGIN { if (b > 0) printf "%.2f", a / b; else print "none" }')"
+  done
+
+  # The watch: one enclosure there at the start, a second plugged in later.
+  station_fresh 1
+  start_station 1
+  tq214 watch --update --yes >/tmp/watch.out 2>&1 &
+  watch=$!
+  wait_until 300 grep -q 'PASS; you may unplug' /tmp/watch.out
+  bind_station 1
+  wait_until 300 sh -c "[ \$(grep -c 'PASS; you may unplug' /tmp/watch.out) -ge 2 ]"
+  kill -INT $watch
+  wait $watch
+  code=$?
+  show "tq214 watch --update" /tmp/watch.out
+  arrivals=$(grep -c '^+ ' /tmp/watch.out)
+  passes=$(grep -c 'PASS; you may unplug' /tmp/watch.out)
+  say station_watch_arrivals "$arrivals"
+  say station_watch_passes "$passes"
+  [ $code -eq 0 ] && [ "$arrivals" -eq 2 ] && [ "$passes" -eq 2 ]
+  verdict station_watch $?
+  k=0
+  while [ $k -lt $STATION_MAX ]; do unbind_station $k; stop_station $k; k=$((k + 1)); done
+}
+
 step_figures() {
   if [ -r /proc/timer_list ]; then say guest_clock timer_list; else say guest_clock uptime; fi
   say time_sg_write_buffer_download_runs_us "${SG_RUNS:-none}"
@@ -444,6 +552,7 @@ if [ -n "$SG" ]; then
   step_fault
   step_short_read
   step_sessions
+  step_station
 fi
 step_figures
 echo "guest: kernel messages of interest:"

@@ -1,0 +1,97 @@
+// Several enclosures at once on the station machine: update --all gives each
+// its own result whatever the others do (one vanishes, one reads back wrong,
+// one is skipped), watch updates each arrival once and ends with the
+// timeline, and a session recorded side by side replays. These tests also run
+// under ThreadSanitizer (preset tsan).
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "cli/ExitCodes.h"
+#include "sim/Scenarios.h"
+#include "support/CliRun.h"
+#include "support/JsonReader.h"
+
+namespace {
+
+// The firmware pieces each device was sent, counted from the updates' threads.
+struct PieceCount {
+  std::mutex lock;
+  std::map<std::string, int> pieces;
+  CliRunOptions Options() {
+    CliRunOptions options;
+    options.onSimulation = [this](VirtualMachine& machine) {
+      machine.SetAfterCommand([this](const TraceEntry& entry) {
+        if (entry.kind != CommandKind::kWriteBufferData || !entry.ok()) return;
+        std::lock_guard<std::mutex> guard(lock);
+        ++pieces[entry.path];
+      });
+    };
+    return options;
+  }
+};
+
+// Each device's result in the JSON summary, by its drive letter.
+std::map<std::string, std::string> ResultsByDrive(const CliRun& run) {
+  JsonValue json;
+  EXPECT_TRUE(ParseJson(run.out, &json)) << run.out;
+  std::map<std::string, std::string> results;
+  for (const JsonValue& device : json["devices"].items) {
+    results[device["driveLetters"].items.at(0).string] =
+        device["result"].string +
+        (device["reason"].string.empty() ? "" : ": " + device["reason"].string);
+  }
+  return results;
+}
+
+TEST(Station, UpdateAllGivesEachEnclosureItsOwnResult) {
+  PieceCount count;
+  const CliRun run =
+      RunTq214({"--simulate=station", "--json", "update", "--all", "--yes"}, count.Options());
+  EXPECT_EQ(kExitFailure, run.code);
+  const std::map<std::string, std::string> expected = {
+      {"E:", "PASS"},
+      {"F:",
+       "FAIL: the firmware could not be written and read back equal; the configuration "
+       "block was left as it was"},
+      {"G:",
+       "FAIL: the firmware could not be written and read back equal; the configuration "
+       "block was left as it was"},
+      {"H:", "up to date"},
+      {"J:", "skipped: the configuration block could not be read"},
+  };
+  EXPECT_EQ(expected, ResultsByDrive(run));
+  // E was sent one whole image, whatever its neighbours did meanwhile; G two
+  // (its second attempt); F only up to the piece it vanished in.
+  EXPECT_EQ(49, count.pieces[kScenarioEnclosurePath]);
+  EXPECT_EQ(19, count.pieces[kScenarioSecondEnclosurePath]);
+}
+
+TEST(Station, WatchUpdatesEachArrivalOnceAndEndsWithTheTimeline) {
+  const CliRun run = RunTq214({"--simulate=station", "watch", "--update", "--yes"});
+  EXPECT_EQ(kExitFailure, run.code) << run.err;
+  const std::string late = kStationLatePath;
+  const std::string second = kScenarioSecondEnclosurePath;
+  for (const std::string& line :
+       {"+ " + late + " I:", late + ": PASS; you may unplug it now", "- " + second + " removed",
+        std::string(kScenarioEnclosurePath) + ": PASS"}) {
+    EXPECT_NE(std::string::npos, run.out.find(line)) << line << "\n" << run.out;
+  }
+  const std::string updating = std::string(kScenarioEnclosurePath) + ": updating";
+  EXPECT_EQ(run.out.find(updating), run.out.rfind(updating)) << "updated once";
+}
+
+TEST(Station, ASessionRecordedSideBySideReplays) {
+  const std::string file = testing::TempDir() + "station-session.json";
+  const CliRun recorded =
+      RunTq214({"--simulate=station", "--json", "--record", file, "update", "--all", "--yes"});
+  const CliRun replayed = RunTq214({"--json", "--replay", file, "update", "--all", "--yes"});
+  EXPECT_EQ(recorded.code, replayed.code) << replayed.err;
+  EXPECT_EQ(ResultsByDrive(recorded), ResultsByDrive(replayed));
+  std::remove(file.c_str());
+}
+
+}  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "IDEAccess/ChipIdentification.h"
 #include "cli/DeviceText.h"
@@ -98,23 +99,23 @@ void ParallelUpdates::Start(const StationDevice& device) {
   auto job = std::make_unique<Job>(progress_.Add(device.row.device), &hold_, seconds_);
   job->row = device.row;
   job->path = device.candidate.path;
-  Job* running = job.get();
+  Job* started = job.get();
   {
     std::lock_guard<std::mutex> guard(lock_);
     jobs_.push_back(std::move(job));
   }
-  running->thread = std::thread([running] {
+  started->thread = std::thread([started] {
     const DeviceUpdateResult result =
-        UpdateOneDevice(running->path, running->row.places, running->watch);
-    running->watch.ReleaseHold();
-    running->row.result = result.passed ? "PASS" : "FAIL";
-    running->row.reason = result.passed ? "" : FailureReason(result);
+        UpdateOneDevice(started->path, started->row.places, started->watch);
+    started->watch.ReleaseHold();
+    started->row.result = result.passed ? "PASS" : "FAIL";
+    started->row.reason = result.passed ? "" : FailureReason(result);
     for (const FlushFailure& failure : result.unflushed) {
-      running->row.reason +=
-          std::string(running->row.reason.empty() ? "" : "; ") + "could not flush " + failure.place;
+      started->row.reason +=
+          std::string(started->row.reason.empty() ? "" : "; ") + "could not flush " + failure.place;
     }
-    running->row.seconds = result.seconds;
-    running->done = true;
+    started->row.seconds = result.seconds;
+    started->done = true;
   });
 }
 
@@ -142,7 +143,8 @@ void ParallelUpdates::WaitAll() {
   std::vector<Job*> all;
   {
     std::lock_guard<std::mutex> guard(lock_);
-    for (const auto& job : jobs_) all.push_back(job.get());
+    std::transform(jobs_.begin(), jobs_.end(), std::back_inserter(all),
+                   [](const std::unique_ptr<Job>& job) { return job.get(); });
   }
   for (Job* job : all) {
     if (job->thread.joinable()) job->thread.join();

@@ -2,6 +2,7 @@
 // side by side, one thread each; the others listed with the reason they were
 // left alone; a table at the end.
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -28,10 +29,9 @@ void ShowFound(CliSession& session, const std::vector<StationDevice>& found) {
 }  // namespace
 
 int RunUpdateAll(CliSession& session) {
-  std::vector<StationDevice> found;
-  for (const Candidate& candidate : FindCandidates(session.host)) {
-    found.push_back(Examine(candidate));
-  }
+  const std::vector<Candidate> candidates = FindCandidates(session.host);
+  std::vector<StationDevice> found(candidates.size());
+  std::transform(candidates.begin(), candidates.end(), found.begin(), Examine);
   std::vector<const StationDevice*> toUpdate;
   bool anyTbr640 = false;
   for (const StationDevice& device : found) {

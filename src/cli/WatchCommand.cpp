@@ -110,7 +110,6 @@ class Watch {
 
   // What came and went since the last look.
   void Look() {
-    std::vector<std::string> keys;
     std::map<std::string, std::string> present;  // key, as the system spells it
     for (const std::string& path : ListBusDiskPaths(1)) present[Lower(path)] = path;
     for (auto it = known_.begin(); it != known_.end();) {

@@ -64,7 +64,7 @@ class SessionReplayer final : public ScsiBackend, public DiskInterfaces, public 
   BackendResult Diverge(const std::string& message);
 
   Session session_;
-  std::vector<size_t> commands_;  // indices of the device commands, in order
+  std::vector<size_t> commands_;                       // indices of the device commands, in order
   std::map<std::string, std::deque<size_t>> pending_;  // per path: into commands_
   size_t replayed_ = 0;
   std::vector<bool> used_;

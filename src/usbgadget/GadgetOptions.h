@@ -21,7 +21,7 @@ struct GadgetOptions {
   std::optional<uint32_t> flipReadBack;    // read-back flips the byte at this offset
   std::optional<uint32_t> shortBlockRead;  // the N-th configuration block read is cut short
   uint32_t pieceMs = 0;  // each firmware piece written takes this long, as flash does
-  bool verbose = false;                    // each command to stderr
+  bool verbose = false;  // each command to stderr
   bool help = false;
 };
 

@@ -19,15 +19,15 @@ bool PassesBusFilter(const std::string& path, uint8_t include1394) {
          path.find(kScsiClassWord) != std::string::npos;
 }
 
+}  // namespace
+
 // A disk that does not answer the first probe may still answer the register
 // word; its two bytes are not looked at.
-bool AnswersBridge(const char* path) {
-  if (IsBridgeDisk(path)) return true;
+bool AnswersBridge(const char* devicePath) {
+  if (IsBridgeDisk(devicePath)) return true;
   uint8_t word[kBridgeWordLength] = {};
-  return ReadBridgeWord(path, word) != 0;
+  return ReadBridgeWord(devicePath, word) != 0;
 }
-
-}  // namespace
 
 int IsBridgeDisk(const char* devicePath) {
   uint8_t inquiry[kInquiryLength] = {};

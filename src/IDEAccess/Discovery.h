@@ -29,3 +29,7 @@ Bus BusOfPath(const char* devicePath);
 
 // 1 when the disk answers both Inquiry and GetChipInfo, else 0.
 int IsBridgeDisk(const char* devicePath);
+
+// The probe that keeps a listed disk: IsBridgeDisk, or else the bridge's
+// register word answered.
+bool AnswersBridge(const char* devicePath);

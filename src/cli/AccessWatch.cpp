@@ -12,8 +12,19 @@ BackendResult AccessWatch::QueryDeviceNumber(const char* path, StorageDeviceNumb
   return outcome;
 }
 
+uint32_t AccessWatch::OpenError(const std::string& path) const {
+  const auto found = openErrors_.find(path);
+  return found == openErrors_.end() ? 0 : found->second;
+}
+
 void AccessWatch::Note(const char* path, const BackendResult& result) {
-  if (result.lastError == 0 || path == nullptr || !isAccessError_(result.lastError)) return;
+  if (path == nullptr) return;
+  if (result.opened) {
+    openedPaths_.insert(path);
+  } else {
+    openErrors_[path] = result.lastError;
+  }
+  if (result.lastError == 0 || !isAccessError_(result.lastError)) return;
   if (!refused_) {
     refused_ = true;
     path_ = path;

@@ -1,11 +1,13 @@
 #pragma once
 // Notes the first device that the system refused to the tool (no rights to
 // open it, or a command the kernel would not pass on), so that the tool can
-// say plainly that access is the problem rather than that no device is there.
-// Wraps whichever backend is in force and changes nothing of what passes.
+// say plainly that access is the problem rather than that no device is there;
+// and which paths opened at all. Wraps whichever backend is in force and
+// changes nothing of what passes.
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <utility>
@@ -27,6 +29,10 @@ class AccessWatch final : public ScsiBackend {
   uint32_t code() const { return code_; }
   // Whether `path` was refused at some point.
   bool Refused(const std::string& path) const { return refusedPaths_.count(path) != 0; }
+  // Whether `path` opened for some request, and the error code of its last
+  // open that failed (0: none failed).
+  bool Opened(const std::string& path) const { return openedPaths_.count(path) != 0; }
+  uint32_t OpenError(const std::string& path) const;
 
  private:
   void Note(const char* path, const BackendResult& result);
@@ -37,4 +43,6 @@ class AccessWatch final : public ScsiBackend {
   std::string path_;
   uint32_t code_ = 0;
   std::set<std::string> refusedPaths_;
+  std::set<std::string> openedPaths_;
+  std::map<std::string, uint32_t> openErrors_;
 };

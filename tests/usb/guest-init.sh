@@ -449,8 +449,12 @@ mount_host_root() {
   mount -t 9p -o trans=virtio,version=9p2000.L,ro,msize=512000,cache=loose host /host || return 1
   mount -t tmpfs tmpfs /rw && mkdir -p /rw/upper /rw/work || return 1
   mount -t overlay overlay -o lowerdir=/host,upperdir=/rw/upper,workdir=/rw/work "$ROOT" || return 1
+  # The host's /tmp stays (the checkout may be there), but Wine's server
+  # directory starts empty (the host's may hold its own server's socket),
+  # private to its owner as Wine requires.
+  mkdir -p "$ROOT/tmp/.wine-0" || return 1
   mount -t proc proc "$ROOT/proc" && mount -t sysfs sysfs "$ROOT/sys" &&
-    mount -o bind /dev "$ROOT/dev" && mount -t tmpfs tmpfs "$ROOT/tmp" &&
+    mount -o bind /dev "$ROOT/dev" && mount -t tmpfs -o mode=0700 tmpfs "$ROOT/tmp/.wine-0" &&
     mount -t tmpfs tmpfs "$ROOT/run"
 }
 # in_root COMMAND...: a program of the host in the chroot, with Wine's

@@ -23,10 +23,10 @@ bool PassesBusFilter(const std::string& path, uint8_t include1394) {
 
 // A disk that does not answer the first probe may still answer the register
 // word; its two bytes are not looked at.
-int AnswersBridgeProbes(const char* devicePath) {
-  if (IsBridgeDisk(devicePath)) return 1;
+bool AnswersBridge(const char* devicePath) {
+  if (IsBridgeDisk(devicePath)) return true;
   uint8_t word[kBridgeWordLength] = {};
-  return ReadBridgeWord(devicePath, word) != 0 ? 1 : 0;
+  return ReadBridgeWord(devicePath, word) != 0;
 }
 
 std::vector<std::string> ListBusDiskPaths(uint8_t include1394) {
@@ -63,7 +63,7 @@ int EnumerateBridgeDisks(PathTable& paths, uint8_t include1394) {
     if (interfaces.Get(index, &path) != InterfaceStep::kPath) break;
     if (!PassesBusFilter(path, include1394)) continue;
     if (path.size() > kMaxStoredPathLength) continue;
-    if (!AnswersBridgeProbes(path.c_str())) continue;
+    if (!AnswersBridge(path.c_str())) continue;
     char* entry = paths[stored];
     std::memcpy(entry, path.data(), path.size());
     entry[path.size()] = '\0';

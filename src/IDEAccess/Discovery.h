@@ -32,8 +32,11 @@ Bus BusOfPath(const char* devicePath);
 // 1 when the disk answers both Inquiry and GetChipInfo, else 0.
 int IsBridgeDisk(const char* devicePath);
 
+// The probe that keeps a listed disk: IsBridgeDisk, or else the bridge's
+// register word answered.
+bool AnswersBridge(const char* devicePath);
+
 // For following disks as they come and go: the present disk interface paths
 // that discovery would probe (its buses, its length limit), without sending
-// any disk a command; and the probe discovery sends each of them.
+// any disk a command.
 std::vector<std::string> ListBusDiskPaths(uint8_t include1394);
-int AnswersBridgeProbes(const char* devicePath);

@@ -12,9 +12,21 @@ BackendResult AccessWatch::QueryDeviceNumber(const char* path, StorageDeviceNumb
   return outcome;
 }
 
-void AccessWatch::Note(const char* path, const BackendResult& result) {
-  if (result.lastError == 0 || path == nullptr || !isAccessError_(result.lastError)) return;
+uint32_t AccessWatch::OpenError(const std::string& path) const {
   std::lock_guard<std::mutex> guard(lock_);
+  const auto found = openErrors_.find(path);
+  return found == openErrors_.end() ? 0 : found->second;
+}
+
+void AccessWatch::Note(const char* path, const BackendResult& result) {
+  if (path == nullptr) return;
+  std::lock_guard<std::mutex> guard(lock_);
+  if (result.opened) {
+    openedPaths_.insert(path);
+  } else {
+    openErrors_[path] = result.lastError;
+  }
+  if (result.lastError == 0 || !isAccessError_(result.lastError)) return;
   if (!refused_) {
     refused_ = true;
     path_ = path;

@@ -29,6 +29,18 @@ void LowerCase(std::string& text) {
   });
 }
 
+// A disk at `path` with its INQUIRY identification, its chip and its places.
+Candidate ProbeCandidate(Host& host, const std::string& path, const char* bus) {
+  Candidate candidate;
+  candidate.path = path;
+  candidate.shown = host.ShownPath(path);
+  candidate.bus = bus;
+  candidate.identification = Identification(path.c_str());
+  candidate.code = IdentifyChip(path.c_str());
+  candidate.places = host.Places(path);
+  return candidate;
+}
+
 }  // namespace
 
 const char* BusLabel(const std::string& path) {
@@ -49,20 +61,24 @@ std::vector<Candidate> FindCandidates(Host& host) {
   const int count = EnumerateBridgeDisks(paths, 1);
 
   std::vector<Candidate> found;
-  for (int i = 0; i < count; ++i) found.push_back(LookAt(host, paths[i]));
+  for (int i = 0; i < count; ++i) {
+    std::string path = paths[i];
+    LowerCase(path);
+    const char* bus = BusLabel(path);
+    found.push_back(ProbeCandidate(host, path, bus));
+  }
   return found;
 }
 
+std::optional<Candidate> ProbeRawPath(Host& host, const std::string& path) {
+  if (!AnswersBridge(path.c_str())) return std::nullopt;
+  return ProbeCandidate(host, path, kUnknownBus);
+}
+
 Candidate LookAt(Host& host, const std::string& path) {
-  Candidate candidate;
-  candidate.path = path;
-  LowerCase(candidate.path);
-  candidate.shown = host.ShownPath(candidate.path);
-  candidate.bus = BusLabel(candidate.path);
-  candidate.identification = Identification(candidate.path.c_str());
-  candidate.code = IdentifyChip(candidate.path.c_str());
-  candidate.places = host.Places(candidate.path);
-  return candidate;
+  std::string lower = path;
+  LowerCase(lower);
+  return ProbeCandidate(host, lower, BusLabel(lower));
 }
 
 bool IsTbr640(const Candidate& candidate) {

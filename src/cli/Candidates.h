@@ -4,6 +4,7 @@
 // bridge's probe), each path lower-cased, its INQUIRY identification and its
 // chip identified.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,7 @@
 struct Candidate {
   std::string path;            // as device commands take it
   std::string shown;           // as the user sees and names it
-  std::string bus;             // "USB", "UASP" or "1394"
+  std::string bus;             // "USB", "UASP", "1394" or kUnknownBus
   std::string identification;  // INQUIRY vendor and product, trailing blanks cut
   ChipCode code = 0;           // family code 0: no recognised bridge
   std::vector<std::string> places;
@@ -27,5 +28,13 @@ std::vector<Candidate> FindCandidates(Host& host);
 // One disk found by discovery (at `path` as the system spells it), looked at
 // as FindCandidates looks at each.
 Candidate LookAt(Host& host, const std::string& path);
+
+// A disk named by a raw device path, which the interface list may miss,
+// probed as a listed disk is: the discovery's bridge probe, then the
+// candidate's own (reads only). Nothing when it does not answer the bridge.
+std::optional<Candidate> ProbeRawPath(Host& host, const std::string& path);
+
+// The bus of a disk named by a raw device path, which does not say it.
+constexpr char kUnknownBus[] = "unknown";
 
 bool IsTbr640(const Candidate& candidate);

@@ -1,7 +1,9 @@
 #include "cli/DeviceSession.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "IDEAccess/ChipIdentification.h"
 #include "cli/DeviceChoice.h"
@@ -51,6 +53,19 @@ int NotChosen(CliSession& session, const DeviceChoice& choice,
     }
   }
   return session.Fail(kExitNoDevice, message + ".");
+}
+
+// A raw device path that did not answer the bridge's probe: refused access,
+// nothing there, or no bridge.
+int RawPathRefused(CliSession& session, const std::string& path) {
+  if (session.access.Refused(path)) return AccessFailure(session, path, session.access.code());
+  if (!session.access.Opened(path)) {
+    return session.Fail(kExitNoDevice, path + ": the device does not open (" +
+                                           session.host.ErrorText(session.access.OpenError(path)) +
+                                           ")");
+  }
+  return session.Fail(kExitNoDevice,
+                      path + ": " + kNoDeviceText + " It does not answer the bridge's probe.");
 }
 
 int Refused(CliSession& session, const ReadEnclosure& enclosure, ReadingOutcome outcome) {
@@ -103,10 +118,21 @@ std::string VersionText(const uint8_t* v) {
 
 int ChooseAndRead(CliSession& session, ReadEnclosure* enclosure) {
   enclosure->candidates = FindCandidates(session.host);
-  const DeviceChoice choice =
-      ChooseDevice(enclosure->candidates, session.args.device.empty()
-                                              ? std::string()
-                                              : session.host.ResolveUserPath(session.args.device));
+  const std::string wanted = session.args.device.empty()
+                                 ? std::string()
+                                 : session.host.ResolveUserPath(session.args.device);
+  DeviceChoice choice =
+      ChooseDevice(enclosure->candidates, wanted, session.host.TakesRawDevicePaths());
+  if (choice.outcome == ChoiceOutcome::kRawPath) {
+    // A disk the interface list missed: probed as the listed ones were, and
+    // then read and judged as any chosen device, before anything is written.
+    std::optional<Candidate> raw = ProbeRawPath(session.host, wanted);
+    if (!raw) return RawPathRefused(session, wanted);
+    enclosure->candidates.push_back(std::move(*raw));
+    choice.tbr640s.clear();  // they pointed into the vector before it grew
+    choice.device = &enclosure->candidates.back();
+    choice.outcome = ChoiceOutcome::kChosen;
+  }
   if (choice.outcome != ChoiceOutcome::kChosen) {
     return NotChosen(session, choice, enclosure->candidates);
   }

@@ -24,6 +24,9 @@ class Host {
   virtual std::string ShownPath(const std::string& path) const = 0;
   // A --device argument in the form ShownPath gives.
   virtual std::string ResolveUserPath(const std::string& text) const { return text; }
+  // Whether --device may name a raw device path ("\\.\E:",
+  // "\\.\PhysicalDrive1"), also one that the disk-interface list misses.
+  virtual bool TakesRawDevicePaths() const { return false; }
 
   // Where the disk's volumes are: mount points, or drive letters ("E:").
   virtual std::vector<std::string> Places(const std::string& path) = 0;

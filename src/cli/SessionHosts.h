@@ -23,6 +23,7 @@ class RecordingHost final : public Host {
   std::string ResolveUserPath(const std::string& text) const override {
     return inner_->ResolveUserPath(text);
   }
+  bool TakesRawDevicePaths() const override { return inner_->TakesRawDevicePaths(); }
   std::vector<std::string> Places(const std::string& path) override;
   const char* placesKey() const override { return inner_->placesKey(); }
   const char* placesLabel() const override { return inner_->placesLabel(); }
@@ -46,6 +47,8 @@ class ReplayHost final : public Host {
 
   Seams seams() override;
   std::string ShownPath(const std::string& path) const override;
+  // As the recorded machine: a Windows one takes raw device paths.
+  bool TakesRawDevicePaths() const override { return !MountPoints(); }
   std::vector<std::string> Places(const std::string& path) override;
   const char* placesKey() const override;
   const char* placesLabel() const override;

@@ -133,7 +133,7 @@ class Watch {
 
   void Arrived(const std::string& key, const std::string& path) {
     Tracked& tracked = known_[key];
-    if (!AnswersBridgeProbes(path.c_str())) {
+    if (!AnswersBridge(path.c_str())) {
       tracked.state = State::kNotABridge;
       return;
     }

@@ -17,6 +17,7 @@
 
 #include "sim/VirtualEnclosure.h"
 #include "usbgadget/BotSession.h"
+#include "usbgadget/CommandFile.h"
 #include "usbgadget/CommandLog.h"
 #include "usbgadget/Ep0Loop.h"
 #include "usbgadget/FunctionFs.h"
@@ -81,7 +82,8 @@ int main(int argc, char** argv) {
   LockedHandler handler(responder, enclosureLock);
 
   StatsFile stats(options.statsFile);
-  CommandLog log(options.verbose ? stderr : nullptr, &stats);
+  CommandFile commands(options.commandsFile, &stats);
+  CommandLog log(options.verbose ? stderr : nullptr, &commands);
 
   if (!InstallInterruptHandler()) {
     std::fprintf(stderr, "tq214-usb-gadget: cannot install the signal handler\n");

@@ -4,8 +4,8 @@
 #include <cstdlib>
 
 const char kGadgetUsage[] =
-    "usage: tq214-usb-gadget --ffs DIR [--ready FILE] [--stats FILE] [--disk-mib N]\n"
-    "                        [--fail-piece-at OFFSET] [--flip-read-back OFFSET]\n"
+    "usage: tq214-usb-gadget --ffs DIR [--ready FILE] [--stats FILE] [--commands FILE]\n"
+    "                        [--disk-mib N] [--fail-piece-at OFFSET] [--flip-read-back OFFSET]\n"
     "                        [--short-block-read N] [--piece-ms N] [--verbose]\n"
     "Serves a virtual TBR640 enclosure as a USB mass-storage device over FunctionFS.\n";
 
@@ -47,6 +47,8 @@ bool ParseGadgetOptions(const std::vector<std::string>& args, GadgetOptions* opt
       options->readyFile = value;
     } else if (arg == "--stats") {
       options->statsFile = value;
+    } else if (arg == "--commands") {
+      options->commandsFile = value;
     } else if (arg == "--disk-mib" && ParseNumber(value, &number) && number >= 1 &&
                number <= kMaxDiskMiB) {
       options->diskMiB = number;

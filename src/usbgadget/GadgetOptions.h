@@ -1,8 +1,8 @@
 #pragma once
 // The device program's command line.
 //
-//   tq214-usb-gadget --ffs DIR [--ready FILE] [--stats FILE] [--disk-mib N]
-//                    [--fail-piece-at OFFSET] [--flip-read-back OFFSET]
+//   tq214-usb-gadget --ffs DIR [--ready FILE] [--stats FILE] [--commands FILE]
+//                    [--disk-mib N] [--fail-piece-at OFFSET] [--flip-read-back OFFSET]
 //                    [--short-block-read N] [--piece-ms N] [--verbose]
 //
 // Numbers are decimal or 0x-prefixed hexadecimal.
@@ -13,9 +13,10 @@
 #include <vector>
 
 struct GadgetOptions {
-  std::string ffsDir;     // where FunctionFS is mounted
-  std::string readyFile;  // created once the descriptors are written
-  std::string statsFile;  // one line per timed download is appended
+  std::string ffsDir;        // where FunctionFS is mounted
+  std::string readyFile;     // created once the descriptors are written
+  std::string statsFile;     // one line per timed download is appended
+  std::string commandsFile;  // one line per command is appended (CommandFile)
   uint32_t diskMiB = 4;
   std::optional<uint32_t> failPieceAt;     // download pieces at this offset fail
   std::optional<uint32_t> flipReadBack;    // read-back flips the byte at this offset

@@ -177,6 +177,70 @@ TEST_F(CliCommandsTest, DeviceIsNamedByPathOrDriveLetter) {
   EXPECT_TRUE(Contains(unknown.err, "G:"));
 }
 
+// A disk the interface list misses (its path has no bus word), named by a raw
+// device path: probed, read and updated as a listed one; `list` still misses it.
+TEST_F(CliCommandsTest, ARawDevicePathReachesAnEnclosureTheListMisses) {
+  const std::string raw = "\\\\.\\PhysicalDrive3";
+  prepare = [&raw](VirtualMachine& machine) { machine.AddDisk(raw, VirtualEnclosure::Tbr640()); };
+  const CliRun list = Run({"--simulate=none", "list"});
+  EXPECT_EQ(kExitNoDevice, list.code);
+  EXPECT_TRUE(trace.empty()) << "list probes the listed disks only";
+
+  const CliRun info = Run({"--simulate=none", "info", "--device", raw});
+  ASSERT_EQ(kExitSuccess, info.code) << info.err;
+  EXPECT_EQ("Device: " + raw + "  unknown  \"Orvexa  TQ-214 Enclosure\"", info.outLines()[0]);
+  EXPECT_EQ("Chip FW Version[  21.32.00.01  ]", IdentityPart(info)[4]);
+  EXPECT_EQ(0u, Writes());
+
+  const CliRun update = Run({"--simulate=none", "update", "--yes", "--device", raw});
+  EXPECT_EQ(kExitSuccess, update.code) << update.err;
+  EXPECT_TRUE(Contains(update.out, "\nPASS\n"));
+  EXPECT_EQ(49u, Count(CommandKind::kWriteBufferData, raw));
+  EXPECT_EQ(1u, Count(CommandKind::kWriteBridgeMemory, raw));
+}
+
+TEST_F(CliCommandsTest, ARawDevicePathIsIdentifiedBeforeAnythingIsWritten) {
+  const std::string raw = "\\\\.\\PhysicalDrive3";
+  prepare = [&raw](VirtualMachine& machine) {
+    machine.AddDisk(raw, VirtualEnclosure::PlainDisk());
+  };
+  const CliRun plain = Run({"--simulate=none", "update", "--yes", "--device", raw});
+  EXPECT_EQ(kExitNoDevice, plain.code);
+  ASSERT_EQ(1u, plain.errLines().size());
+  EXPECT_EQ("tq214: " + raw + ": No available device !! It does not answer the bridge's probe.",
+            plain.errLines()[0]);
+  EXPECT_EQ(0u, Writes());
+  EXPECT_EQ(1u, Count(CommandKind::kInquiry, raw)) << "probed as discovery probes";
+
+  prepare = [&raw](VirtualMachine& machine) {
+    machine.AddDisk(raw, VirtualEnclosure::Bridge(3, IdRoute::kChipInfo));
+  };
+  const CliRun other = Run({"--simulate=none", "update", "--yes", "--device", raw});
+  EXPECT_EQ(kExitNoDevice, other.code);
+  EXPECT_TRUE(Contains(other.err, "family 3, not a TBR640")) << other.err;
+  EXPECT_EQ(0u, Writes());
+
+  prepare = nullptr;
+  const CliRun nothing = Run({"--simulate=none", "update", "--yes", "--device", "\\\\.\\F:"});
+  EXPECT_EQ(kExitNoDevice, nothing.code);
+  ASSERT_EQ(1u, nothing.errLines().size());
+  EXPECT_EQ("tq214: \\\\.\\F:: the device does not open (error 2)", nothing.errLines()[0]);
+  EXPECT_EQ(0u, Writes());
+
+  // Not a raw device path: named nothing, nothing probed.
+  const CliRun named = Run({"--simulate=none", "info", "--device", "\\\\.\\PhysicalDriveX"});
+  EXPECT_EQ(kExitNoDevice, named.code);
+  EXPECT_TRUE(Contains(named.err, "no disk behind a bridge by that name")) << named.err;
+  EXPECT_TRUE(trace.empty());
+}
+
+// A raw volume path of a listed enclosure's drive letter names that enclosure.
+TEST_F(CliCommandsTest, ARawVolumePathNamesTheListedEnclosureOfThatLetter) {
+  const CliRun run = Run({"--simulate=two", "info", "--device", "\\\\.\\f:"});
+  ASSERT_EQ(kExitSuccess, run.code) << run.err;
+  EXPECT_EQ("Device: " + kSecond + "  USB  \"Orvexa  TQ-214 Enclosure\"", run.outLines()[0]);
+}
+
 TEST_F(CliCommandsTest, AnotherFamilyNamedByDeviceIsTurnedAwayByIdentification) {
   const CliRun run = Run({"--simulate=other-family", "info", "--device", "E:"});
   EXPECT_EQ(kExitNoDevice, run.code);

@@ -40,6 +40,32 @@ TEST(CliDeviceChoice, DeviceNamesAShownPathAPathOrAPlace) {
   EXPECT_EQ(nullptr, missing.device);
 }
 
+TEST(CliDeviceChoice, RawDevicePathsAreVolumesAndPhysicalDrives) {
+  for (const char* raw :
+       {"\\\\.\\E:", "\\\\.\\e:", "\\\\.\\PhysicalDrive0", "\\\\.\\physicaldrive12"}) {
+    EXPECT_TRUE(IsRawDevicePath(raw)) << raw;
+  }
+  for (const char* other :
+       {"E:", "\\\\.\\E:\\", "\\\\.\\EF:", "\\\\.\\1:", "\\\\.\\PhysicalDrive",
+        "\\\\.\\PhysicalDrive1a", "\\\\?\\E:", "/dev/sda", "\\\\.\\usbstor#disk", "\\\\.\\"}) {
+    EXPECT_FALSE(IsRawDevicePath(other)) << other;
+  }
+}
+
+TEST(CliDeviceChoice, ARawPathNoCandidateHasIsLeftToBeProbedWhereTheMachineTakesIt) {
+  const std::vector<Candidate> disks = {Disk("usbstor#disk1", 19, {"E:"})};
+  EXPECT_EQ(ChoiceOutcome::kRawPath, ChooseDevice(disks, "\\\\.\\PhysicalDrive3", true).outcome);
+  EXPECT_EQ(ChoiceOutcome::kRawPath, ChooseDevice(disks, "\\\\.\\G:", true).outcome);
+  EXPECT_EQ(nullptr, ChooseDevice(disks, "\\\\.\\G:", true).device);
+  EXPECT_EQ(ChoiceOutcome::kNotFound, ChooseDevice(disks, "\\\\.\\PhysicalDrive3").outcome)
+      << "a machine without raw paths";
+  EXPECT_EQ(ChoiceOutcome::kNotFound, ChooseDevice(disks, "\\\\.\\G:\\", true).outcome);
+  // The volume path of a candidate's letter names that candidate.
+  const DeviceChoice volume = ChooseDevice(disks, "\\\\.\\e:", true);
+  EXPECT_EQ(ChoiceOutcome::kChosen, volume.outcome);
+  EXPECT_EQ(&disks[0], volume.device);
+}
+
 // The bus label follows the window's list prefix for the same path.
 TEST_F(WindowTest, CliBusLabelMatchesTheWindowsListPrefix) {
   using namespace window_paths;

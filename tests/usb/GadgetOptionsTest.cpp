@@ -14,13 +14,14 @@ TEST(GadgetOptionsTest, ReadsEveryOption) {
   GadgetOptions options;
   std::string error;
   ASSERT_TRUE(Parse({"--ffs", "/dev/ffs-tq214", "--ready", "/run/r", "--stats", "/run/s",
-                     "--disk-mib", "8", "--fail-piece-at", "0x7400", "--flip-read-back", "1234",
-                     "--short-block-read", "3", "--verbose"},
+                     "--commands", "/run/c", "--disk-mib", "8", "--fail-piece-at", "0x7400",
+                     "--flip-read-back", "1234", "--short-block-read", "3", "--verbose"},
                     &options, &error))
       << error;
   EXPECT_EQ("/dev/ffs-tq214", options.ffsDir);
   EXPECT_EQ("/run/r", options.readyFile);
   EXPECT_EQ("/run/s", options.statsFile);
+  EXPECT_EQ("/run/c", options.commandsFile);
   EXPECT_EQ(8u, options.diskMiB);
   ASSERT_TRUE(options.failPieceAt.has_value());
   EXPECT_EQ(0x7400u, *options.failPieceAt);

@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
-# Checks the guest's summary lines ("SUMMARY key=value").
+# Checks the guest's summary lines ("SUMMARY key=value"): of the Linux run,
+# or with --wine of the Wine stage.
 #
-#   check-summary.sh SUMMARY_FILE
+#   check-summary.sh [--wine] SUMMARY_FILE
 set -uo pipefail
 
-summary=${1:?usage: check-summary.sh SUMMARY_FILE}
+stage=linux
+if [ "${1:-}" = --wine ]; then
+  stage=wine
+  shift
+fi
+summary=${1:?usage: check-summary.sh [--wine] SUMMARY_FILE}
 failures=0
 
 value() { sed -n "s/^SUMMARY $1=//p" "$summary" | tail -n 1; }
@@ -25,55 +31,88 @@ expect_number() {
   fi
 }
 
+expect_pattern() {
+  local key=$1 pattern=$2 got
+  got=$(value "$key")
+  if ! [[ $got =~ $pattern ]]; then
+    echo "usb-harness: $key is '${got:-missing}', expected to match $pattern" >&2
+    failures=$((failures + 1))
+  fi
+}
+
 expect finished 1
 expect modules ok
 expect gadget_start ok
 expect attach ok
 expect usb_driver usb-storage
-expect sg_inq ok
-expect chipinfo_signature f4e7
-expect sg_raw_chipinfo ok
-expect firmware_before 15200001
-expect sg_write_buffer ok
-expect sg_write_buffer_pieces 49
-expect readback_match ok
-expect phase_error_csws 1
-expect phase_error_recovery ok
-expect bulk_only_reset ok
-expect reattach ok
-expect reattach_firmware ok
-expect firmware_after 15200003
-expect_number time_sg_write_buffer_download_us
-expect_number time_sg_write_buffer_wall_us
 
-expect stand_in_refused ok
-expect tq214_list ok
-expect tq214_info ok
-expect tq214_update PASS
-expect tq214_download_pieces 49
-expect tq214_info_after ok
-expect repeated_downloads ok
-expect fault_attach ok
-expect fault_update FAIL
-expect fault_config_unchanged ok
-expect fault_nothing_lost ok
-expect short_attach ok
-expect short_read_arrived 128
-expect short_read_update_fail ok
-expect short_read_block_unchanged ok
-expect_number session_info
-expect_number session_update
-expect station_controllers 4
-expect station_update_all ok
-expect station_1_passed 1
-expect station_2_passed 2
-expect station_4_passed 4
-expect_number station_ratio_2_to_1
-expect_number station_ratio_4_to_1
-expect station_watch ok
-expect_number time_tq214_download_us
-expect_number download_ratio_tq214_to_sg
-expect_number time_tq214_update_total_us
+if [ "$stage" = wine ]; then
+  expect wine_root ok
+  expect wine_start ok
+  expect linux_update ok
+  expect wine_attach ok
+  expect wine_info ok
+  expect_pattern wine_info_commands '^equal\([1-9][0-9]*\)$'
+  expect wine_update PASS
+  expect wine_download_pieces 49
+  expect_pattern wine_update_commands '^equal\([1-9][0-9]*\)$'
+  expect wine_reattach ok
+  expect wine_info_after ok
+  expect wine_fault_attach ok
+  expect wine_fault_update FAIL
+  expect wine_fault_config_unchanged ok
+  expect wine_short_attach ok
+  expect wine_short_read_arrived 128
+  expect wine_short_read_update_fail ok
+  for key in wine_first_run linux_update wine_info wine_update wine_fault_update; do
+    expect_number "time_${key}_ms"
+  done
+else
+  expect sg_inq ok
+  expect chipinfo_signature f4e7
+  expect sg_raw_chipinfo ok
+  expect firmware_before 15200001
+  expect sg_write_buffer ok
+  expect sg_write_buffer_pieces 49
+  expect readback_match ok
+  expect phase_error_csws 1
+  expect phase_error_recovery ok
+  expect bulk_only_reset ok
+  expect reattach ok
+  expect reattach_firmware ok
+  expect firmware_after 15200003
+  expect_number time_sg_write_buffer_download_us
+  expect_number time_sg_write_buffer_wall_us
+
+  expect stand_in_refused ok
+  expect tq214_list ok
+  expect tq214_info ok
+  expect tq214_update PASS
+  expect tq214_download_pieces 49
+  expect tq214_info_after ok
+  expect repeated_downloads ok
+  expect fault_attach ok
+  expect fault_update FAIL
+  expect fault_config_unchanged ok
+  expect fault_nothing_lost ok
+  expect short_attach ok
+  expect short_read_arrived 128
+  expect short_read_update_fail ok
+  expect short_read_block_unchanged ok
+  expect_number session_info
+  expect_number session_update
+  expect station_controllers 4
+  expect station_update_all ok
+  expect station_1_passed 1
+  expect station_2_passed 2
+  expect station_4_passed 4
+  expect_number station_ratio_2_to_1
+  expect_number station_ratio_4_to_1
+  expect station_watch ok
+  expect_number time_tq214_download_us
+  expect_number download_ratio_tq214_to_sg
+  expect_number time_tq214_update_total_us
+fi
 expect failures 0
 expect result PASS
 

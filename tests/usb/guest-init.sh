@@ -1,8 +1,10 @@
 #!/bin/sh
 # /init of the USB harness guest. Makes the virtual enclosure a USB device
 # (configfs, FunctionFS, dummy_hcd), lets the kernel's usb-storage bind it,
-# drives it with tq214 and with sg3_utils, prints one line "SUMMARY key=value"
-# per finding on the console and powers off. Checks report ok or fail.
+# drives it, prints one line "SUMMARY key=value" per finding on the console
+# and powers off. Checks report ok or fail. Two runs (tq214_stage= on the
+# kernel command line): "linux", tq214 and sg3_utils; "wine", the Windows
+# build's tq214.exe under the host's Wine (run-wine-stage.sh).
 export PATH=/bin
 
 mount -t proc proc /proc
@@ -13,6 +15,8 @@ mount -t tmpfs tmpfs /tmp
 
 # The serial line may still hold the firmware's last words.
 echo
+# The console, for summary lines of commands whose output goes elsewhere.
+exec 3>&1
 FAILURES=0
 GADGET_OPTIONS=
 if grep -q 'tq214_verbose=1' /proc/cmdline; then
@@ -94,6 +98,7 @@ make_gadget() {
 start_gadget() {
   rm -f /run/gadget.ready
   tq214-usb-gadget --ffs "$FFS" --ready /run/gadget.ready --stats /run/gadget.stats \
+    --commands /run/commands \
     $GADGET_OPTIONS "$@" \
     2>>/run/gadget.log &
   GADGET=$!
@@ -536,25 +541,221 @@ step_figures() {
   fi
 }
 
-step_attach
-if [ -n "$SG" ]; then
-  step_peer_identity
-  step_peer_download
-  step_phase_error
-  step_bulk_reset
-  step_stand_in_refused
-  # From here on the harness's updates write the virtual enclosure through
-  # the real USB stack on purpose.
+
+# --- the Windows build under Wine (the stage tq214_stage=wine) --------------
+# The host's files, read-only over 9p, under a writable overlay in memory: the
+# host's Wine runs there in a chroot, with the guest's devices. The prefix was
+# made on the host; its drive E: is made the gadget's disk ("e::", a device),
+# so that tq214.exe's "\\.\E:" is that node and its pass-through records
+# become SG_IO on it.
+ROOT=/wine-root
+WINE_DRIVE='\\.\E:'
+cmdline_value() { sed -n "s/.* $1=\([^ ]*\).*/\1/p" /proc/cmdline; }
+
+mount_host_root() {
+  mkdir -p /host /rw "$ROOT" || return 1
+  mount -t 9p -o trans=virtio,version=9p2000.L,ro,msize=512000,cache=loose host /host || return 1
+  mount -t tmpfs tmpfs /rw && mkdir -p /rw/upper /rw/work || return 1
+  mount -t overlay overlay -o lowerdir=/host,upperdir=/rw/upper,workdir=/rw/work "$ROOT" || return 1
+  # The host's /tmp stays (the checkout may be there), but Wine's server
+  # directory starts empty (the host's may hold its own server's socket),
+  # private to its owner as Wine requires.
+  mkdir -p "$ROOT/tmp/.wine-0" || return 1
+  mount -t proc proc "$ROOT/proc" && mount -t sysfs sysfs "$ROOT/sys" &&
+    mount -o bind /dev "$ROOT/dev" && mount -t tmpfs -o mode=0700 tmpfs "$ROOT/tmp/.wine-0" &&
+    mount -t tmpfs tmpfs "$ROOT/run"
+}
+# in_root COMMAND...: a program of the host in the chroot, with Wine's
+# settings and the test-only switch when it is exported.
+in_root() {
+  chroot "$ROOT" /usr/bin/env -i PATH=/usr/bin:/bin HOME=/root WINEPREFIX="$WINE_PREFIX" \
+    WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+    TQ214_TEST_ONLY_WRITE_STAND_IN="${TQ214_TEST_ONLY_WRITE_STAND_IN:-}" "$@"
+}
+# tq214.exe's output (standard error within) with Windows' line ends made
+# Linux ones, and its exit code.
+tq214_exe() {
+  in_root wine "$WINE_EXE" "$@" >/tmp/tq214-exe.raw 2>&1
+  exe_status=$?
+  tr -d '\r' </tmp/tq214-exe.raw
+  return $exe_status
+}
+# E: follows the disk: its node changes when the device is attached again.
+link_drive() { ln -sfn "$DISK" "$ROOT$WINE_PREFIX/dosdevices/e::"; }
+# timed NAME COMMAND...: runs it; its time in ms goes to the console as
+# time_NAME_ms, also when its output goes elsewhere.
+timed() {
+  name=$1
+  shift
+  start=$(now_us)
+  "$@"
+  STATUS=$?
+  say "time_${name}_ms" $(( ($(now_us) - start) / 1000 )) >&3
+  return $STATUS
+}
+# compare_commands KEY REFERENCE: the commands the device saw since the file
+# was emptied, against REFERENCE, line for line: "equal(N)" or where they part.
+compare_commands() {
+  cp /run/commands "/tmp/$1.commands"
+  if [ -s "$2" ] && cmp -s "$2" "/tmp/$1.commands"; then
+    say "$1" "equal($(wc -l <"$2"))"
+    return 0
+  fi
+  line=$(cmp "$2" "/tmp/$1.commands" 2>&1 | sed -n 's/.* line \([0-9]*\).*/\1/p')
+  say "$1" "differ(linux=$(wc -l <"$2"),wine=$(wc -l <"/tmp/$1.commands"),line=${line:-?})"
+  diff "$2" "/tmp/$1.commands" | head -n 20 | sed "s/^/guest: $1: /"
+  FAILURES=$((FAILURES + 1))
+  return 1
+}
+fresh_gadget() {  # a new enclosure (firmware 21.32.0.1), attached, with E: on it
+  detach
+  stop_gadget
+  start_gadget "$@" && attach && link_drive
+}
+
+step_wine_root() {
+  WINE_PREFIX=$(cmdline_value tq214_wine_prefix)
+  WINE_EXE=$(cmdline_value tq214_wine_exe)
+  say wine_exe "$WINE_EXE"
+  mount_host_root && [ -f "$ROOT$WINE_PREFIX/system.reg" ] && [ -f "$ROOT$WINE_EXE" ] && link_drive
+  verdict wine_root $?
+  # The first program starts Wine's server and services; the server stays.
+  in_root wineserver -p
+  timed wine_first_run tq214_exe --version >/tmp/wine-version.out 2>&1
+  status=$?
+  show "tq214.exe --version" /tmp/wine-version.out
+  [ $status -eq 0 ] && grep -q '^tq214 ' /tmp/wine-version.out
+  verdict wine_start $?
+}
+
+step_linux_reference() {
+  # What the Linux build sends, on a fresh enclosure: its info and update.
+  : > /run/commands
+  tq214 info >/tmp/linux-info.out 2>&1
+  cp /run/commands /tmp/linux-info.reference
+  : > /run/commands
+  timed linux_update tq214 update --yes >/tmp/linux-update.out 2>&1
+  status=$?
+  cp /run/commands /tmp/linux-update.reference
+  [ $status -eq 0 ] && grep -qx PASS /tmp/linux-update.out
+  verdict linux_update $?
+  fresh_gadget
+  verdict wine_attach $?
+}
+
+step_wine_info_update() {
+  : > /run/commands
+  timed wine_info tq214_exe --device "$WINE_DRIVE" info >/tmp/wine-info.out 2>&1
+  status=$?
+  show "tq214.exe info" /tmp/wine-info.out
+  [ $status -eq 0 ] && grep -qF "Device: $WINE_DRIVE  unknown  \"Orvexa  TQ-214 Enclosure\"" \
+    /tmp/wine-info.out && grep -qF 'Chip FW Version[  21.32.00.01  ]' /tmp/wine-info.out
+  verdict wine_info $?
+  compare_commands wine_info_commands /tmp/linux-info.reference
+
+  : > /run/commands
+  : > /run/gadget.stats
+  timed wine_update tq214_exe --device "$WINE_DRIVE" update --yes >/tmp/wine-update.out 2>&1
+  status=$?
+  show "tq214.exe update" /tmp/wine-update.out
+  last_download
+  say wine_download_pieces "$DOWNLOAD_PIECES"
+  say time_wine_download_us "$DOWNLOAD_US"
+  if [ $status -eq 0 ] && grep -qx PASS /tmp/wine-update.out; then
+    say wine_update PASS
+  else
+    say wine_update "FAIL(exit=$status)"
+    FAILURES=$((FAILURES + 1))
+  fi
+  compare_commands wine_update_commands /tmp/linux-update.reference
+}
+
+step_wine_reattach() {
+  reattach && link_drive
+  verdict wine_reattach $?
+  tq214_exe --device "$WINE_DRIVE" info >/tmp/wine-info-after.out 2>&1
+  status=$?
+  show "tq214.exe info (re-attached)" /tmp/wine-info-after.out
+  [ $status -eq 0 ] && grep -qF 'Chip FW Version[  21.32.00.03  ] Up to date' /tmp/wine-info-after.out
+  verdict wine_info_after $?
+}
+
+step_wine_fault() {
+  # As in the Linux run: every read-back flips the byte at FAULT_OFFSET.
+  fresh_gadget --flip-read-back $FAULT_OFFSET
+  verdict wine_fault_attach $?
+  config_block /tmp/wine-config-before.bin
+  timed wine_fault_update tq214_exe --device "$WINE_DRIVE" update --yes >/tmp/wine-fault.out 2>&1
+  status=$?
+  show "tq214.exe update (fault)" /tmp/wine-fault.out
+  if [ $status -eq 1 ] && grep -qx FAIL /tmp/wine-fault.out; then
+    say wine_fault_update FAIL
+  else
+    say wine_fault_update "unexpected(exit=$status)"
+    FAILURES=$((FAILURES + 1))
+  fi
+  config_block /tmp/wine-config-after.bin
+  [ -s /tmp/wine-config-before.bin ] && cmp -s /tmp/wine-config-before.bin /tmp/wine-config-after.bin
+  verdict wine_fault_config_unchanged $?
+}
+
+step_wine_short_read() {
+  # The patch's block read (the third: one here, one by the update's
+  # device-information run) delivers 128 of 512 bytes with good status: what
+  # tq214.exe learns of it comes from the record's DataTransferLength.
+  fresh_gadget --short-block-read 3
+  verdict wine_short_attach $?
+  config_block /tmp/wine-short-before.bin
+  tq214_exe --trace --device "$WINE_DRIVE" update --yes >/tmp/wine-short.out 2>&1
+  status=$?
+  grep -E '^\[df |^[^[]' /tmp/wine-short.out >/tmp/wine-short.shown
+  show "tq214.exe update (short block read)" /tmp/wine-short.shown
+  arrived=$(grep -F '[df 10 00 02 00 00 00 00 00 d0 00 fa] in 512 ok (' /tmp/wine-short.out |
+    sed -n 's/.*(\([0-9]*\) arrived).*/\1/p' | head -n 1)
+  say wine_short_read_arrived "${arrived:-none}"
+  config_block /tmp/wine-short-after.bin
+  [ $status -eq 1 ] && grep -qx FAIL /tmp/wine-short.out && [ "$arrived" = "$SHORT_BYTES" ] &&
+    ! grep -q '^\[df 0[0-9a-f] 00 02 .* fb\] out' /tmp/wine-short.out &&
+    [ -s /tmp/wine-short-before.bin ] && cmp -s /tmp/wine-short-before.bin /tmp/wine-short-after.bin
+  verdict wine_short_read_update_fail $?
+}
+
+wine_stage() {
+  step_attach
+  [ -n "$SG" ] || return
+  step_wine_root
+  # The updates write the virtual enclosure through the real USB stack on purpose.
   export TQ214_TEST_ONLY_WRITE_STAND_IN=1
-  step_tq214
-  step_more_rounds
-  step_reattach
-  step_fault
-  step_short_read
-  step_sessions
-  step_station
-fi
-step_figures
+  step_linux_reference
+  step_wine_info_update
+  step_wine_reattach
+  step_wine_fault
+  step_wine_short_read
+}
+
+linux_stage() {
+  step_attach
+  if [ -n "$SG" ]; then
+    step_peer_identity
+    step_peer_download
+    step_phase_error
+    step_bulk_reset
+    step_stand_in_refused
+    # From here on the harness's updates write the virtual enclosure through
+    # the real USB stack on purpose.
+    export TQ214_TEST_ONLY_WRITE_STAND_IN=1
+    step_tq214
+    step_more_rounds
+    step_reattach
+    step_fault
+    step_short_read
+    step_sessions
+    step_station
+  fi
+  step_figures
+}
+
+if [ "$(cmdline_value tq214_stage)" = wine ]; then wine_stage; else linux_stage; fi
 echo "guest: kernel messages of interest:"
 dmesg | grep -iE 'usb-storage|usb 1-|sd [0-9]|scsi|reset|error|warn' | tail -n 40 | sed 's/^/guest: dmesg: /'
 echo "guest: device program log:"

@@ -12,15 +12,20 @@ mkdir -p "$cache"
 cache=$(cd "$cache" && pwd)
 
 # The crc modules first: sd_mod's integrity helpers look for a crct10dif
-# implementation when they load.
+# implementation when they load. 9p and overlay let the Wine stage reach the
+# host's files read-only and write over them.
 modules=(
   crct10dif_generic crct10dif-pclmul crc64_rocksoft_generic
   configfs libcomposite usb_f_fs dummy_hcd
   usb_storage sd_mod sg
+  virtio_pci 9pnet_virtio 9p overlay
 )
+wanted="${modules[*]}"
 
+# A cache made for another list of modules is made again.
 for dir in "$cache"/kernel-*; do
-  if [ -f "$dir/vmlinux" ] && [ -f "$dir/modules.load" ]; then
+  if [ -f "$dir/vmlinux" ] && [ -f "$dir/modules.load" ] &&
+    [ "$(cat "$dir/modules.wanted" 2>/dev/null)" = "$wanted" ]; then
     echo "$dir"
     exit 0
   fi
@@ -69,6 +74,7 @@ done | awk '$1 == "insmod" && !seen[$2]++ { print $2 }' | while read -r path; do
 done
 mv vmlinux "$out/vmlinux"
 echo "$version" > "$out/version"
+echo "$wanted" > "$out/modules.wanted"
 rm -rf "$cache/kernel-$version"
 mv "$out" "$cache/kernel-$version"
 echo "$cache/kernel-$version"

@@ -11,7 +11,6 @@ set -euo pipefail
 source_dir=$(cd "${1:?usage: run-harness.sh SOURCE_DIR [WORK_DIR]}" && pwd)
 work=${2:-$source_dir/build/usb-harness}
 here=$(cd "$(dirname "$0")" && pwd)
-guest_build=$source_dir/build/guest
 qemu_limit=${TQ214_HARNESS_QEMU_SECONDS:-420}
 # TQ214_HARNESS_VERBOSE=1: the device program logs every command and ep0 event.
 extra_append=
@@ -22,66 +21,14 @@ exec 9>"$work/harness.lock"
 flock 9
 started=$(date +%s)
 
-for tool in qemu-system-x86_64 busybox sg_inq sg_raw sg_write_buffer sg_reset cpio depmod modprobe \
-            dpkg-deb apt-get xz timeout flock; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "usb-harness: $tool is missing; run scripts/install-deps.sh as root" >&2
-    exit 1
-  fi
-done
-
-targets=(tq214-usb-gadget tq214-readback-check tq214)
-echo "usb-harness: building the guest programs (${targets[*]})"
-(cd "$source_dir" && cmake --preset guest >"$work/guest-configure.log" 2>&1) ||
-  { cat "$work/guest-configure.log" >&2; exit 1; }
-cmake --build "$guest_build" -j "$(nproc)" --target "${targets[@]}" >"$work/guest-build.log" 2>&1 ||
-  { tail -n 60 "$work/guest-build.log" >&2; exit 1; }
-
-tq214=$guest_build/src/cli/tq214
-programs=("$guest_build/src/usbgadget/tq214-usb-gadget" "$guest_build/src/usbgadget/tq214-readback-check"
-          "$tq214")
-for program in "${programs[@]}"; do
-  [ -x "$program" ] || { echo "usb-harness: the guest build made no $program" >&2; exit 1; }
-  if ldd "$program" >/dev/null 2>&1; then
-    echo "usb-harness: $program is not linked statically" >&2
-    exit 1
-  fi
-done
-for peer in sg_inq sg_raw sg_write_buffer sg_reset; do
-  programs+=("$(command -v "$peer")")
-done
-
-image=$guest_build/generated/firmware/TBR640_ORVEXA.bin
-[ -f "$image" ] || { echo "usb-harness: no firmware image at $image" >&2; exit 1; }
-
-echo "usb-harness: kernel"
-kernel=$("$here/kernel-cache.sh" "$work/cache")
-echo "usb-harness: kernel $(cat "$kernel/version") from $kernel"
-
-"$here/make-initramfs.sh" "$work/initramfs.cpio" "$kernel" "$here/guest-init.sh" "$image" \
-  "${programs[@]}"
-
-echo "usb-harness: booting the guest (QEMU, software emulation, at most ${qemu_limit} s)"
-boot_started=$(date +%s)
-status=0
-timeout --kill-after=10 "$qemu_limit" qemu-system-x86_64 \
-  -machine pc -accel tcg,thread=multi -cpu max -m 512 -smp 2 \
-  -nographic -no-reboot -nic none \
-  -kernel "$kernel/vmlinux" -initrd "$work/initramfs.cpio" \
-  -append "console=ttyS0 panic=-1 loglevel=4 rdinit=/init$extra_append" \
-  </dev/null >"$work/console.log" 2>&1 || status=$?
-boot_seconds=$(( $(date +%s) - boot_started ))
-tr -d '\r' <"$work/console.log" >"$work/console.txt"
-grep '^guest: ' "$work/console.txt" || true
-grep -o 'SUMMARY [a-z0-9_]*=.*' "$work/console.txt" >"$work/summary.txt" || true
-echo "usb-harness: guest summary ($work/summary.txt):"
-cat "$work/summary.txt"
-echo "usb-harness: QEMU exit status $status, guest run ${boot_seconds} s, harness $(( $(date +%s) - started )) s"
-if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
-  echo "usb-harness: the guest ran out of time; the console's last lines:" >&2
-  tail -n 40 "$work/console.txt" >&2
-  exit 1
-fi
+# shellcheck source=tests/usb/harness-lib.sh
+source "$here/harness-lib.sh"
+# shellcheck disable=SC2119
+harness_tools
+build_guest_programs
+make_guest_image "$work/initramfs.cpio"
+boot_guest linux "$qemu_limit" "$work/initramfs.cpio" "tq214_stage=linux$extra_append"
+echo "usb-harness: harness $(( $(date +%s) - started )) s"
 
 # The sessions recorded in the guest, replayed here by the same program: the
 # same verdicts as the live runs in the guest.

@@ -20,6 +20,7 @@ class WindowsHost final : public Host {
  public:
   Seams seams() override { return Win32PlatformSeams(); }
   std::string ShownPath(const std::string& path) const override { return path; }
+  bool TakesRawDevicePaths() const override { return true; }
   std::vector<std::string> Places(const std::string& path) override {
     return DriveLetterPlaces(path);
   }

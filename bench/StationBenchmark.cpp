@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "cli/Station.h"
+#include "cli/ParallelUpdates.h"
 #include "embedded/EmbeddedResources.h"
 #include "seams/ConsoleShell.h"
 #include "seams/Seams.h"

@@ -17,9 +17,11 @@
 #include "cli/DeviceSession.h"
 #include "cli/DeviceText.h"
 #include "cli/DeviceUpdate.h"
+#include "cli/Enumeration.h"
 #include "cli/ExitCodes.h"
+#include "cli/HeldReport.h"
 #include "cli/Progress.h"
-#include "cli/UpdateTalk.h"
+#include "cli/UpdatePlan.h"
 #include "cli/UpdateWatch.h"
 
 namespace {

@@ -17,8 +17,10 @@
 #include "cli/Commands.h"
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
-#include "cli/Station.h"
-#include "cli/UpdateTalk.h"
+#include "cli/HeldReport.h"
+#include "cli/ParallelUpdates.h"
+#include "cli/ResultTable.h"
+#include "cli/UpdatePlan.h"
 
 namespace {
 

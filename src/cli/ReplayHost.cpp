@@ -1,4 +1,4 @@
-#include "cli/SessionHosts.h"
+#include "cli/ReplayHost.h"
 
 namespace {
 
@@ -10,19 +10,6 @@ constexpr uint32_t kLinuxAccessDenied = 13;
 constexpr uint32_t kAccessDenied = 5;
 
 }  // namespace
-
-RecordingHost::RecordingHost(std::unique_ptr<Host> inner, SessionWriter& writer)
-    : inner_(std::move(inner)), writer_(writer), recorded_(inner_->seams(), writer) {}
-
-std::vector<std::string> RecordingHost::Places(const std::string& path) {
-  SessionEvent e;
-  e.kind = EventKind::kPlaces;
-  e.path = path;
-  e.shown = inner_->ShownPath(path);
-  e.places = inner_->Places(path);
-  writer_.Append(e);
-  return e.places;
-}
 
 ReplayHost::ReplayHost(Session session, Resources* resources)
     : replayer_(std::move(session)), resources_(resources) {}

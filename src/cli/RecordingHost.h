@@ -1,10 +1,8 @@
 #pragma once
-// tq214's machine when it records or replays a session:
-// - RecordingHost wraps the machine the run works on (real or simulated) and
-//   records at its seams: device commands and device numbers, the disk
-//   interface list, drive letters and flushes, and where each disk's volumes
-//   are (mount points are read outside the seams on Linux).
-// - ReplayHost is the machine a session describes.
+// tq214's machine when it records a session: wraps the machine the run works
+// on (real or simulated) and records at its seams: device commands and device
+// numbers, the disk interface list, drive letters and flushes, and where each
+// disk's volumes are (mount points are read outside the seams on Linux).
 
 #include <memory>
 #include <string>
@@ -12,7 +10,6 @@
 
 #include "cli/Host.h"
 #include "session/Recorders.h"
-#include "session/SessionReplayer.h"
 
 class RecordingHost final : public Host {
  public:
@@ -37,28 +34,4 @@ class RecordingHost final : public Host {
   std::unique_ptr<Host> inner_;
   SessionWriter& writer_;
   RecordedSeams recorded_;
-};
-
-class ReplayHost final : public Host {
- public:
-  ReplayHost(Session session, Resources* resources);
-
-  SessionReplayer& replayer() { return replayer_; }
-
-  Seams seams() override;
-  std::string ShownPath(const std::string& path) const override;
-  // As the recorded machine: a Windows one takes raw device paths.
-  bool TakesRawDevicePaths() const override { return !MountPoints(); }
-  std::vector<std::string> Places(const std::string& path) override;
-  const char* placesKey() const override;
-  const char* placesLabel() const override;
-  bool IsAccessError(uint32_t code) const override;
-  std::string AccessAdvice(uint32_t code) const override;
-  const char* detachVerb() const override;
-
- private:
-  bool MountPoints() const;
-
-  SessionReplayer replayer_;
-  Resources* resources_;
 };

@@ -1,4 +1,4 @@
-#include "cli/UpdateTalk.h"
+#include "cli/UpdatePlan.h"
 
 #include <cctype>
 
@@ -47,24 +47,6 @@ bool Confirmed(CliSession& session) {
     }
   }
   return word == "y" || word == "yes";
-}
-
-// "a", "a and b", "a, b and c".
-std::string Enumeration(const std::vector<std::string>& items) {
-  std::string text;
-  for (size_t i = 0; i < items.size(); ++i) {
-    text += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + items[i];
-  }
-  return text;
-}
-
-void ReportHeld(CliSession& session, const std::vector<std::string>& held) {
-  session.json.Key("heldRequests").BeginArray();
-  for (const std::string& name : held) session.json.String(name);
-  session.json.EndArray();
-  if (held.empty()) return;
-  session.Note(Enumeration(held) + (held.size() == 1 ? " was" : " were") +
-               " held while the update ran; it ran to its end");
 }
 
 std::string StandInAdvice() {

@@ -25,7 +25,7 @@ native: deps
 
 native-demo: deps
 	@cmake --preset native >/dev/null
-	@cmake --build build/native -j $(JOBS) --target tq214-demo >/dev/null
+	@cmake --build build/native -j $(JOBS) --target tq214-command-tour >/dev/null
 
 win32-demo: deps
 	@cmake --preset win32 >/dev/null
@@ -58,7 +58,7 @@ test: native win32 fuzz-build tsan dist
 	@ctest --test-dir build --output-on-failure --timeout 900
 
 demo: native-demo win32-demo
-	@./build/native/src/tq214-demo
+	@./build/native/tools/command-tour/tq214-command-tour
 	@bash scripts/run-window-demo.sh $(DEMO_ARGS)
 	@cmake --build build/native -j $(JOBS) --target tq214 >/dev/null && printf '\n$$ tq214 --simulate update --yes\n' && ./build/native/src/cli/tq214 --simulate update --yes
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "cli/ParallelUpdates.h"
+#include "cli/update/ParallelUpdates.h"
 #include "embedded/EmbeddedResources.h"
 #include "seams/ConsoleShell.h"
 #include "seams/Seams.h"
@@ -57,12 +57,12 @@ void BM_UpdateSideBySide(benchmark::State& state) {
     {
       ParallelUpdates updates(progress, nullptr, nullptr);
       for (int n = 0; n < enclosures; ++n) {
-        StationDevice device;
+        ExaminedEnclosure device;
         device.candidate.path = device.row.device = EnclosurePath(n);
         updates.Start(device);
       }
       updates.WaitAll();
-      for (const StationRow& row : updates.Collect()) {
+      for (const ResultRow& row : updates.Collect()) {
         if (row.result != "PASS") state.SkipWithError("an update failed");
       }
     }

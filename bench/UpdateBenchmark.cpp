@@ -5,8 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "Tessaloft_main/ConfigBlock.h"
-#include "Tessaloft_main/FirmwareDownload.h"
+#include "engine/ConfigBlock.h"
+#include "engine/FirmwareDownload.h"
 #include "embedded/EmbeddedResources.h"
 #include "seams/ConsoleShell.h"
 #include "seams/Seams.h"

@@ -61,7 +61,7 @@ else()
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
     ${tq214_generator_source}
     ${PROJECT_SOURCE_DIR}/src/IDEAccess/FirmwareImage.h
-    ${PROJECT_SOURCE_DIR}/src/Tessaloft_main/ConfigBlock.h
+    ${PROJECT_SOURCE_DIR}/src/engine/ConfigBlock.h
     ${PROJECT_SOURCE_DIR}/src/sim/VirtualEnclosure.h)
   set(tq214_image_origin "the generated stand-in, not customer firmware")
   set(tq214_image_kind "stand-in, not firmware")

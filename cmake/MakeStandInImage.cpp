@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "IDEAccess/FirmwareImage.h"
-#include "Tessaloft_main/ConfigBlock.h"
+#include "engine/ConfigBlock.h"
 #include "sim/VirtualEnclosure.h"
 
 namespace {

@@ -10,8 +10,8 @@ set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${TQ214_WIN32_BUILD_DIR:-$root/build/win32}"
-demo="$build/src/app/Tessaloft_Orvexa_TQ-214_demo.exe"
-probe="$build/tests/win32/window/WindowProbe.exe"
+demo="$build/tools/window-demo/Tessaloft_Orvexa_TQ-214_demo.exe"
+probe="$build/tests/platform/win32/gui/WindowProbe.exe"
 run="$root/cmake/wine-run.sh"
 export TQ214_WIN32_BUILD_DIR="$build"
 

@@ -1,9 +1,9 @@
 #include <cstring>
 
-#include "Tessaloft_main/DeviceReading.h"
-#include "Tessaloft_main/IdentityLines.h"
 #include "Tessaloft_main/SystemPrompt.h"
 #include "Tessaloft_main/TForm1.h"
+#include "engine/DeviceReading.h"
+#include "engine/IdentityLines.h"
 #include "seams/Seams.h"
 
 namespace {

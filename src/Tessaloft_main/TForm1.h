@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "Tessaloft_main/ConfigBlock.h"
 #include "Tessaloft_main/Controls.h"
-#include "Tessaloft_main/FlushFileSystems.h"
+#include "engine/ConfigBlock.h"
+#include "engine/FlushFileSystems.h"
 #include "seams/Shell.h"
 
 constexpr int kDeviceSlotCount = 128;

@@ -1,7 +1,7 @@
 #include "IDEAccess/FamilyIds.h"
-#include "Tessaloft_main/FirmwareDownload.h"
 #include "Tessaloft_main/TForm1.h"
-#include "Tessaloft_main/WriteGuard.h"
+#include "engine/FirmwareDownload.h"
+#include "engine/WriteGuard.h"
 #include "seams/Seams.h"
 
 namespace {

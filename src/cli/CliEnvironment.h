@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/Host.h"
-#include "cli/InterruptHold.h"
+#include "cli/host/Host.h"
+#include "cli/update/InterruptHold.h"
 #include "seams/Resources.h"
 #include "sim/VirtualMachine.h"
 

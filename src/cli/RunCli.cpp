@@ -1,18 +1,18 @@
 #include <memory>
 
-#include "cli/AccessWatch.h"
 #include "cli/CliArguments.h"
 #include "cli/CliEnvironment.h"
-#include "cli/CliSession.h"
 #include "cli/CliShell.h"
-#include "cli/Commands.h"
+#include "cli/CommandRun.h"
 #include "cli/ExitCodes.h"
 #include "cli/JsonWriter.h"
-#include "cli/RecordingHost.h"
-#include "cli/ReplayHost.h"
-#include "cli/SimulatedHost.h"
-#include "cli/TraceBackend.h"
 #include "cli/VersionText.h"
+#include "cli/commands/Commands.h"
+#include "cli/host/AccessLog.h"
+#include "cli/host/RecordingHost.h"
+#include "cli/host/ReplayHost.h"
+#include "cli/host/SimulatedHost.h"
+#include "cli/host/TraceBackend.h"
 #include "session/SessionReader.h"
 #include "session/SessionWriter.h"
 
@@ -55,18 +55,18 @@ std::unique_ptr<Host> MakeHost(CliEnvironment& env, const CliArguments& args) {
   return host;
 }
 
-int Dispatch(CliSession& session) {
-  switch (session.args.command) {
+int Dispatch(CommandRun& run) {
+  switch (run.args.command) {
     case CliCommand::kInfo:
-      return RunInfo(session);
+      return RunInfo(run);
     case CliCommand::kUpdate:
-      return session.args.all ? RunUpdateAll(session) : RunUpdate(session);
+      return run.args.all ? RunUpdateAll(run) : RunUpdate(run);
     case CliCommand::kWatch:
-      return RunWatch(session);
+      return RunWatch(run);
     default:
       break;
   }
-  return RunList(session);
+  return RunList(run);
 }
 
 }  // namespace
@@ -117,23 +117,23 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
   Seams seams = host->seams();
   CliShell shell(env.err, !parsed.simulate);
   Host& machine = *host;
-  AccessWatch watch(*seams.scsi, [&machine](uint32_t code) { return machine.IsAccessError(code); });
-  TraceBackend trace(watch, env.err);
-  seams.scsi = parsed.trace ? static_cast<ScsiBackend*>(&trace) : &watch;
+  AccessLog access(*seams.scsi, [&machine](uint32_t code) { return machine.IsAccessError(code); });
+  TraceBackend trace(access, env.err);
+  seams.scsi = parsed.trace ? static_cast<ScsiBackend*>(&trace) : &access;
   seams.shell = &shell;
   ScopedSeams installed(seams);
 
-  CliSession session(env, parsed, machine, watch, CommandName(parsed.command));
+  CommandRun run(env, parsed, machine, access, CommandName(parsed.command));
   if (replay) {
-    replay->replayer().SetOnDiverge([&session](const std::string& line) { session.Halt(line); });
+    replay->replayer().SetOnDiverge([&run](const std::string& line) { run.Halt(line); });
   }
-  const int code = Dispatch(session);
+  const int code = Dispatch(run);
   if (replay) {
     const std::string leftOver = replay->replayer().LeftOver();
-    if (!leftOver.empty()) session.Halt(leftOver);
+    if (!leftOver.empty()) run.Halt(leftOver);
   }
   if (!parsed.record.empty() && !writer.ok()) {
-    session.Note("the session " + parsed.record + " could not be written whole");
+    run.Note("the session " + parsed.record + " could not be written whole");
   }
-  return session.Finish(code);
+  return run.Finish(code);
 }

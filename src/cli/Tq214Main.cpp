@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/CliEnvironment.h"
-#include "cli/SystemHost.h"
+#include "cli/host/RealHost.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
     return std::chrono::duration<double>(now).count();
   };
-  env.systemHost = MakeSystemHost;
+  env.systemHost = MakeRealHost;
   env.resources = SystemResources();
   const std::unique_ptr<InterruptHold> hold = MakeInterruptHold(std::cerr);
   env.hold = hold.get();

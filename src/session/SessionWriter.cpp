@@ -5,7 +5,7 @@
 #include <ctime>
 
 #include "embedded/FirmwareImageDigest.h"
-#include "platform/HostSystem.h"
+#include "platform/SystemDescription.h"
 #include "seams/ProgramVersion.h"
 #include "session/SessionJson.h"
 #include "session/SessionLimits.h"
@@ -89,7 +89,7 @@ SessionHeader MakeHeader(const std::string& program, const std::vector<std::stri
                            std::to_string(kFirmwareImageVersion[3]);
   header.firmwareKind = kFirmwareImageKind;
   header.firmwareSha256 = kFirmwareImageSha256;
-  header.system = HostSystemDescription();
+  header.system = SystemDescription();
   header.placesKey = placesKey;
   header.started = UtcNow();
   header.arguments = arguments;

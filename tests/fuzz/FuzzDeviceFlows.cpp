@@ -18,10 +18,10 @@
 
 #include "IDEAccess/FirmwareImage.h"
 #include "IDEAccess/PassThroughRecord.h"
-#include "Tessaloft_main/ConfigBlock.h"
 #include "Tessaloft_main/TForm1.h"
 #include "embedded/EmbeddedFirmwareImage.h"
 #include "embedded/EmbeddedResources.h"
+#include "engine/ConfigBlock.h"
 #include "seams/Seams.h"
 #include "sim/Scenarios.h"
 #include "sim/VirtualMachine.h"
@@ -41,11 +41,13 @@ uint32_t Be24(const std::vector<uint8_t>& cdb, size_t at) {
 
 class FuzzedDevice final : public ScsiBackend {
  public:
-  FuzzedDevice(VirtualMachine& machine, FuzzedDataProvider& fuzz) : machine_(machine), fuzz_(fuzz) {}
+  FuzzedDevice(VirtualMachine& machine, FuzzedDataProvider& fuzz)
+      : machine_(machine), fuzz_(fuzz) {}
 
   BackendResult Execute(const ScsiRequest& request) override {
     const uint8_t* record = request.record;
-    const std::vector<uint8_t> cdb(record + ptr::kCdb, record + ptr::kCdb + record[ptr::kCdbLength]);
+    const std::vector<uint8_t> cdb(record + ptr::kCdb,
+                                   record + ptr::kCdb + record[ptr::kCdbLength]);
     const bool dataIn = record[ptr::kDataIn] == ptr::kDataInValue;
     const uint32_t length = ptr::Get32(record, ptr::kDataTransferLength);
 
@@ -87,8 +89,8 @@ class FuzzedDevice final : public ScsiBackend {
   bool SentWholeImage() const {
     for (uint32_t offset = 0; offset < kImageConfigBlockOffset; offset += kPiece) {
       const auto piece = pieces_.find(offset);
-      if (piece == pieces_.end() ||
-          !std::equal(piece->second.begin(), piece->second.end(), kEmbeddedFirmwareImage + offset)) {
+      if (piece == pieces_.end() || !std::equal(piece->second.begin(), piece->second.end(),
+                                                kEmbeddedFirmwareImage + offset)) {
         return false;
       }
     }
@@ -98,9 +100,11 @@ class FuzzedDevice final : public ScsiBackend {
   bool WrotePatchedWholeBlock() const {
     if (blocksWritten_.empty() || !patchedFromWhole_.back()) return false;
     ConfigBlock expected;
-    std::copy(readBeforeWrite_.back().begin(), readBeforeWrite_.back().end(), expected.bytes.begin());
+    std::copy(readBeforeWrite_.back().begin(), readBeforeWrite_.back().end(),
+              expected.bytes.begin());
     ApplyTargetTexts(expected);
-    return blocksWritten_.back() == std::vector<uint8_t>(expected.bytes.begin(), expected.bytes.end());
+    return blocksWritten_.back() ==
+           std::vector<uint8_t>(expected.bytes.begin(), expected.bytes.end());
   }
   bool lastBlockWhole() const { return lastBlockWhole_; }
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/DriveLetterPlaces.h"
-#include "cli/Host.h"
+#include "cli/host/DriveLetterPlaces.h"
+#include "cli/host/Host.h"
 #include "embedded/EmbeddedResources.h"
 #include "sim/VirtualMachine.h"
 

@@ -1,0 +1,51 @@
+#pragma once
+// One run of a command: the environment, the arguments, the machine, and the
+// result being put together. In text mode results go to standard output as
+// they come; with --json they collect in one object printed at the end, with
+// the error (if any) and the exit code as its last members. Errors are also
+// one line on standard error either way.
+
+#include <ostream>
+#include <string>
+
+#include "cli/CliArguments.h"
+#include "cli/CliEnvironment.h"
+#include "cli/JsonWriter.h"
+#include "cli/host/AccessLog.h"
+#include "cli/host/Host.h"
+
+class CommandRun {
+ public:
+  CommandRun(CliEnvironment& env, const CliArguments& args, Host& host, AccessLog& access,
+             const char* command);
+
+  CliEnvironment& env;
+  const CliArguments& args;
+  Host& host;
+  AccessLog& access;
+  JsonWriter json;  // the result object, begun with its "command" member
+
+  bool jsonMode() const { return args.json; }
+  // Text output; nothing reaches the terminal from it in JSON mode.
+  std::ostream& text();
+
+  // Reports an error: one line "tq214: message" on standard error, and the
+  // "error" member in JSON. Returns `code`.
+  int Fail(int code, const std::string& message);
+  // A note on standard error that does not end the run.
+  void Note(const std::string& message);
+
+  // Stops the run's output here: `message` is said as the error (one line,
+  // and "error" in JSON) and nothing else is printed from now on; the run
+  // ends with exit code 1. Later calls change nothing.
+  void Halt(const std::string& message);
+  bool halted() const { return halted_; }
+
+  // Ends the JSON object and prints it; returns `code` (1 after Halt).
+  int Finish(int code);
+
+ private:
+  bool halted_ = false;
+  std::string error_;
+  std::ostream discard_;
+};

@@ -1,0 +1,87 @@
+// tq214 update --all: every attached TBR640 that is not up to date, updated
+// side by side, one thread each; the others listed with the reason they were
+// left alone; a table at the end.
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "cli/DeviceText.h"
+#include "cli/ExitCodes.h"
+#include "cli/commands/Commands.h"
+#include "cli/update/HeldReport.h"
+#include "cli/update/ParallelUpdates.h"
+#include "cli/update/ResultTable.h"
+#include "cli/update/UpdatePlan.h"
+#include "engine/WriteGuard.h"
+
+namespace {
+
+void ShowFound(CommandRun& run, const std::vector<ExaminedEnclosure>& found) {
+  for (const ExaminedEnclosure& device : found) {
+    const ResultRow& row = device.row;
+    run.text() << row.device << "  "
+               << (device.toUpdate      ? "update needed"
+                   : row.reason.empty() ? row.result
+                                        : row.result + ": " + row.reason)
+               << '\n';
+  }
+}
+
+}  // namespace
+
+int RunUpdateAll(CommandRun& run) {
+  const std::vector<Candidate> candidates = FindCandidates(run.host);
+  std::vector<ExaminedEnclosure> found(candidates.size());
+  std::transform(candidates.begin(), candidates.end(), found.begin(), Examine);
+  std::vector<const ExaminedEnclosure*> toUpdate;
+  bool anyTbr640 = false;
+  for (const ExaminedEnclosure& device : found) {
+    anyTbr640 = anyTbr640 || IsTbr640(device.candidate);
+    if (device.toUpdate) toUpdate.push_back(&device);
+  }
+  if (!anyTbr640) {
+    if (run.access.refused()) {
+      return run.Fail(kExitFailure, run.host.ShownPath(run.access.path()) + ": " +
+                                        run.host.AccessAdvice(run.access.code()));
+    }
+    return run.Fail(kExitNoDevice, "No available device !! No TBR640 enclosure found.");
+  }
+  ShowFound(run, found);
+
+  if (!toUpdate.empty()) {
+    if (const char* refusal = FirmwareWriteRefusal()) {
+      run.json.Member("refusal", "stand-in-image");
+      return run.Fail(kExitFailure, std::string(refusal) + StandInAdvice());
+    }
+    ShowPlanFor(run, toUpdate.size());
+    if (!run.args.yes && !Confirmed(run)) {
+      run.text() << "Nothing done.\n";
+      return kExitDeclined;
+    }
+  }
+
+  std::vector<ResultRow> rows;
+  std::vector<std::string> held;
+  {
+    MultiProgress progress(run.text(), run.env.outIsTerminal && !run.jsonMode());
+    ParallelUpdates updates(progress, run.env.hold, run.env.seconds);
+    for (const ExaminedEnclosure* device : toUpdate) updates.Start(*device);
+    updates.WaitAll();
+    rows = updates.Collect();
+    held = updates.held();
+  }
+  for (const ExaminedEnclosure& device : found) {
+    if (!device.toUpdate) rows.push_back(device.row);
+  }
+
+  run.text() << '\n' << ResultTableText(rows, run.host.placesLabel());
+  WriteResultRows(run.json, rows, run.host.placesKey());
+  ReportHeld(run, held);
+  const int code = ResultsExitCode(rows);
+  if (code == kExitSuccess && !toUpdate.empty()) {
+    run.text() << "Reconnect each updated enclosure to start its new firmware.\n";
+  }
+  return code == kExitSuccess ? code
+                              : run.Fail(code, "not every enclosure ended PASS or up to date");
+}

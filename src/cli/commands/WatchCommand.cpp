@@ -1,0 +1,192 @@
+// tq214 watch [--update]: follows enclosures as they arrive and leave. Each
+// arrival is read and shown with its verdict; with --update each outdated
+// TBR640 that arrives is updated once, side by side with any update already
+// running, and then left alone until it has been unplugged and plugged in
+// again. Ctrl+C ends the watch (after the updates running, which it holds);
+// on a simulated machine the watch ends when the scenario's timeline is over.
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "IDEAccess/Discovery.h"
+#include "cli/DeviceText.h"
+#include "cli/ExitCodes.h"
+#include "cli/commands/Commands.h"
+#include "cli/update/HeldReport.h"
+#include "cli/update/ParallelUpdates.h"
+#include "cli/update/ResultTable.h"
+#include "cli/update/UpdatePlan.h"
+#include "engine/ConfigBlock.h"
+#include "engine/WriteGuard.h"
+
+namespace {
+
+// How long one wait for device events lasts before finished updates are
+// looked at again.
+constexpr uint32_t kWaitMs = 100;
+
+enum class State { kNotABridge, kPresent, kUpdating, kLeftAlone };
+
+struct Tracked {
+  State state = State::kPresent;
+  std::string shown;
+  bool gone = false;  // unplugged while its update ran
+};
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  });
+  return text;
+}
+
+std::string TargetVersion() {
+  const auto& v = TargetFirmwareVersion;
+  return std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[2]) + "." +
+         std::to_string(v[3]);
+}
+
+class Watch {
+ public:
+  explicit Watch(CommandRun& run)
+      : run_(run),
+        progress_(run.text(), run.env.outIsTerminal && !run.jsonMode()),
+        updates_(progress_, nullptr, run.env.seconds) {}
+
+  int Run(DeviceEvents& events) {
+    InterruptHold* hold = run_.env.hold;
+    // Held for the whole watch: a request to stop ends it once no update runs.
+    if (hold) {
+      hold->Begin([this] {
+        return updates_.running() != 0 ? updates_.Notice()
+                                       : std::string("\ntq214: ending the watch\n");
+      });
+    }
+    run_.text() << "Watching for enclosures"
+                << (run_.args.update ? "; each outdated TBR640 that arrives is updated once" : "")
+                << ". Ctrl+C ends the watch.\n";
+    for (;;) {
+      Collect();
+      const bool stop = (hold && hold->requested()) || events.Finished();
+      if (stop && updates_.running() == 0) break;
+      if (events.Wait(kWaitMs)) Look();
+    }
+    updates_.WaitAll();
+    Collect();
+    const std::vector<std::string> held = hold ? hold->End() : std::vector<std::string>();
+
+    run_.text() << '\n' << ResultTableText(rows_, run_.host.placesLabel());
+    WriteResultRows(run_.json, rows_, run_.host.placesKey());
+    ReportHeld(run_, held);
+    const int code = ResultsExitCode(rows_);
+    return code == kExitSuccess ? code : run_.Fail(code, "not every enclosure updated ended PASS");
+  }
+
+ private:
+  void Say(const std::string& line) { progress_.Say(line); }
+
+  // Results of updates that ended: said, kept for the table.
+  void Collect() {
+    for (const ResultRow& row : updates_.Collect()) {
+      const std::string shown = row.device;
+      if (row.result == "PASS") {
+        Say(shown + ": PASS; you may unplug it now (it starts " + TargetVersion() +
+            " when plugged in again)");
+      } else {
+        Say(shown + ": FAIL: " + row.reason);
+      }
+      rows_.push_back(row);
+      for (auto& [key, tracked] : known_) {
+        if (tracked.shown != row.device || tracked.state != State::kUpdating) continue;
+        tracked.state = State::kLeftAlone;
+        if (tracked.gone) known_.erase(key);
+        break;
+      }
+    }
+  }
+
+  // What came and went since the last look.
+  void Look() {
+    std::map<std::string, std::string> present;  // key, as the system spells it
+    for (const std::string& path : ListBusDiskPaths(1)) present[Lower(path)] = path;
+    for (auto it = known_.begin(); it != known_.end();) {
+      if (present.count(it->first) != 0 || it->second.gone) {
+        ++it;
+        continue;
+      }
+      if (it->second.state != State::kNotABridge) Say("- " + it->second.shown + " removed");
+      if (it->second.state == State::kUpdating) {
+        it->second.gone = true;  // forgotten once its update has ended
+        ++it;
+      } else {
+        it = known_.erase(it);
+      }
+    }
+    for (const auto& [key, path] : present) {
+      if (known_.count(key) != 0) continue;
+      Arrived(key, path);
+    }
+  }
+
+  void Arrived(const std::string& key, const std::string& path) {
+    Tracked& tracked = known_[key];
+    if (!AnswersBridge(path.c_str())) {
+      tracked.state = State::kNotABridge;
+      return;
+    }
+    const ExaminedEnclosure device = Examine(LookAt(run_.host, path));
+    tracked.shown = device.row.device;
+    const ResultRow& row = device.row;
+    std::string places;
+    for (const std::string& place : row.places) places += " " + EscapeDeviceText(place);
+    const std::string verdict = device.toUpdate      ? "update needed"
+                                : row.reason.empty() ? row.result
+                                                     : row.result + ": " + row.reason;
+    Say("+ " + row.device + places + "  \"" + EscapeDeviceText(device.candidate.identification) +
+        "\"  " + (row.firmwareBefore.empty() ? "-" : row.firmwareBefore) + "  " + verdict);
+    if (device.toUpdate && run_.args.update) {
+      tracked.state = State::kUpdating;
+      Say(row.device + ": updating");
+      updates_.Start(device);
+      return;
+    }
+    ResultRow seen = row;
+    if (device.toUpdate) {
+      seen.result = "update needed";
+      seen.counts = false;  // nobody asked for an update
+    }
+    rows_.push_back(seen);
+  }
+
+  CommandRun& run_;
+  MultiProgress progress_;
+  ParallelUpdates updates_;
+  std::map<std::string, Tracked> known_;
+  std::vector<ResultRow> rows_;
+};
+
+}  // namespace
+
+int RunWatch(CommandRun& run) {
+  std::unique_ptr<DeviceEvents> events = run.host.Events();
+  if (!events) {
+    return run.Fail(kExitFailure, "nothing to watch: the disks of this machine cannot come and go");
+  }
+  if (run.args.update) {
+    if (const char* refusal = FirmwareWriteRefusal()) {
+      run.json.Member("refusal", "stand-in-image");
+      return run.Fail(kExitFailure, std::string(refusal) + StandInAdvice());
+    }
+    if (!run.args.yes) {
+      ShowPlanFor(run, 0);
+      if (!Confirmed(run)) {
+        run.text() << "Nothing done.\n";
+        return kExitDeclined;
+      }
+    }
+  }
+  return Watch(run).Run(*events);
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The disks behind a bridge, found as the window finds them: the shared
+// discovery (USB mass storage, UAS and IEEE 1394 disks that answer the
+// bridge's probe), each path lower-cased, its INQUIRY identification and its
+// chip identified.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "IDEAccess/ChipIdentification.h"
+#include "cli/host/Host.h"
+
+struct Candidate {
+  std::string path;            // as device commands take it
+  std::string shown;           // as the user sees and names it
+  std::string bus;             // "USB", "UASP", "1394" or kUnknownBus
+  std::string identification;  // INQUIRY vendor and product, trailing blanks cut
+  ChipCode code = 0;           // family code 0: no recognised bridge
+  std::vector<std::string> places;
+};
+
+// The bus by the window's rule: a path with "sbp2" is on IEEE 1394, else one
+// with "scsi" on UAS, else on USB mass storage.
+const char* BusLabel(const std::string& path);
+
+std::vector<Candidate> FindCandidates(Host& host);
+// One disk found by discovery (at `path` as the system spells it), looked at
+// as FindCandidates looks at each.
+Candidate LookAt(Host& host, const std::string& path);
+
+// A disk named by a raw device path, which the interface list may miss,
+// probed as a listed disk is: the discovery's bridge probe, then the
+// candidate's own (reads only). Nothing when it does not answer the bridge.
+std::optional<Candidate> ProbeRawPath(Host& host, const std::string& path);
+
+// The bus of a disk named by a raw device path, which does not say it.
+constexpr char kUnknownBus[] = "unknown";
+
+bool IsTbr640(const Candidate& candidate);

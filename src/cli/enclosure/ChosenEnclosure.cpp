@@ -1,0 +1,166 @@
+#include "cli/enclosure/ChosenEnclosure.h"
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "IDEAccess/ChipIdentification.h"
+#include "cli/DeviceText.h"
+#include "cli/ExitCodes.h"
+#include "cli/enclosure/CandidateReport.h"
+#include "cli/enclosure/DeviceChoice.h"
+
+namespace {
+
+constexpr char kNoDeviceText[] = "No available device !!";
+constexpr char kSeveralText[] = "Multiple USB hard drives are attached.";
+
+int AccessFailure(CommandRun& run, const std::string& path, uint32_t code) {
+  return run.Fail(kExitFailure, run.host.ShownPath(path) + ": " + run.host.AccessAdvice(code));
+}
+
+int NotChosen(CommandRun& run, const DeviceChoice& choice,
+              const std::vector<Candidate>& candidates) {
+  switch (choice.outcome) {
+    case ChoiceOutcome::kSeveral: {
+      run.text() << "TBR640 enclosures attached:\n";
+      run.json.Key("devices").BeginArray();
+      for (const Candidate* device : choice.tbr640s) {
+        run.text() << "  " << CandidateLine(*device, run.host) << '\n';
+        WriteCandidate(run.json, *device, run.host);
+      }
+      run.json.EndArray();
+      return run.Fail(kExitNoDevice, std::string(kSeveralText) + " Choose one with --device PATH.");
+    }
+    case ChoiceOutcome::kNotFound:
+      return run.Fail(kExitNoDevice,
+                      run.args.device + ": no disk behind a bridge by that name (tq214 list)");
+    default:
+      break;
+  }
+  // Nothing to work on: say why, access first.
+  if (run.access.refused()) {
+    return AccessFailure(run, run.access.path(), run.access.code());
+  }
+  std::string message = std::string(kNoDeviceText) + " No TBR640 enclosure found";
+  if (!candidates.empty()) {
+    message += "; other bridges:";
+    for (const Candidate& other : candidates) {
+      message += " " + other.shown + " (family " + std::to_string(FamilyCodeOf(other.code)) + ")";
+    }
+  }
+  return run.Fail(kExitNoDevice, message + ".");
+}
+
+// A raw device path that did not answer the bridge's probe: refused access,
+// nothing there, or no bridge.
+int RawPathRefused(CommandRun& run, const std::string& path) {
+  if (run.access.Refused(path)) return AccessFailure(run, path, run.access.code());
+  if (!run.access.Opened(path)) {
+    return run.Fail(kExitNoDevice, path + ": the device does not open (" +
+                                       run.host.ErrorText(run.access.OpenError(path)) + ")");
+  }
+  return run.Fail(kExitNoDevice,
+                  path + ": " + kNoDeviceText + " It does not answer the bridge's probe.");
+}
+
+int Refused(CommandRun& run, const ChosenEnclosure& enclosure, ReadingOutcome outcome) {
+  const Candidate& device = *enclosure.device;
+  if (run.access.Refused(device.path)) {
+    return AccessFailure(run, device.path, run.access.code());
+  }
+  std::string why;
+  int code = kExitFailure;
+  const char* reason = "";
+  switch (outcome) {
+    case ReadingOutcome::kNotTbr640:
+      why = "its bridge is of family " + std::to_string(FamilyCodeOf(enclosure.reading.chipCode)) +
+            ", not a TBR640 (family 19)";
+      reason = "not-tbr640";
+      code = kExitNoDevice;
+      break;
+    case ReadingOutcome::kNoFlashIndex:
+      why = "the bridge did not answer the flash index command";
+      reason = "no-flash-index";
+      break;
+    case ReadingOutcome::kNoChipInfo:
+      why = "the chip information could not be read or lacks its signature";
+      reason = "no-chip-information";
+      break;
+    case ReadingOutcome::kInternalCode:
+      why = std::string(RefusalReasonText(outcome)) +
+            " (the bridge runs its internal code, which this tool does not update)";
+      reason = "internal-code";
+      break;
+    case ReadingOutcome::kNoConfigBlock:
+      why =
+          std::string(RefusalReasonText(outcome)) + " (the configuration block could not be read)";
+      reason = "nvram-fail";
+      break;
+    case ReadingOutcome::kRead:
+      break;
+  }
+  run.json.Member("refusal", reason);
+  return run.Fail(code, device.shown + ": " + kNoDeviceText + " " + why);
+}
+
+std::string VersionText(const uint8_t* v) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%u.%u.%u.%u", v[0], v[1], v[2], v[3]);
+  return text;
+}
+
+}  // namespace
+
+int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure) {
+  enclosure->candidates = FindCandidates(run.host);
+  const std::string wanted =
+      run.args.device.empty() ? std::string() : run.host.ResolveUserPath(run.args.device);
+  DeviceChoice choice = ChooseDevice(enclosure->candidates, wanted, run.host.TakesRawDevicePaths());
+  if (choice.outcome == ChoiceOutcome::kRawPath) {
+    // A disk the interface list missed: probed as the listed ones were, and
+    // then read and judged as any chosen device, before anything is written.
+    std::optional<Candidate> raw = ProbeRawPath(run.host, wanted);
+    if (!raw) return RawPathRefused(run, wanted);
+    enclosure->candidates.push_back(std::move(*raw));
+    choice.tbr640s.clear();  // they pointed into the vector before it grew
+    choice.device = &enclosure->candidates.back();
+    choice.outcome = ChoiceOutcome::kChosen;
+  }
+  if (choice.outcome != ChoiceOutcome::kChosen) {
+    return NotChosen(run, choice, enclosure->candidates);
+  }
+  enclosure->device = choice.device;
+  const Candidate& device = *choice.device;
+  run.text() << "Device: " << device.shown << "  " << device.bus << "  \""
+             << EscapeDeviceText(device.identification) << "\"\n";
+  run.json.Key("device");
+  WriteCandidate(run.json, device, run.host);
+
+  const ReadingOutcome outcome = ReadDevice(device.path.c_str(), &enclosure->reading);
+  if (outcome != ReadingOutcome::kRead) return Refused(run, *enclosure, outcome);
+  BuildIdentityLines(enclosure->reading.block, enclosure->reading.chipInfo.data(),
+                     &enclosure->lines);
+  return kExitSuccess;
+}
+
+void ShowIdentity(CommandRun& run, const ChosenEnclosure& enclosure) {
+  const IdentityLines& lines = enclosure.lines;
+  for (const std::string& line : lines.lines) run.text() << EscapeDeviceText(line) << '\n';
+
+  const ConfigBlock& block = enclosure.reading.block;
+  char id[8];
+  run.json.Key("lines").BeginArray();
+  for (const std::string& line : lines.lines) run.json.String(line);
+  run.json.EndArray();
+  std::snprintf(id, sizeof id, "%04X", VendorIdOf(block));
+  run.json.Member("vid", id);
+  std::snprintf(id, sizeof id, "%04X", ProductIdOf(block));
+  run.json.Member("pid", id)
+      .Member("manufacturer", lines.manufacturer)
+      .Member("product", lines.product)
+      .Member("disk", lines.disk)
+      .Member("firmwareVersion", VersionText(enclosure.reading.chipInfo.data() + kChipInfoVersion))
+      .Member("upToDate", lines.upToDate);
+}

@@ -1,0 +1,26 @@
+#pragma once
+// What info and update do first: find the candidates, choose the enclosure,
+// and read it as the window's device-information run does (same commands,
+// same refusals, same lines).
+
+#include <vector>
+
+#include "cli/CommandRun.h"
+#include "cli/enclosure/Candidates.h"
+#include "engine/DeviceReading.h"
+#include "engine/IdentityLines.h"
+
+struct ChosenEnclosure {
+  std::vector<Candidate> candidates;
+  const Candidate* device = nullptr;  // into candidates
+  DeviceReading reading;
+  IdentityLines lines;
+};
+
+// Chooses and reads the enclosure, shows the device (text: a "Device:" line;
+// JSON: the "device" member) and returns kExitSuccess; or reports why it
+// cannot and returns the exit code.
+int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure);
+
+// The five lines (text) or "lines" and the decoded fields (JSON).
+void ShowIdentity(CommandRun& run, const ChosenEnclosure& enclosure);

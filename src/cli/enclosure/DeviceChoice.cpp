@@ -1,0 +1,81 @@
+#include "cli/enclosure/DeviceChoice.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+namespace {
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view start) {
+  return text.size() >= start.size() && SameIgnoringCase(text.substr(0, start.size()), start);
+}
+
+// What a raw device path starts with, and the name of a whole disk after it.
+constexpr std::string_view kRawPrefix = "\\\\.\\";
+constexpr std::string_view kPhysicalDrive = "PhysicalDrive";
+
+// "\\.\E:": a volume by its drive letter.
+bool IsRawVolumePath(std::string_view text) {
+  return text.size() == kRawPrefix.size() + 2 && StartsWithIgnoringCase(text, kRawPrefix) &&
+         std::isalpha(static_cast<unsigned char>(text[kRawPrefix.size()])) != 0 &&
+         text.back() == ':';
+}
+
+bool Names(const Candidate& candidate, const std::string& wanted) {
+  if (SameIgnoringCase(wanted, candidate.shown) || SameIgnoringCase(wanted, candidate.path)) {
+    return true;
+  }
+  // "\\.\E:" names the disk that volume E: lies on.
+  std::string_view place = wanted;
+  if (IsRawVolumePath(place)) place.remove_prefix(kRawPrefix.size());
+  return std::any_of(candidate.places.begin(), candidate.places.end(),
+                     [place](const std::string& other) { return SameIgnoringCase(place, other); });
+}
+
+}  // namespace
+
+bool IsRawDevicePath(const std::string& text) {
+  if (IsRawVolumePath(text)) return true;
+  std::string_view name = text;
+  if (!StartsWithIgnoringCase(name, kRawPrefix)) return false;
+  name.remove_prefix(kRawPrefix.size());
+  if (!StartsWithIgnoringCase(name, kPhysicalDrive)) return false;
+  name.remove_prefix(kPhysicalDrive.size());
+  return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+  });
+}
+
+DeviceChoice ChooseDevice(const std::vector<Candidate>& candidates, const std::string& wanted,
+                          bool rawPaths) {
+  DeviceChoice choice;
+  for (const Candidate& candidate : candidates) {
+    if (IsTbr640(candidate)) choice.tbr640s.push_back(&candidate);
+  }
+  if (!wanted.empty()) {
+    const auto named = std::find_if(candidates.begin(), candidates.end(),
+                                    [&wanted](const Candidate& c) { return Names(c, wanted); });
+    if (named == candidates.end()) {
+      choice.outcome =
+          rawPaths && IsRawDevicePath(wanted) ? ChoiceOutcome::kRawPath : ChoiceOutcome::kNotFound;
+    } else {
+      choice.outcome = ChoiceOutcome::kChosen;
+      choice.device = &*named;
+    }
+    return choice;
+  }
+  if (choice.tbr640s.size() == 1) {
+    choice.outcome = ChoiceOutcome::kChosen;
+    choice.device = choice.tbr640s.front();
+  } else {
+    choice.outcome = choice.tbr640s.empty() ? ChoiceOutcome::kNoTbr640 : ChoiceOutcome::kSeveral;
+  }
+  return choice;
+}

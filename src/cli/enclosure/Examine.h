@@ -1,0 +1,34 @@
+#pragma once
+// What an enclosure is found to be when `update --all` and `watch` look at it:
+// read as the window reads it (when it is a TBR640), with the row the results
+// table shows for it.
+
+#include <string>
+#include <vector>
+
+#include "cli/enclosure/Candidates.h"
+#include "engine/DeviceReading.h"
+#include "engine/IdentityLines.h"
+
+// One line of the summary.
+struct ResultRow {
+  std::string device;  // as shown
+  std::vector<std::string> places;
+  std::string firmwareBefore;  // "21.32.0.1", or "" when not read
+  std::string result;          // "PASS", "FAIL", "skipped", "up to date"
+  std::string reason;          // why FAIL or skipped
+  double seconds = 0;
+  bool counts = true;  // a TBR640: its result decides the exit code
+};
+
+// An enclosure read as the window reads it.
+struct ExaminedEnclosure {
+  Candidate candidate;
+  DeviceReading reading;
+  IdentityLines lines;
+  ResultRow row;
+  bool toUpdate = false;  // a TBR640 that is not up to date
+};
+
+// Reads `candidate` (when it is a TBR640) and says what it is.
+ExaminedEnclosure Examine(const Candidate& candidate);

@@ -1,0 +1,14 @@
+#include "cli/host/RecordingHost.h"
+
+RecordingHost::RecordingHost(std::unique_ptr<Host> inner, SessionWriter& writer)
+    : inner_(std::move(inner)), writer_(writer), recorded_(inner_->seams(), writer) {}
+
+std::vector<std::string> RecordingHost::Places(const std::string& path) {
+  SessionEvent e;
+  e.kind = EventKind::kPlaces;
+  e.path = path;
+  e.shown = inner_->ShownPath(path);
+  e.places = inner_->Places(path);
+  writer_.Append(e);
+  return e.places;
+}

@@ -1,0 +1,94 @@
+#include "cli/update/MultiProgress.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kBarWidth = 20;
+constexpr char kUp[] = "\x1b[%zuA";
+constexpr char kClearToEnd[] = "\x1b[K";
+
+std::string BarLine(const std::string& name, const ProgressState& state) {
+  const int filled = static_cast<int>(state.fraction * kBarWidth);
+  std::string bar(static_cast<size_t>(filled), '#');
+  bar.resize(kBarWidth, '.');
+  char tail[64];
+  std::snprintf(tail, sizeof tail, "  %-13s [%s] %3d%%%s", StageName(state.stage), bar.c_str(),
+                state.percent, state.attempt > 1 ? " (attempt 2)" : "");
+  return name + tail;
+}
+
+}  // namespace
+
+// Forwards one device's states to the shared drawing; off a terminal, to a
+// plain view of its own whose lines get the device's name in front.
+class MultiProgress::DeviceView final : public ProgressView {
+ public:
+  DeviceView(MultiProgress& owner, size_t slot, std::string name)
+      : owner_(owner), slot_(slot), name_(std::move(name)), plain_(text_) {}
+  void Show(const ProgressState& state) override {
+    if (owner_.terminal_) {
+      owner_.Show(slot_, state);
+      return;
+    }
+    plain_.Show(state);
+    std::string line;
+    while (std::getline(text_, line)) owner_.Say(name_ + ": " + line);
+    text_.clear();
+  }
+  void End() override {}
+  const std::string& name() const { return name_; }
+
+ private:
+  MultiProgress& owner_;
+  size_t slot_;
+  std::string name_;
+  std::stringstream text_;
+  PlainProgress plain_;
+};
+
+MultiProgress::MultiProgress(std::ostream& out, bool terminal) : out_(out), terminal_(terminal) {}
+
+MultiProgress::~MultiProgress() = default;
+
+ProgressView* MultiProgress::Add(const std::string& name) {
+  std::lock_guard<std::mutex> guard(lock_);
+  views_.push_back(std::make_unique<DeviceView>(*this, views_.size(), name));
+  lines_.push_back(name + "  waiting");
+  return views_.back().get();
+}
+
+void MultiProgress::Show(size_t slot, const ProgressState& state) {
+  std::lock_guard<std::mutex> guard(lock_);
+  lines_[slot] = BarLine(views_[slot]->name(), state);
+  Redraw();
+}
+
+void MultiProgress::Say(const std::string& line) {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (!terminal_) {
+    out_ << line << '\n';
+    return;
+  }
+  // Above the drawing, which follows again below it.
+  if (drawn_ != 0) {
+    char up[32];
+    std::snprintf(up, sizeof up, kUp, drawn_);
+    out_ << up;
+  }
+  out_ << '\r' << line << kClearToEnd << '\n';
+  drawn_ = 0;
+  Redraw();
+}
+
+void MultiProgress::Redraw() {
+  if (!terminal_) return;
+  if (drawn_ != 0) {
+    char up[32];
+    std::snprintf(up, sizeof up, kUp, drawn_);
+    out_ << up;
+  }
+  for (const std::string& line : lines_) out_ << '\r' << line << kClearToEnd << '\n';
+  out_.flush();
+  drawn_ = lines_.size();
+}

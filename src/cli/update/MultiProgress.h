@@ -1,0 +1,40 @@
+#pragma once
+// The progress of several updates at once. On a terminal: one line per
+// device, all redrawn in place at every change; otherwise: the plain progress
+// lines, each prefixed with its device. Shared by the updates' threads: every
+// drawing is whole.
+
+#include <memory>
+#include <mutex>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/update/Progress.h"
+
+class MultiProgress {
+ public:
+  MultiProgress(std::ostream& out, bool terminal);
+  ~MultiProgress();
+  MultiProgress(const MultiProgress&) = delete;
+  MultiProgress& operator=(const MultiProgress&) = delete;
+
+  // A line for the device `name`; its update reports to the view returned,
+  // which lives as long as this.
+  ProgressView* Add(const std::string& name);
+  // A line of its own between the drawings (an event, a result).
+  void Say(const std::string& line);
+
+ private:
+  class DeviceView;
+  void Show(size_t slot, const ProgressState& state);
+  void Redraw();
+
+  std::ostream& out_;
+  bool terminal_;
+  std::mutex lock_;
+  std::vector<std::unique_ptr<DeviceView>> views_;
+  std::vector<std::string> lines_;
+  size_t drawn_ = 0;  // lines of the last drawing, above the cursor
+};

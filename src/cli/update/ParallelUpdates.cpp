@@ -1,0 +1,104 @@
+#include "cli/update/ParallelUpdates.h"
+
+#include <algorithm>
+#include <iterator>
+
+// One device's update: everything in it is the device's own.
+struct ParallelUpdates::Job {
+  Job(ProgressView* view, InterruptHold* hold, const std::function<double()>& seconds)
+      : feed(view), monitor(feed, hold, seconds) {}
+  ResultRow row;
+  std::string path;
+  ProgressFeed feed;
+  UpdateMonitor monitor;
+  std::thread thread;
+  std::atomic<bool> done{false};
+  bool collected = false;
+};
+
+ParallelUpdates::ParallelUpdates(MultiProgress& progress, InterruptHold* hold,
+                                 std::function<double()> seconds)
+    : progress_(progress), seconds_(std::move(seconds)), hold_(hold, [this] { return Notice(); }) {}
+
+ParallelUpdates::~ParallelUpdates() {
+  WaitAll();
+}
+
+void ParallelUpdates::Start(const ExaminedEnclosure& device) {
+  auto job = std::make_unique<Job>(progress_.Add(device.row.device), &hold_, seconds_);
+  job->row = device.row;
+  job->path = device.candidate.path;
+  Job* started = job.get();
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    jobs_.push_back(std::move(job));
+  }
+  started->thread = std::thread([started] {
+    const EnclosureUpdateResult result =
+        UpdateEnclosure(started->path, started->row.places, started->monitor);
+    started->monitor.ReleaseHold();
+    started->row.result = result.passed ? "PASS" : "FAIL";
+    started->row.reason = result.passed ? "" : FailureReason(result);
+    for (const FlushFailure& failure : result.unflushed) {
+      started->row.reason +=
+          std::string(started->row.reason.empty() ? "" : "; ") + "could not flush " + failure.place;
+    }
+    started->row.seconds = result.seconds;
+    started->done = true;
+  });
+}
+
+// Threads are joined without the lock: an ending update may still need it
+// (the notice of a request held at that moment reads every job).
+std::vector<ResultRow> ParallelUpdates::Collect() {
+  std::vector<Job*> ended;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    for (const auto& job : jobs_) {
+      if (job->collected || !job->done) continue;
+      job->collected = true;
+      ended.push_back(job.get());
+    }
+  }
+  std::vector<ResultRow> rows;
+  for (Job* job : ended) {
+    if (job->thread.joinable()) job->thread.join();
+    rows.push_back(job->row);
+  }
+  return rows;
+}
+
+void ParallelUpdates::WaitAll() {
+  std::vector<Job*> all;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    std::transform(jobs_.begin(), jobs_.end(), std::back_inserter(all),
+                   [](const std::unique_ptr<Job>& job) { return job.get(); });
+  }
+  for (Job* job : all) {
+    if (job->thread.joinable()) job->thread.join();
+  }
+}
+
+size_t ParallelUpdates::running() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return static_cast<size_t>(
+      std::count_if(jobs_.begin(), jobs_.end(), [](const auto& job) { return !job->done; }));
+}
+
+std::string ParallelUpdates::Notice() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  int longest = -1;
+  size_t writing = 0;
+  for (const auto& job : jobs_) {
+    if (job->done || !job->monitor.writing()) continue;
+    ++writing;
+    longest = std::max(longest, job->monitor.SecondsLeftNow());
+  }
+  const std::string when = longest < 0 ? "how long they still take cannot be told yet"
+                                       : "they end in about " + std::to_string(longest) + " s";
+  return "\ntq214: " + std::to_string(writing) +
+         " update(s) running; stopping now could leave enclosures unusable. The request to stop "
+         "is held until they have ended (" +
+         when + ").\n";
+}

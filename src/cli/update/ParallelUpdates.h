@@ -1,0 +1,49 @@
+#pragma once
+// Updates of several enclosures side by side, one thread each, for
+// `update --all` and `watch --update`.
+//
+// Per device: its row, its update's thread, buffers, progress and monitor.
+// Shared: the seams in force (the device backend, its trace and recorder, the
+// virtual machine), the drawing of the progress and the hold of stop
+// requests, each safe across threads.
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/enclosure/Examine.h"
+#include "cli/update/EnclosureUpdate.h"
+#include "cli/update/MultiProgress.h"
+#include "cli/update/SharedHold.h"
+
+// Updates side by side, one thread each.
+class ParallelUpdates {
+ public:
+  ParallelUpdates(MultiProgress& progress, InterruptHold* hold, std::function<double()> seconds);
+  ~ParallelUpdates();
+  ParallelUpdates(const ParallelUpdates&) = delete;
+  ParallelUpdates& operator=(const ParallelUpdates&) = delete;
+
+  void Start(const ExaminedEnclosure& device);
+  // The rows of the updates that ended since the last call.
+  std::vector<ResultRow> Collect();
+  void WaitAll();
+  size_t running() const;
+  std::vector<std::string> held() const { return hold_.held(); }
+  // What a request to stop held meanwhile prints: how many updates run, and
+  // about how long the longest still takes.
+  std::string Notice() const;
+
+ private:
+  struct Job;
+
+  MultiProgress& progress_;
+  std::function<double()> seconds_;
+  SharedHold hold_;
+  mutable std::mutex lock_;
+  std::vector<std::unique_ptr<Job>> jobs_;
+};

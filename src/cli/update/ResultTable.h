@@ -1,0 +1,15 @@
+#pragma once
+// The results of `update --all` and `watch`: the table at the end, the JSON
+// rows, and the exit code they make.
+
+#include <string>
+#include <vector>
+
+#include "cli/JsonWriter.h"
+#include "cli/enclosure/Examine.h"
+
+// The table: device, places, firmware before, result, seconds.
+std::string ResultTableText(const std::vector<ResultRow>& rows, const char* placesLabel);
+void WriteResultRows(JsonWriter& json, const std::vector<ResultRow>& rows, const char* placesKey);
+// 0 when every TBR640 ended PASS or up to date, else 1.
+int ResultsExitCode(const std::vector<ResultRow>& rows);

@@ -1,0 +1,23 @@
+#include "cli/update/SharedHold.h"
+
+#include <algorithm>
+
+void SharedHold::Begin(std::function<std::string()>) {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (running_++ == 0 && inner_ != nullptr) inner_->Begin(notice_);
+}
+
+std::vector<std::string> SharedHold::End() {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (running_ == 0) return {};
+  if (--running_ != 0 || inner_ == nullptr) return {};
+  for (const std::string& name : inner_->End()) {
+    if (std::find(held_.begin(), held_.end(), name) == held_.end()) held_.push_back(name);
+  }
+  return held_;
+}
+
+std::vector<std::string> SharedHold::held() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return held_;
+}

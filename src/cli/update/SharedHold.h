@@ -1,0 +1,34 @@
+#pragma once
+// One hold of stop requests for several updates at once: held from the first
+// device's first write until the last update running has ended. Safe from
+// several threads; each update begins and ends it once.
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "cli/update/InterruptHold.h"
+
+class SharedHold final : public InterruptHold {
+ public:
+  // `inner` may be null (nothing is held); `notice` is what a held request
+  // prints, whichever update it arrived in.
+  SharedHold(InterruptHold* inner, std::function<std::string()> notice)
+      : inner_(inner), notice_(std::move(notice)) {}
+
+  // A device's update begins to write (its own notice is not used).
+  void Begin(std::function<std::string()>) override;
+  // A device's update has ended; names what was held when it was the last.
+  std::vector<std::string> End() override;
+  bool requested() const override { return inner_ != nullptr && inner_->requested(); }
+  // Everything held while any update ran, in order.
+  std::vector<std::string> held() const;
+
+ private:
+  InterruptHold* inner_;
+  std::function<std::string()> notice_;
+  mutable std::mutex lock_;
+  int running_ = 0;
+  std::vector<std::string> held_;
+};

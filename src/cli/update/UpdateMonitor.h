@@ -1,0 +1,50 @@
+#pragma once
+// The engine's observer during tq214 update: forwards progress to the bar or
+// the lines, starts holding stop requests at the download's first write, and
+// keeps how far the update has got, for the notice a held request prints.
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cli/update/InterruptHold.h"
+#include "cli/update/Progress.h"
+#include "engine/UpdateObserver.h"
+
+class UpdateMonitor final : public UpdateObserver {
+ public:
+  // `hold` may be null (nothing is held); `seconds` is a steady clock.
+  UpdateMonitor(ProgressFeed& feed, InterruptHold* hold, std::function<double()> seconds)
+      : feed_(feed), hold_(hold), seconds_(std::move(seconds)) {}
+
+  void OnProgress(UpdatePhase phase, uint32_t done, uint32_t total) override;
+  void OnWritesBegin() override;
+  // The configuration block's stage, and the end of the update's progress.
+  void Configuration(uint32_t done) { feed_.Configuration(done); }
+  void End() { feed_.End(); }
+  // Whether the download has begun to write the chip.
+  bool writing() const { return start_ >= 0; }
+  // Ends the hold this update began (once, at its first write); names the
+  // requests held, when the hold ended with it.
+  std::vector<std::string> ReleaseHold();
+  // About how many seconds the update still takes; -1 while that cannot be
+  // told. Safe to call from another thread.
+  int SecondsLeftNow() const;
+
+  // "tq214: an update is running ..." with the time it still takes, as far as
+  // it can be told. Safe to call from another thread.
+  std::string Notice() const;
+
+ private:
+  ProgressFeed& feed_;
+  InterruptHold* hold_;
+  std::function<double()> seconds_;
+  std::atomic<double> start_{-1};
+  std::atomic<double> fraction_{0};  // of writing and verifying together
+  bool holding_ = false;
+};
+
+// The time still to go when `fraction` of the work took `elapsed` seconds: a
+// whole number of seconds, or -1 while too little is done to tell.
+int SecondsLeft(double fraction, double elapsed);

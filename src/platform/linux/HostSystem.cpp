@@ -1,9 +1,0 @@
-#include "platform/HostSystem.h"
-
-#include <sys/utsname.h>
-
-std::string HostSystemDescription() {
-  utsname names = {};
-  if (uname(&names) != 0) return "Linux";
-  return std::string(names.sysname) + " " + names.release + " " + names.machine;
-}

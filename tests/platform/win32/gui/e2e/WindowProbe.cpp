@@ -1,0 +1,294 @@
+// Drives the demo updater window from outside, through the system only.
+//
+//   WindowProbe check DEMO.exe [PIECE_MS]
+//       The end-to-end test: starts the demo on the outdated enclosure, checks
+//       the caption, the client size and the styles, presses Update, and
+//       watches the lines until "PASS" and then until the re-enumerated
+//       enclosure shows "Up to date"; at every look the window must answer.
+//       Closes it; its exit code must be 0. Exit code 0 when all held.
+//   WindowProbe caption PROGRAM.exe
+//       Starts the program, waits for its window, prints the caption, closes
+//       it. Exit code 0 when the window appeared and the program ended 0.
+//   WindowProbe ready     waits for the window; prints its rectangle "X Y W H"
+//   WindowProbe update    presses Update, waits for "PASS" or "FAIL"
+//   WindowProbe settle    waits until a refresh replaced the result
+//   WindowProbe close     closes the window and waits until it is gone
+
+#include <windows.h>
+// <commctrl.h> uses the base types that <windows.h> declares.
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "ProbeWindow.h"
+#include "seams/ProgramVersion.h"
+
+namespace {
+
+const std::string kCaption = std::string("Tessaloft_Orvexa_TQ-214_v") + kProgramVersionText;
+constexpr char kOldVersionLine[] = "Chip FW Version[  21.32.00.02  ]";
+constexpr char kNewVersionLine[] = "Chip FW Version[  21.32.00.03  ] Up to date";
+constexpr DWORD kLookMs = 100;
+// Bounds, not measures: a first Wine start in a fresh prefix is slow.
+constexpr DWORD kStartLimitMs = 60000;
+constexpr DWORD kResultLimitMs = 60000;
+constexpr DWORD kSettleLimitMs = 30000;
+
+class Checks {
+ public:
+  void Expect(bool ok, const std::string& what) {
+    std::printf("%s %s\n", ok ? "ok  " : "FAIL", what.c_str());
+    std::fflush(stdout);
+    if (!ok) ++failures_;
+  }
+  int failures() const { return failures_; }
+
+ private:
+  int failures_ = 0;
+};
+
+// Looks every kLookMs until `done` holds or `limitMs` passed.
+bool Watch(const std::function<bool()>& done, DWORD limitMs) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start >= limitMs) return false;
+    Sleep(kLookMs);
+  }
+  return true;
+}
+
+std::string Text(HWND window) {
+  std::string text;
+  ReadText(window, &text);
+  return text;
+}
+
+bool IsResult(const std::string& line) {
+  return line == "PASS" || line == "FAIL";
+}
+
+// What the lines showed while the update ran, and whether the window kept
+// answering.
+struct UpdateMonitor {
+  int looks = 0;
+  int unanswered = 0;
+  bool sawUpdating = false;
+  bool sawBar = false;
+  LRESULT highestBar = 0;
+  std::string result;
+};
+
+bool LookDuringUpdate(const UpdaterHandles& w, UpdateMonitor* watch) {
+  ++watch->looks;
+  std::string line3;
+  if (!Answers(w.main) || !ReadText(w.lines[2], &line3)) {
+    ++watch->unanswered;
+    return false;
+  }
+  if (line3 == "Updating.....") watch->sawUpdating = true;
+  if (IsWindowVisible(w.bar)) {
+    watch->sawBar = true;
+    DWORD_PTR position = 0;
+    if (SendMessageTimeoutA(w.bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 2000, &position)) {
+      watch->highestBar = std::max<LRESULT>(watch->highestBar, static_cast<LRESULT>(position));
+    }
+  }
+  if (IsResult(line3)) watch->result = line3;
+  return !watch->result.empty();
+}
+
+// Starts `command`; false when the system refuses.
+bool Start(std::string command, PROCESS_INFORMATION* process) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      process)) {
+    std::fprintf(stderr, "WindowProbe: cannot start %s (error %lu)\n", command.c_str(),
+                 GetLastError());
+    return false;
+  }
+  CloseHandle(process->hThread);
+  return true;
+}
+
+int Check(const std::string& demo, const std::string& pieceMs) {
+  Checks checks;
+  PROCESS_INFORMATION process = {};
+  if (!Start("\"" + WindowsPath(demo) + "\" --scenario outdated --piece-ms " + pieceMs, &process)) {
+    return 1;
+  }
+  UpdaterHandles w;
+  const bool found =
+      Watch(
+          [&] {
+            return FindUpdater(&w) || WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+          },
+          kStartLimitMs) &&
+      w.main != nullptr;
+  checks.Expect(found, "the demo window appears");
+  if (!found) {
+    TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hProcess);
+    return 1;
+  }
+
+  // The window itself.
+  checks.Expect(Text(w.main) == kCaption, std::string("caption \"") + Text(w.main) + "\"");
+  RECT client;
+  GetClientRect(w.main, &client);
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  checks.Expect(client.right == MulDiv(475, dpi, 96) && client.bottom == MulDiv(169, dpi, 96),
+                "client area " + std::to_string(client.right) + " x " +
+                    std::to_string(client.bottom) + " at " + std::to_string(dpi) + " dpi");
+  const LONG style = GetWindowLongA(w.main, GWL_STYLE);
+  checks.Expect(
+      (style & WS_CAPTION) == WS_CAPTION && (style & WS_SYSMENU) && (style & WS_MINIMIZEBOX),
+      "caption, system menu and minimise box");
+  checks.Expect(!(style & WS_MAXIMIZEBOX) && !(style & WS_THICKFRAME),
+                "no maximise box, not resizable");
+
+  // The outdated enclosure.
+  checks.Expect(Text(w.lines[0]).rfind("VID[  ", 0) == 0, "line 1 \"" + Text(w.lines[0]) + "\"");
+  checks.Expect(Text(w.lines[4]) == kOldVersionLine, "line 5 \"" + Text(w.lines[4]) + "\"");
+  checks.Expect(IsWindowVisible(w.update) && IsWindowEnabled(w.update), "Update is offered");
+
+  // The update.
+  PostMessageA(w.update, BM_CLICK, 0, 0);
+  UpdateMonitor watch;
+  Watch([&] { return LookDuringUpdate(w, &watch); }, kResultLimitMs);
+  checks.Expect(watch.result == "PASS", "result \"" + watch.result + "\"");
+  checks.Expect(watch.sawUpdating, "\"Updating.....\" was shown");
+  checks.Expect(watch.sawBar && watch.highestBar > 0,
+                "the progress bar showed, up to " + std::to_string(watch.highestBar));
+  checks.Expect(Text(w.lines[0]).empty(), "line 1 empty with the result");
+  checks.Expect(watch.unanswered == 0,
+                "answered at all " + std::to_string(watch.looks) + " looks during the update");
+
+  // The enclosure re-enumerates with the new firmware.
+  int unanswered = 0;
+  int looks = 0;
+  const bool upToDate = Watch(
+      [&] {
+        ++looks;
+        std::string line5;
+        if (!Answers(w.main) || !ReadText(w.lines[4], &line5)) {
+          ++unanswered;
+          return false;
+        }
+        return line5 == kNewVersionLine;
+      },
+      kSettleLimitMs);
+  checks.Expect(upToDate, "line 5 \"" + Text(w.lines[4]) + "\"");
+  checks.Expect(Text(w.lines[2]) == "USB Prod[  External USB-3.0  ]",
+                "line 3 \"" + Text(w.lines[2]) + "\"");
+  checks.Expect(!IsWindowVisible(w.update), "Update hidden");
+  checks.Expect(unanswered == 0,
+                "answered at all " + std::to_string(looks) + " looks after the update");
+
+  // Closing.
+  PostMessageA(w.main, WM_CLOSE, 0, 0);
+  const bool ended = WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0;
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  checks.Expect(ended && code == 0, "closed, exit code " + std::to_string(code));
+  if (!ended) TerminateProcess(process.hProcess, 1);
+  CloseHandle(process.hProcess);
+
+  std::printf("%d check(s) failed\n", checks.failures());
+  return checks.failures() == 0 ? 0 : 1;
+}
+
+int Caption(const std::string& program) {
+  PROCESS_INFORMATION process = {};
+  if (!Start("\"" + WindowsPath(program) + "\"", &process)) return 1;
+  UpdaterHandles w;
+  const bool found = Watch(
+      [&] { return FindUpdater(&w) || WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; },
+      kStartLimitMs);
+  if (!found || w.main == nullptr) {
+    std::fprintf(stderr, "WindowProbe: no updater window appeared\n");
+    TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hProcess);
+    return 1;
+  }
+  std::printf("%s\n", Text(w.main).c_str());
+  PostMessageA(w.main, WM_CLOSE, 0, 0);
+  const bool ended = WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0;
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  if (!ended) TerminateProcess(process.hProcess, 1);
+  CloseHandle(process.hProcess);
+  return ended && code == 0 ? 0 : 1;
+}
+
+bool FindNow(UpdaterHandles* w) {
+  if (FindUpdater(w)) return true;
+  std::fprintf(stderr, "WindowProbe: no updater window\n");
+  return false;
+}
+
+int Ready() {
+  UpdaterHandles w;
+  if (!Watch([&] { return FindUpdater(&w) && !Text(w.lines[0]).empty(); }, kStartLimitMs)) {
+    std::fprintf(stderr, "WindowProbe: no updater window appeared\n");
+    return 1;
+  }
+  RECT outer;
+  GetWindowRect(w.main, &outer);
+  std::printf("%ld %ld %ld %ld\n", outer.left, outer.top, outer.right - outer.left,
+              outer.bottom - outer.top);
+  return 0;
+}
+
+int Update() {
+  UpdaterHandles w;
+  if (!FindNow(&w)) return 1;
+  if (!IsWindowVisible(w.update) || !IsWindowEnabled(w.update)) {
+    std::printf("no update offered: %s\n", Text(w.lines[0]).c_str());
+    return 1;
+  }
+  PostMessageA(w.update, BM_CLICK, 0, 0);
+  UpdateMonitor watch;
+  if (!Watch([&] { return LookDuringUpdate(w, &watch); }, kResultLimitMs)) return 1;
+  std::printf("%s (the window answered at %d of %d looks)\n", watch.result.c_str(),
+              watch.looks - watch.unanswered, watch.looks);
+  return 0;
+}
+
+int Settle() {
+  UpdaterHandles w;
+  if (!FindNow(&w)) return 1;
+  const bool settled = Watch([&] { return !IsResult(Text(w.lines[2])); }, kSettleLimitMs);
+  for (HWND line : w.lines) std::printf("  %s\n", Text(line).c_str());
+  return settled ? 0 : 1;
+}
+
+int Close() {
+  UpdaterHandles w;
+  if (!FindNow(&w)) return 1;
+  PostMessageA(w.main, WM_CLOSE, 0, 0);
+  return Watch([] { return FindWindowA(nullptr, kCaption.c_str()) == nullptr; }, 20000) ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "check" && argc > 2) return Check(argv[2], argc > 3 ? argv[3] : "20");
+  if (mode == "caption" && argc > 2) return Caption(argv[2]);
+  if (mode == "ready") return Ready();
+  if (mode == "update") return Update();
+  if (mode == "settle") return Settle();
+  if (mode == "close") return Close();
+  std::fprintf(
+      stderr,
+      "usage: WindowProbe check DEMO.exe [PIECE_MS] | caption PROGRAM.exe | ready | update |"
+      " settle | close\n");
+  return 2;
+}

@@ -8,6 +8,7 @@
 
 #include "cli/CliEnvironment.h"
 #include "cli/host/RealHost.h"
+#include "cli/update/InterruptHold.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);

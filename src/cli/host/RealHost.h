@@ -6,11 +6,8 @@
 #include <ostream>
 
 #include "cli/host/Host.h"
-#include "cli/update/InterruptHold.h"
 
 std::unique_ptr<Host> MakeRealHost();
 // The program's own resources: the firmware image it carries.
 Resources* SystemResources();
 bool StandardOutputIsTerminal();
-// Holds stop requests during an update; its notice goes to `err`.
-std::unique_ptr<InterruptHold> MakeInterruptHold(std::ostream& err);

@@ -9,6 +9,8 @@
 // naming what it held. One implementation per platform (linux/, win32/).
 
 #include <functional>
+#include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,3 +27,7 @@ class InterruptHold {
   // Whether a request to stop arrived since Begin.
   virtual bool requested() const = 0;
 };
+
+// The platform's hold (linux/SignalHold.cpp, win32/ConsoleHold.cpp); its
+// notice goes to `err`.
+std::unique_ptr<InterruptHold> MakeInterruptHold(std::ostream& err);

@@ -13,7 +13,6 @@
 #include <memory>
 
 #include "cli/host/linux/UeventEvents.h"
-#include "cli/update/linux/SignalHold.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/MountPoints.h"
 #include "platform/linux/NodePathBackend.h"
@@ -84,10 +83,6 @@ std::unique_ptr<Host> MakeRealHost() {
 
 Resources* SystemResources() {
   return LinuxPlatformSeams().resources;
-}
-
-std::unique_ptr<InterruptHold> MakeInterruptHold(std::ostream& err) {
-  return std::make_unique<SignalHold>(err);
 }
 
 bool StandardOutputIsTerminal() {

@@ -9,7 +9,6 @@
 #include <memory>
 
 #include "cli/host/DriveLetterPlaces.h"
-#include "cli/update/win32/ConsoleHold.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace {
@@ -43,10 +42,6 @@ std::unique_ptr<Host> MakeRealHost() {
 
 Resources* SystemResources() {
   return Win32PlatformSeams().resources;
-}
-
-std::unique_ptr<InterruptHold> MakeInterruptHold(std::ostream& err) {
-  return std::make_unique<ConsoleHold>(err);
 }
 
 bool StandardOutputIsTerminal() {

@@ -3,6 +3,7 @@
 #include <pthread.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -76,4 +77,8 @@ std::vector<std::string> SignalHold::End() {
   std::vector<std::string> names;
   names.swap(names_);
   return names;
+}
+
+std::unique_ptr<InterruptHold> MakeInterruptHold(std::ostream& err) {
+  return std::make_unique<SignalHold>(err);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 
 namespace {
 
@@ -84,4 +85,8 @@ BOOL ConsoleHold::Handle(DWORD event) {
   // The process ends when this returns: not before the update has.
   if (ended_) WaitForSingleObject(ended_, INFINITE);
   return TRUE;
+}
+
+std::unique_ptr<InterruptHold> MakeInterruptHold(std::ostream& err) {
+  return std::make_unique<ConsoleHold>(err);
 }

@@ -1,7 +1,7 @@
-#include <cctype>
 #include <cstring>
 #include <string>
 
+#include "IDEAccess/AsciiCase.h"
 #include "IDEAccess/BridgeCommands.h"
 #include "IDEAccess/ChipIdentification.h"
 #include "IDEAccess/Discovery.h"
@@ -17,12 +17,6 @@ constexpr size_t kInquiryIdentification = 8;
 const char kSeveralDrivesBox[] =
     "Multiple USB hard drives are attached.\nPlease disconnect all drives\n except the one that "
     "needs to be updated.";
-
-void LowerCase(char* text) {
-  for (; *text; ++text) {
-    if (*text >= 'A' && *text <= 'Z') *text = static_cast<char>(*text - 'A' + 'a');
-  }
-}
 
 const char* BusPrefix(const char* path) {
   switch (BusOfPath(path)) {
@@ -68,7 +62,7 @@ void TForm1::btn_RefreshClick(Control*) {
   int listed = 0;
   for (int i = 0; i < count && listed < kDeviceSlotCount; ++i) {
     char* path = paths[i];
-    LowerCase(path);
+    AsciiLowerInPlace(path);
     if (Inquiry(path, inquiry, kInquiryLength)) {
       std::memcpy(identification, inquiry + kInquiryIdentification, kIdentificationSize);
     }

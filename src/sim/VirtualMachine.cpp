@@ -1,27 +1,17 @@
 #include "sim/VirtualMachine.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <iterator>
 
+#include "IDEAccess/AsciiCase.h"
 #include "sim/RecordView.h"
-
-namespace {
-
-std::string Lower(const std::string& text) {
-  std::string out = text;
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
-}  // namespace
 
 VirtualEnclosure& VirtualMachine::AddDisk(const std::string& path, VirtualEnclosure disk) {
   std::lock_guard<std::mutex> guard(lock_);
   Disk entry;
   entry.path = path;
-  entry.key = Lower(path);
+  entry.key = AsciiLower(path);
   entry.number = static_cast<uint32_t>(disks_.size());
   entry.chip = std::make_unique<VirtualEnclosure>(std::move(disk));
   disks_.push_back(std::move(entry));
@@ -30,7 +20,7 @@ VirtualEnclosure& VirtualMachine::AddDisk(const std::string& path, VirtualEnclos
 
 VirtualMachine::Disk* VirtualMachine::Lookup(const char* path) {
   if (path == nullptr) return nullptr;
-  const std::string key = Lower(path);
+  const std::string key = AsciiLower(path);
   const auto found =
       std::find_if(disks_.begin(), disks_.end(), [&key](const Disk& d) { return d.key == key; });
   return found == disks_.end() ? nullptr : &*found;
@@ -192,9 +182,9 @@ BackendResult VirtualMachine::QueryDeviceNumber(const char* path, StorageDeviceN
 std::vector<TraceEntry> VirtualMachine::TraceFor(const std::string& path) const {
   std::lock_guard<std::mutex> guard(lock_);
   std::vector<TraceEntry> out;
-  const std::string key = Lower(path);
+  const std::string key = AsciiLower(path);
   std::copy_if(trace_.begin(), trace_.end(), std::back_inserter(out),
-               [&key](const TraceEntry& e) { return Lower(e.path) == key; });
+               [&key](const TraceEntry& e) { return AsciiLower(e.path) == key; });
   return out;
 }
 

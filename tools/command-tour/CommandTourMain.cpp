@@ -8,6 +8,7 @@
 
 #include "IDEAccess/BridgeCommands.h"
 #include "command-tour/TracePrinter.h"
+#include "engine/FirmwareVersion.h"
 #include "seams/ConsoleShell.h"
 #include "seams/Seams.h"
 #include "sim/VirtualMachine.h"
@@ -66,10 +67,7 @@ int main() {
   uint8_t info[kChipInfoLength] = {};
   uint32_t transferred = 0;
   GetChipInfo(kEnclosurePath, info, kChipInfoLength, &transferred);
-  char version[32];
-  std::snprintf(version, sizeof version, "firmware %u.%u.%u.%u", info[12], info[13], info[14],
-                info[15]);
-  demo.Show(HexBytes(info, 6) + ", " + version);
+  demo.Show(HexBytes(info, 6) + ", firmware " + FirmwareVersionText(info + 12));
 
   GetChipInfoAlt(kEnclosurePath, info, kChipInfoLength, &transferred);
   demo.Show("(this family answers only the first form)");

@@ -5,12 +5,11 @@
 // again. Ctrl+C ends the watch (after the updates running, which it holds);
 // on a simulated machine the watch ends when the scenario's timeline is over.
 
-#include <algorithm>
-#include <cctype>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "IDEAccess/AsciiCase.h"
 #include "IDEAccess/Discovery.h"
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
@@ -19,7 +18,7 @@
 #include "cli/update/ParallelUpdates.h"
 #include "cli/update/ResultTable.h"
 #include "cli/update/UpdatePlan.h"
-#include "engine/ConfigBlock.h"
+#include "engine/FirmwareVersion.h"
 #include "engine/WriteGuard.h"
 
 namespace {
@@ -35,19 +34,6 @@ struct Tracked {
   std::string shown;
   bool gone = false;  // unplugged while its update ran
 };
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  });
-  return text;
-}
-
-std::string TargetVersion() {
-  const auto& v = TargetFirmwareVersion;
-  return std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[2]) + "." +
-         std::to_string(v[3]);
-}
 
 class Watch {
  public:
@@ -93,7 +79,7 @@ class Watch {
     for (const ResultRow& row : updates_.Collect()) {
       const std::string shown = row.device;
       if (row.result == "PASS") {
-        Say(shown + ": PASS; you may unplug it now (it starts " + TargetVersion() +
+        Say(shown + ": PASS; you may unplug it now (it starts " + TargetVersionText() +
             " when plugged in again)");
       } else {
         Say(shown + ": FAIL: " + row.reason);
@@ -111,7 +97,7 @@ class Watch {
   // What came and went since the last look.
   void Look() {
     std::map<std::string, std::string> present;  // key, as the system spells it
-    for (const std::string& path : ListBusDiskPaths(1)) present[Lower(path)] = path;
+    for (const std::string& path : ListBusDiskPaths(1)) present[AsciiLower(path)] = path;
     for (auto it = known_.begin(); it != known_.end();) {
       if (present.count(it->first) != 0 || it->second.gone) {
         ++it;

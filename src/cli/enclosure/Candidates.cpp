@@ -1,8 +1,8 @@
 #include "cli/enclosure/Candidates.h"
 
-#include <algorithm>
 #include <cstring>
 
+#include "IDEAccess/AsciiCase.h"
 #include "IDEAccess/BridgeCommands.h"
 #include "IDEAccess/Discovery.h"
 #include "IDEAccess/FamilyIds.h"
@@ -21,12 +21,6 @@ std::string Identification(const char* path) {
   const size_t end = id.find_last_not_of(' ');
   id.erase(end == std::string::npos ? 0 : end + 1);
   return id;
-}
-
-void LowerCase(std::string& text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  });
 }
 
 // A disk at `path` with its INQUIRY identification, its chip and its places.
@@ -62,8 +56,7 @@ std::vector<Candidate> FindCandidates(Host& host) {
 
   std::vector<Candidate> found;
   for (int i = 0; i < count; ++i) {
-    std::string path = paths[i];
-    LowerCase(path);
+    const std::string path = AsciiLower(paths[i]);
     const char* bus = BusLabel(path);
     found.push_back(ProbeCandidate(host, path, bus));
   }
@@ -76,8 +69,7 @@ std::optional<Candidate> ProbeRawPath(Host& host, const std::string& path) {
 }
 
 Candidate LookAt(Host& host, const std::string& path) {
-  std::string lower = path;
-  LowerCase(lower);
+  const std::string lower = AsciiLower(path);
   return ProbeCandidate(host, lower, BusLabel(lower));
 }
 

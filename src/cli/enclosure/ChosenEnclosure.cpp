@@ -10,6 +10,7 @@
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/CandidateReport.h"
 #include "cli/enclosure/DeviceChoice.h"
+#include "engine/FirmwareVersion.h"
 
 namespace {
 
@@ -105,12 +106,6 @@ int Refused(CommandRun& run, const ChosenEnclosure& enclosure, ReadingOutcome ou
   return run.Fail(code, device.shown + ": " + kNoDeviceText + " " + why);
 }
 
-std::string VersionText(const uint8_t* v) {
-  char text[24];
-  std::snprintf(text, sizeof text, "%u.%u.%u.%u", v[0], v[1], v[2], v[3]);
-  return text;
-}
-
 }  // namespace
 
 int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure) {
@@ -161,6 +156,7 @@ void ShowIdentity(CommandRun& run, const ChosenEnclosure& enclosure) {
       .Member("manufacturer", lines.manufacturer)
       .Member("product", lines.product)
       .Member("disk", lines.disk)
-      .Member("firmwareVersion", VersionText(enclosure.reading.chipInfo.data() + kChipInfoVersion))
+      .Member("firmwareVersion",
+              FirmwareVersionText(enclosure.reading.chipInfo.data() + kChipInfoVersion))
       .Member("upToDate", lines.upToDate);
 }

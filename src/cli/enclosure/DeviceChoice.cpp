@@ -4,17 +4,13 @@
 #include <cctype>
 #include <string_view>
 
+#include "IDEAccess/AsciiCase.h"
+
 namespace {
 
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 bool StartsWithIgnoringCase(std::string_view text, std::string_view start) {
-  return text.size() >= start.size() && SameIgnoringCase(text.substr(0, start.size()), start);
+  return text.size() >= start.size() &&
+         EqualsIgnoringAsciiCase(text.substr(0, start.size()), start);
 }
 
 // What a raw device path starts with, and the name of a whole disk after it.
@@ -29,14 +25,16 @@ bool IsRawVolumePath(std::string_view text) {
 }
 
 bool Names(const Candidate& candidate, const std::string& wanted) {
-  if (SameIgnoringCase(wanted, candidate.shown) || SameIgnoringCase(wanted, candidate.path)) {
+  if (EqualsIgnoringAsciiCase(wanted, candidate.shown) ||
+      EqualsIgnoringAsciiCase(wanted, candidate.path)) {
     return true;
   }
   // "\\.\E:" names the disk that volume E: lies on.
   std::string_view place = wanted;
   if (IsRawVolumePath(place)) place.remove_prefix(kRawPrefix.size());
-  return std::any_of(candidate.places.begin(), candidate.places.end(),
-                     [place](const std::string& other) { return SameIgnoringCase(place, other); });
+  return std::any_of(
+      candidate.places.begin(), candidate.places.end(),
+      [place](const std::string& other) { return EqualsIgnoringAsciiCase(place, other); });
 }
 
 }  // namespace

@@ -1,17 +1,10 @@
 #include "cli/enclosure/Examine.h"
 
-#include <cstdio>
 
 #include "IDEAccess/ChipIdentification.h"
+#include "engine/FirmwareVersion.h"
 
 namespace {
-
-std::string VersionOf(const DeviceReading& reading) {
-  const uint8_t* v = reading.chipInfo.data() + kChipInfoVersion;
-  char text[24];
-  std::snprintf(text, sizeof text, "%u.%u.%u.%u", v[0], v[1], v[2], v[3]);
-  return text;
-}
 
 const char* SkipReason(ReadingOutcome outcome) {
   switch (outcome) {
@@ -45,7 +38,7 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
   const ReadingOutcome outcome = ReadDevice(candidate.path.c_str(), &device.reading);
   // The chip information was read from kInternalCode on, and for kRead.
   if (outcome == ReadingOutcome::kRead || outcome >= ReadingOutcome::kInternalCode) {
-    row.firmwareBefore = VersionOf(device.reading);
+    row.firmwareBefore = FirmwareVersionText(device.reading.chipInfo.data() + kChipInfoVersion);
   }
   if (outcome != ReadingOutcome::kRead) {
     row.result = "skipped";

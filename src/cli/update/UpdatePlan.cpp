@@ -2,8 +2,10 @@
 
 #include <cctype>
 
+#include "IDEAccess/AsciiCase.h"
 #include "IDEAccess/FirmwareImage.h"
 #include "engine/ConfigBlock.h"
+#include "engine/FirmwareVersion.h"
 
 namespace {
 
@@ -13,7 +15,6 @@ constexpr char kRealImageExample[] = "/path/to/TBR640_ORVEXA.bin";
 }  // namespace
 
 void ShowPlanFor(CommandRun& run, size_t enclosures) {
-  const auto& v = TargetFirmwareVersion;
   const bool one = enclosures == 1;
   const std::string several = enclosures == 0
                                   ? "Each outdated enclosure that arrives will be updated; the "
@@ -26,9 +27,8 @@ void ShowPlanFor(CommandRun& run, size_t enclosures) {
              << "     and read it back to verify it,\n"
              << "  2. set the USB product text and the second part of the disk string to \""
              << TargetProductText << "\".\n"
-             << "The new firmware (" << int{v[0]} << '.' << int{v[1]} << '.' << int{v[2]} << '.'
-             << int{v[3]} << ") starts when " << (one ? "the enclosure is" : "each is")
-             << " reconnected.\n"
+             << "The new firmware (" << TargetVersionText() << ") starts when "
+             << (one ? "the enclosure is" : "each is") << " reconnected.\n"
              << "DO NOT disconnect the device during the FW update.\n";
 }
 
@@ -43,7 +43,7 @@ bool Confirmed(CommandRun& run) {
   std::string word;
   for (const char c : answer) {
     if (!std::isspace(static_cast<unsigned char>(c))) {
-      word += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      word += AsciiLower(c);
     }
   }
   return word == "y" || word == "yes";

@@ -4,6 +4,7 @@
 #include "Tessaloft_main/TForm1.h"
 #include "engine/DeviceReading.h"
 #include "engine/IdentityLines.h"
+#include "engine/Refusals.h"
 #include "seams/Seams.h"
 
 namespace {
@@ -50,7 +51,7 @@ void TForm1::ShowDeviceInfo() {
     DeviceConfig = reading.block;
   }
   if (outcome != ReadingOutcome::kRead) {
-    const char* reason = RefusalReasonText(outcome);
+    const char* reason = RefusalFor(outcome).windowText;
     if (*reason != '\0') pnl_Descript_2.SetText(reason);
     NoDeviceEnding();
     return;

@@ -1,6 +1,7 @@
 #include "IDEAccess/FamilyIds.h"
 #include "Tessaloft_main/TForm1.h"
 #include "engine/FirmwareDownload.h"
+#include "engine/Refusals.h"
 #include "engine/WriteGuard.h"
 #include "seams/Seams.h"
 
@@ -71,8 +72,8 @@ void TForm1::btn_UpdateClick(Control*) {
   // a build that may not write this device, or file systems left unflushed.
   std::string note;
   if (family == kFamilyTbr640 && identified) {
-    if (const char* refusal = FirmwareWriteRefusal()) {
-      note = refusal;
+    if (const Refusal* refusal = FirmwareWriteRefusal()) {
+      note = refusal->windowText;
     } else {
       outcome = RunUpdate(path, LetterPlaces(DeviceSlots[index].DriveLetters), &note);
     }

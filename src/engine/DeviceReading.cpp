@@ -29,14 +29,3 @@ ReadingOutcome ReadDevice(const char* path, DeviceReading* reading,
   if (!ReadConfigBlock(path, reading->block.bytes.data())) return ReadingOutcome::kNoConfigBlock;
   return ReadingOutcome::kRead;
 }
-
-const char* RefusalReasonText(ReadingOutcome outcome) {
-  switch (outcome) {
-    case ReadingOutcome::kInternalCode:
-      return "NOT support internal code!!";
-    case ReadingOutcome::kNoConfigBlock:
-      return "Get NVRAM Fail !!";
-    default:
-      return "";
-  }
-}

@@ -35,7 +35,3 @@ struct DeviceReading {
 // window closes system prompts there); it may be empty.
 ReadingOutcome ReadDevice(const char* path, DeviceReading* reading,
                           const std::function<void()>& beforeBlockRead = {});
-
-// The text the window puts on its second line for a refusal: "NOT support
-// internal code!!", "Get NVRAM Fail !!", or "" where it shows no reason.
-const char* RefusalReasonText(ReadingOutcome outcome);

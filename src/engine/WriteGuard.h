@@ -9,14 +9,18 @@
 
 #include "seams/ScsiBackend.h"
 
+struct Refusal;
+
 // What the window and tq214 say when they refuse.
 constexpr char kStandInRefusalText[] = "This build carries a stand-in image, not the firmware";
 // Set to "1" in the environment, it lets a stand-in build write a real device.
 constexpr char kStandInTestSwitch[] = "TQ214_TEST_ONLY_WRITE_STAND_IN";
 
-// Why the image must not be written through a backend of `reach`, or null when
-// it may. `testSwitch` is the value of kStandInTestSwitch (null when unset).
-const char* FirmwareWriteRefusalFor(bool imageIsStandIn, DeviceReach reach, const char* testSwitch);
+// Why the image must not be written through a backend of `reach`
+// (kStandInRefusal), or null when it may. `testSwitch` is the value of
+// kStandInTestSwitch (null when unset).
+const Refusal* FirmwareWriteRefusalFor(bool imageIsStandIn, DeviceReach reach,
+                                       const char* testSwitch);
 
 // The same for this build and the backend in force.
-const char* FirmwareWriteRefusal();
+const Refusal* FirmwareWriteRefusal();

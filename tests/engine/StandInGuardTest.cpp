@@ -7,6 +7,7 @@
 #include "cli/ExitCodes.h"
 #include "embedded/FirmwareImageDigest.h"
 #include "engine/FirmwareDownload.h"
+#include "engine/Refusals.h"
 #include "engine/WriteGuard.h"
 #include "sim/Scenarios.h"
 #include "support/CliRun.h"
@@ -27,7 +28,7 @@ TEST(WriteGuard, OnlyAStandInAimedAtARealDeviceWithoutTheSwitchIsRefused) {
       {true, DeviceReach::kVirtual, nullptr, false}, {false, DeviceReach::kSystem, nullptr, false},
   };
   for (const Case& c : cases) {
-    const char* refusal = FirmwareWriteRefusalFor(c.standIn, c.reach, c.testSwitch);
+    const Refusal* refusal = FirmwareWriteRefusalFor(c.standIn, c.reach, c.testSwitch);
     EXPECT_EQ(c.refused, refusal != nullptr)
         << c.standIn << " " << (c.testSwitch ? c.testSwitch : "-");
   }

@@ -9,6 +9,7 @@
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/commands/Commands.h"
+#include "cli/enclosure/RefusalReport.h"
 #include "cli/update/HeldReport.h"
 #include "cli/update/ParallelUpdates.h"
 #include "cli/update/ResultTable.h"
@@ -50,9 +51,8 @@ int RunUpdateAll(CommandRun& run) {
   ShowFound(run, found);
 
   if (!toUpdate.empty()) {
-    if (const char* refusal = FirmwareWriteRefusal()) {
-      run.json.Member("refusal", "stand-in-image");
-      return run.Fail(kExitFailure, std::string(refusal) + StandInAdvice());
+    if (const Refusal* refusal = FirmwareWriteRefusal()) {
+      return ReportRefusal(run, kExitFailure, "", *refusal);
     }
     ShowPlanFor(run, toUpdate.size());
     if (!run.args.yes && !Confirmed(run)) {

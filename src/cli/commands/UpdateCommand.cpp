@@ -14,6 +14,7 @@
 #include "cli/ExitCodes.h"
 #include "cli/commands/Commands.h"
 #include "cli/enclosure/ChosenEnclosure.h"
+#include "cli/enclosure/RefusalReport.h"
 #include "cli/update/EnclosureUpdate.h"
 #include "cli/update/HeldReport.h"
 #include "cli/update/Progress.h"
@@ -70,9 +71,8 @@ int RunUpdate(CommandRun& run) {
     return kExitSuccess;
   }
 
-  if (const char* refusal = FirmwareWriteRefusal()) {
-    run.json.Member("refusal", "stand-in-image");
-    return run.Fail(kExitFailure, enclosure.device->shown + ": " + refusal + StandInAdvice());
+  if (const Refusal* refusal = FirmwareWriteRefusal()) {
+    return ReportRefusal(run, kExitFailure, enclosure.device->shown + ": ", *refusal);
   }
 
   ShowPlanFor(run, 1);

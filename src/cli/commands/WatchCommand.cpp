@@ -14,6 +14,7 @@
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/commands/Commands.h"
+#include "cli/enclosure/RefusalReport.h"
 #include "cli/update/HeldReport.h"
 #include "cli/update/ParallelUpdates.h"
 #include "cli/update/ResultTable.h"
@@ -162,9 +163,8 @@ int RunWatch(CommandRun& run) {
     return run.Fail(kExitFailure, "nothing to watch: the disks of this machine cannot come and go");
   }
   if (run.args.update) {
-    if (const char* refusal = FirmwareWriteRefusal()) {
-      run.json.Member("refusal", "stand-in-image");
-      return run.Fail(kExitFailure, std::string(refusal) + StandInAdvice());
+    if (const Refusal* refusal = FirmwareWriteRefusal()) {
+      return ReportRefusal(run, kExitFailure, "", *refusal);
     }
     if (!run.args.yes) {
       ShowPlanFor(run, 0);

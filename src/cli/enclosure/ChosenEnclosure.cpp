@@ -10,6 +10,7 @@
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/CandidateReport.h"
 #include "cli/enclosure/DeviceChoice.h"
+#include "cli/enclosure/RefusalReport.h"
 #include "engine/FirmwareVersion.h"
 
 namespace {
@@ -71,39 +72,9 @@ int Refused(CommandRun& run, const ChosenEnclosure& enclosure, ReadingOutcome ou
   if (run.access.Refused(device.path)) {
     return AccessFailure(run, device.path, run.access.code());
   }
-  std::string why;
-  int code = kExitFailure;
-  const char* reason = "";
-  switch (outcome) {
-    case ReadingOutcome::kNotTbr640:
-      why = "its bridge is of family " + std::to_string(FamilyCodeOf(enclosure.reading.chipCode)) +
-            ", not a TBR640 (family 19)";
-      reason = "not-tbr640";
-      code = kExitNoDevice;
-      break;
-    case ReadingOutcome::kNoFlashIndex:
-      why = "the bridge did not answer the flash index command";
-      reason = "no-flash-index";
-      break;
-    case ReadingOutcome::kNoChipInfo:
-      why = "the chip information could not be read or lacks its signature";
-      reason = "no-chip-information";
-      break;
-    case ReadingOutcome::kInternalCode:
-      why = std::string(RefusalReasonText(outcome)) +
-            " (the bridge runs its internal code, which this tool does not update)";
-      reason = "internal-code";
-      break;
-    case ReadingOutcome::kNoConfigBlock:
-      why =
-          std::string(RefusalReasonText(outcome)) + " (the configuration block could not be read)";
-      reason = "nvram-fail";
-      break;
-    case ReadingOutcome::kRead:
-      break;
-  }
-  run.json.Member("refusal", reason);
-  return run.Fail(code, device.shown + ": " + kNoDeviceText + " " + why);
+  const int code = outcome == ReadingOutcome::kNotTbr640 ? kExitNoDevice : kExitFailure;
+  return ReportRefusal(run, code, device.shown + ": " + kNoDeviceText + " ", RefusalFor(outcome),
+                       enclosure.reading.chipCode);
 }
 
 }  // namespace

@@ -1,27 +1,10 @@
 #include "cli/enclosure/Examine.h"
 
-
 #include "IDEAccess/ChipIdentification.h"
 #include "engine/FirmwareVersion.h"
+#include "engine/Refusals.h"
 
-namespace {
-
-const char* SkipReason(ReadingOutcome outcome) {
-  switch (outcome) {
-    case ReadingOutcome::kNoFlashIndex:
-      return "the bridge did not answer the flash index command";
-    case ReadingOutcome::kNoChipInfo:
-      return "the chip information could not be read";
-    case ReadingOutcome::kInternalCode:
-      return "the bridge runs its internal code";
-    case ReadingOutcome::kNoConfigBlock:
-      return "the configuration block could not be read";
-    default:
-      return "not a TBR640";
-  }
-}
-
-}  // namespace
+namespace {}  // namespace
 
 ExaminedEnclosure Examine(const Candidate& candidate) {
   ExaminedEnclosure device;
@@ -31,7 +14,7 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
   row.places = candidate.places;
   if (!IsTbr640(candidate)) {
     row.result = "skipped";
-    row.reason = "not a TBR640 (family " + std::to_string(FamilyCodeOf(candidate.code)) + ")";
+    row.reason = RefusalSentence(RefusalFor(ReadingOutcome::kNotTbr640), candidate.code);
     row.counts = false;
     return device;
   }
@@ -42,7 +25,7 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
   }
   if (outcome != ReadingOutcome::kRead) {
     row.result = "skipped";
-    row.reason = SkipReason(outcome);
+    row.reason = RefusalSentence(RefusalFor(outcome), device.reading.chipCode);
     row.counts = outcome != ReadingOutcome::kNotTbr640;
     return device;
   }

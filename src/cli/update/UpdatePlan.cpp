@@ -7,13 +7,6 @@
 #include "engine/ConfigBlock.h"
 #include "engine/FirmwareVersion.h"
 
-namespace {
-
-// Where a customer's image is named at configure time, for the refusal.
-constexpr char kRealImageExample[] = "/path/to/TBR640_ORVEXA.bin";
-
-}  // namespace
-
 void ShowPlanFor(CommandRun& run, size_t enclosures) {
   const bool one = enclosures == 1;
   const std::string several = enclosures == 0
@@ -47,11 +40,4 @@ bool Confirmed(CommandRun& run) {
     }
   }
   return word == "y" || word == "yes";
-}
-
-std::string StandInAdvice() {
-  return std::string(
-             "; it updates the virtual enclosure only (--simulate). To update this enclosure, "
-             "build tq214 with the real image: cmake -DTQ214_FIRMWARE_IMAGE=") +
-         kRealImageExample;
 }

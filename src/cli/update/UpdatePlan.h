@@ -1,7 +1,6 @@
 #pragma once
-// What tq214 says before an update, for one enclosure or several: the plan,
-// the question, and the advice of a build that may not write a real
-// enclosure.
+// What tq214 says before an update, for one enclosure or several: the plan
+// and the question.
 
 #include <cstddef>
 #include <string>
@@ -12,5 +11,3 @@
 void ShowPlanFor(CommandRun& run, size_t enclosures);
 // "Perform update? [y/N]": true for y or yes.
 bool Confirmed(CommandRun& run);
-// "; it updates the virtual enclosure only ..." after the refusal's reason.
-std::string StandInAdvice();

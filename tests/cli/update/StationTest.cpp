@@ -61,7 +61,7 @@ TEST(Station, UpdateAllGivesEachEnclosureItsOwnResult) {
        "FAIL: the firmware could not be written and read back equal; the configuration "
        "block was left as it was"},
       {"H:", "up to date"},
-      {"J:", "skipped: the configuration block could not be read"},
+      {"J:", "skipped: Get NVRAM Fail !! (the configuration block could not be read)"},
   };
   EXPECT_EQ(expected, ResultsByDrive(run));
   // E was sent one whole image, whatever its neighbours did meanwhile; G two

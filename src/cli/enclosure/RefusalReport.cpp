@@ -1,0 +1,21 @@
+#include "cli/enclosure/RefusalReport.h"
+
+namespace {
+
+// Where a customer's image is named at configure time, for the refusal.
+constexpr char kRealImageExample[] = "/path/to/TBR640_ORVEXA.bin";
+
+}  // namespace
+
+int ReportRefusal(CommandRun& run, int code, const std::string& prefix, const Refusal& refusal,
+                  ChipCode chipCode) {
+  std::string sentence = prefix + RefusalSentence(refusal, chipCode);
+  if (&refusal == &kStandInRefusal) {
+    sentence += std::string(
+                    "; it updates the virtual enclosure only (--simulate). To update this "
+                    "enclosure, build tq214 with the real image: cmake -DTQ214_FIRMWARE_IMAGE=") +
+                kRealImageExample;
+  }
+  run.json.Member("refusal", refusal.name);
+  return run.Fail(code, sentence);
+}

@@ -1,0 +1,13 @@
+#pragma once
+// tq214's report of a refusal: one line on standard error, `prefix` (the
+// device, when one was chosen) and the refusal's sentence, with what to do
+// where the tool can say; "refusal" in JSON.
+
+#include <string>
+
+#include "cli/CommandRun.h"
+#include "engine/Refusals.h"
+
+// Returns `code`.
+int ReportRefusal(CommandRun& run, int code, const std::string& prefix, const Refusal& refusal,
+                  ChipCode chipCode = 0);

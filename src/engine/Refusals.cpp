@@ -1,0 +1,52 @@
+#include "engine/Refusals.h"
+
+#include <cstring>
+
+#include "IDEAccess/FamilyIds.h"
+#include "engine/WriteGuard.h"
+
+namespace {
+
+struct Row {
+  ReadingOutcome outcome;
+  Refusal refusal;
+};
+
+constexpr char kNotTbr640Name[] = "not-tbr640";
+
+// The window's texts are its own and stay as they are.
+const Row kRows[] = {
+    {ReadingOutcome::kRead, {"", "", ""}},
+    {ReadingOutcome::kNotTbr640, {kNotTbr640Name, "", "its bridge is not a TBR640 (family 19)"}},
+    {ReadingOutcome::kNoFlashIndex,
+     {"no-flash-index", "", "the bridge did not answer the flash index command"}},
+    {ReadingOutcome::kNoChipInfo,
+     {"no-chip-information", "", "the chip information could not be read or lacks its signature"}},
+    {ReadingOutcome::kInternalCode,
+     {"internal-code", "NOT support internal code!!",
+      "the bridge runs its internal code, which this tool does not update"}},
+    {ReadingOutcome::kNoConfigBlock,
+     {"nvram-fail", "Get NVRAM Fail !!", "the configuration block could not be read"}},
+};
+
+}  // namespace
+
+const Refusal kStandInRefusal = {"stand-in-image", kStandInRefusalText, ""};
+
+const Refusal& RefusalFor(ReadingOutcome outcome) {
+  for (const Row& row : kRows) {
+    if (row.outcome == outcome) return row.refusal;
+  }
+  return kRows[0].refusal;
+}
+
+std::string RefusalSentence(const Refusal& refusal, ChipCode chipCode) {
+  std::string words = refusal.words;
+  if (std::strcmp(refusal.name, kNotTbr640Name) == 0) {
+    words = "its bridge is of family " + std::to_string(FamilyCodeOf(chipCode)) +
+            ", not a TBR640 (family " + std::to_string(kFamilyTbr640) + ")";
+  }
+  if (*refusal.windowText == '\0') return words;
+  if (words.empty()) return refusal.windowText;
+  return std::string(refusal.windowText) + " (" + words + ")";
+}

@@ -1,10 +1,14 @@
-# make demo: the bridge chip's command set against a virtual enclosure, then the
-#   updater window's demo under Wine (DEMO_ARGS="--scenario two" picks another
-#   machine; without DISPLAY it presses Update itself and saves screenshots).
-# make test: every test, native and Windows (under Wine) and a short run of each fuzz
-#   target, with one CTest summary; it makes the release files first, to check them.
+# The two commands a newcomer runs first (README.md):
+# make demo: the tool's main job on a virtual enclosure: the bridge chip's command
+#   set (tq214-command-tour), the updater window's demo under Wine updating it
+#   (DEMO_ARGS="--scenario two" picks another machine; without DISPLAY it presses
+#   Update itself and saves screenshots in build/), then tq214 --simulate update --yes.
+# make test: all tests, native and Windows (under Wine), a short run of each fuzz
+#   target, ThreadSanitizer and the USB harness, with one CTest summary; it makes
+#   the release files first, to check them.
 # make dist: the release files in dist/ (scripts/dist.sh): the Windows zip and
-#   the Debian package; FIRMWARE_IMAGE=path builds them with the real image.
+#   the Debian package, named "-stand-in" unless FIRMWARE_IMAGE=path builds them
+#   with the real image (docs/releases.md).
 # All install what is missing first (Debian 12, as root).
 
 JOBS ?= $(shell nproc)

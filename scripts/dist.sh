@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The release files (make dist): builds the presets release-linux and
 # release-win32 and writes to OUT (default dist/):
-#   tq214_VERSION_amd64.deb                    tq214 for Debian, made by CPack
-#   Tessaloft_Orvexa_TQ-214-VERSION-win32.zip  the two Windows programs
+#   tq214_VERSION[-stand-in]_amd64.deb                    tq214 for Debian, made by CPack
+#   Tessaloft_Orvexa_TQ-214-VERSION[-stand-in]-win32.zip  the two Windows programs
 # Without --firmware-image the build carries the stand-in image and both
-# names say "stand-in". Two runs of one commit give the same bytes: every
+# names say "-stand-in" after the version. Two runs of one commit give the same bytes: every
 # date inside comes from SOURCE_DATE_EPOCH, the commit's time unless it is set.
 #
 #   dist.sh [--out DIR] [--firmware-image FILE]

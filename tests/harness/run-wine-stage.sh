@@ -61,7 +61,7 @@ esac
 
 make_guest_image "$work/initramfs.cpio"
 # QEMU 7.2's emulated CPU with SMAP ends the first 32-bit Wine process in a
-# kernel oops at its IRET; without SMAP it runs (README, the Wine stage).
+# kernel oops at its IRET; without SMAP it runs (docs/usb-harness.md, the Wine stage).
 guest_cpu=max,-smap guest_mib=1024 \
   boot_guest wine "$qemu_limit" "$work/initramfs.cpio" \
   "tq214_stage=wine tq214_wine_prefix=$prefix tq214_wine_exe=$exe" \

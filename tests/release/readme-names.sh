@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The README's install lines name the files that make dist wrote. The names
+# carry "-stand-in" right after the version when the build has the stand-in
+# image, which is what make dist writes without FIRMWARE_IMAGE; the install
+# lines name that form, and the README names the form a build with the real
+# image writes too. Any other release file name in the README (another
+# version, a tag in another place) is stale.
+#
+#   readme-names.sh README DIST VERSION
+set -uo pipefail
+readme=${1:?usage: readme-names.sh README DIST VERSION}
+source "$(dirname "$0")/release-files.sh"
+find_release_files "${2:?}" "${3:?}"
+version=$3
+tag=-stand-in
+failures=0
+check() {
+  if [ "$1" = 0 ]; then echo "ok   $2"; else echo "FAIL $2"; failures=$((failures + 1)); fi
+}
+
+# Release file names as whole words: after a blank, a backtick, "./" or "dist/".
+names_in() {
+  grep -oE '(tq214_[A-Za-z0-9.~+-]+_amd64\.deb|Tessaloft_Orvexa_TQ-214-[A-Za-z0-9.~+-]+-win32\.zip)' | sort -u
+}
+install_names=$(grep -E '^[[:space:]]*(sudo apt install|Expand-Archive) ' "$readme" | names_in)
+all_names=$(names_in <"$readme")
+echo "install lines name: $(echo $install_names)"
+
+known=()
+for file in "$deb" "$zip"; do
+  built=$(basename "$file")
+  # Split at the version: the tag, when there is one, follows it.
+  before=${built%%"$version"*}
+  after=${built#*"$version"}
+  after=${after#"$tag"}
+  stand_in=$before$version$tag$after
+  real=$before$version$after
+  known+=("$stand_in" "$real")
+  grep -qxF -- "$stand_in" <<<"$install_names"
+  check $? "an install line names $stand_in (make dist wrote $built)"
+  grep -qxF -- "$real" <<<"$all_names"
+  check $? "the README names $real, as a build with the real image writes it"
+done
+
+for name in $all_names; do
+  printf '%s\n' "${known[@]}" | grep -qxF -- "$name"
+  check $? "$name is a name make dist writes"
+done
+
+echo "$failures check(s) failed"
+[ "$failures" = 0 ]

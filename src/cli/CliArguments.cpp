@@ -45,59 +45,38 @@ std::string ScenarioLines() {
   return text + line + "\n";
 }
 
-bool ParseCommand(const std::string& word, CliCommand* command) {
-  if (word == "list") {
-    *command = CliCommand::kList;
-  } else if (word == "info") {
-    *command = CliCommand::kInfo;
-  } else if (word == "update") {
-    *command = CliCommand::kUpdate;
-  } else if (word == "watch") {
-    *command = CliCommand::kWatch;
-  } else {
+// The options that commands take, as CliArguments::Gives names them.
+const char* const kCommandOptions[] = {kDeviceOption, "--all", "--yes", "--update"};
+
+// Which command the word and its options name, and whether it takes them.
+bool CheckCommand(const std::string& word, CliArguments& a, std::string* error) {
+  if (word.empty()) {
+    *error = "no command given: " + CommandNames() + " (tq214 --help)";
     return false;
   }
-  return true;
+  a.command = FindCommand(word, a);
+  const CommandEntry& entry = *a.command;
+  for (const char* option : kCommandOptions) {
+    if (!a.Gives(option)) continue;
+    if (std::find(entry.options.begin(), entry.options.end(), option) != entry.options.end()) {
+      continue;
+    }
+    const std::string name =
+        entry.selector ? std::string(entry.name) + " " + entry.selector : std::string(entry.name);
+    *error = name + " takes no " + option + " (tq214 --help)";
+    return false;
+  }
+  return entry.check == nullptr || entry.check(a, error);
 }
 
-// The options that only some commands take.
-bool CheckCombination(const CliArguments& a, std::string* error) {
-  if (a.command == CliCommand::kNone) {
-    *error = "no command given: list, info, update or watch (tq214 --help)";
-    return false;
-  }
-  if (!a.device.empty() && a.command == CliCommand::kList) {
-    *error = "list shows every device and takes no --device";
-    return false;
-  }
-  if (a.all && (a.command != CliCommand::kUpdate || !a.device.empty())) {
-    *error = "--all goes with update only, without --device";
-    return false;
-  }
-  if (a.update && a.command != CliCommand::kWatch) {
-    *error = "--update goes with watch only";
-    return false;
-  }
-  if (!a.device.empty() && a.command == CliCommand::kWatch) {
-    *error = "watch follows every device and takes no --device";
-    return false;
-  }
-  const bool updates =
-      a.command == CliCommand::kUpdate || (a.command == CliCommand::kWatch && a.update);
-  if (a.yes && !updates) {
-    *error = "--yes goes with update and watch --update only";
-    return false;
-  }
+// The options of the run, whatever the command.
+bool CheckRunOptions(const CliArguments& a, std::string* error) {
   if (!a.replay.empty() && (a.simulate || !a.record.empty())) {
     *error = "--replay runs against its session alone: no --simulate, no --record";
     return false;
   }
   if (a.pieceMsGiven && !a.simulate) {
     *error = "--piece-ms goes with --simulate only";
-    return false;
-  }
-  if (a.json && updates && !a.yes) {
-    *error = "an update with --json asks nothing, so it needs --yes";
     return false;
   }
   return true;
@@ -122,10 +101,11 @@ class Parser {
       }
     }
     if (help || version) {
-      out_->command = help ? CliCommand::kHelp : CliCommand::kVersion;
+      out_->help = help;
+      out_->version = !help;
       return true;
     }
-    return CheckCombination(*out_, error_);
+    return CheckRunOptions(*out_, error_) && CheckCommand(word_, *out_, error_);
   }
 
  private:
@@ -157,10 +137,12 @@ class Parser {
       return File(arg, kReplayOption, &out_->replay);
     } else if (StartsWith(arg, "-")) {
       return Fail("unknown option '" + arg + "' (tq214 --help)");
-    } else if (out_->command != CliCommand::kNone) {
+    } else if (!word_.empty()) {
       return Fail("unexpected argument '" + arg + "'");
-    } else if (!ParseCommand(arg, &out_->command)) {
-      return Fail("unknown command '" + arg + "': list, info, update or watch");
+    } else if (!IsCommandName(arg)) {
+      return Fail("unknown command '" + arg + "': " + CommandNames());
+    } else {
+      word_ = arg;
     }
     return true;
   }
@@ -222,9 +204,17 @@ class Parser {
   CliArguments* out_;
   std::string* error_;
   size_t index_ = 0;
+  std::string word_;  // the command
 };
 
 }  // namespace
+
+bool CliArguments::Gives(const std::string& name) const {
+  if (name == kDeviceOption) return !device.empty();
+  if (name == "--all") return all;
+  if (name == "--yes") return yes;
+  return name == "--update" && update;
+}
 
 bool ParseArguments(const std::vector<std::string>& args, CliArguments* out, std::string* error) {
   return Parser(args, out, error).Run();
@@ -234,21 +224,8 @@ std::string UsageText() {
   return "Usage: tq214 [options] COMMAND\n"
          "\n"
          "Updates the firmware of the TBR640 bridge inside a TQ-214 enclosure.\n"
-         "\n"
-         "Commands:\n"
-         "  list                    every disk behind a bridge: path, bus, identity,\n"
-         "                          family and revision, mount points or drive letters\n"
-         "  info [--device PATH]    the enclosure's five identity lines and whether it is\n"
-         "                          up to date\n"
-         "  update [--device PATH] [--yes]\n"
-         "                          writes the firmware and the configuration texts after\n"
-         "                          asking \"Perform update? [y/N]\" unless --yes is given\n"
-         "  update --all [--yes]    every attached TBR640 that is not up to date, side by\n"
-         "                          side; a table of the results at the end\n"
-         "  watch [--update] [--yes]\n"
-         "                          follows enclosures as they arrive and leave; with\n"
-         "                          --update each outdated one that arrives is updated\n"
-         "                          once (Ctrl+C ends the watch)\n"
+         "\n" +
+         CommandHelp() +
          "\n"
          "Options:\n"
          "  --device PATH           the enclosure to use when several are attached: the\n"

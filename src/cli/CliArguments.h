@@ -7,16 +7,19 @@
 //   tq214 --simulate[=SCENARIO] [--piece-ms N] ...
 //   tq214 --record FILE ... | --replay FILE ...
 //   tq214 --version | --help
-// Options may stand before or after the command.
+// Options may stand before or after the command. The commands and the options
+// each takes are in CommandTable.h.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-enum class CliCommand { kNone, kList, kInfo, kUpdate, kWatch, kHelp, kVersion };
+#include "cli/CommandTable.h"
 
 struct CliArguments {
-  CliCommand command = CliCommand::kNone;
+  const CommandEntry* command = nullptr;  // none with --help or --version
+  bool help = false;
+  bool version = false;
   bool json = false;
   bool trace = false;
   bool simulate = false;
@@ -30,6 +33,10 @@ struct CliArguments {
   uint32_t pieceMs = 0;
   std::string record;  // --record: the session file to write
   std::string replay;  // --replay: the session file to run against
+
+  // Whether the command option `name` ("--device", "--all", "--yes",
+  // "--update") was given.
+  bool Gives(const std::string& name) const;
 };
 
 // The longest --piece-ms taken: ten seconds a piece.

@@ -1,9 +1,9 @@
 #include "cli/Enumeration.h"
 
-std::string Enumeration(const std::vector<std::string>& items) {
+std::string Enumeration(const std::vector<std::string>& items, const std::string& conjunction) {
   std::string text;
   for (size_t i = 0; i < items.size(); ++i) {
-    text += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + items[i];
+    text += (i == 0 ? "" : i + 1 == items.size() ? " " + conjunction + " " : ", ") + items[i];
   }
   return text;
 }

@@ -7,7 +7,6 @@
 #include "cli/ExitCodes.h"
 #include "cli/JsonWriter.h"
 #include "cli/VersionText.h"
-#include "cli/commands/Commands.h"
 #include "cli/host/AccessLog.h"
 #include "cli/host/RecordingHost.h"
 #include "cli/host/ReplayHost.h"
@@ -30,20 +29,6 @@ int EarlyFailure(CliEnvironment& env, const CliArguments& args, const std::strin
   return code;
 }
 
-const char* CommandName(CliCommand command) {
-  switch (command) {
-    case CliCommand::kInfo:
-      return "info";
-    case CliCommand::kUpdate:
-      return "update";
-    case CliCommand::kWatch:
-      return "watch";
-    default:
-      break;
-  }
-  return "list";
-}
-
 std::unique_ptr<Host> MakeHost(CliEnvironment& env, const CliArguments& args) {
   if (!args.simulate) return env.systemHost ? env.systemHost() : nullptr;
   // As asked; otherwise a person watching the bar sees the pieces go by, and
@@ -55,20 +40,6 @@ std::unique_ptr<Host> MakeHost(CliEnvironment& env, const CliArguments& args) {
   return host;
 }
 
-int Dispatch(CommandRun& run) {
-  switch (run.args.command) {
-    case CliCommand::kInfo:
-      return RunInfo(run);
-    case CliCommand::kUpdate:
-      return run.args.all ? RunUpdateAll(run) : RunUpdate(run);
-    case CliCommand::kWatch:
-      return RunWatch(run);
-    default:
-      break;
-  }
-  return RunList(run);
-}
-
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
@@ -77,11 +48,11 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
   if (!ParseArguments(args, &parsed, &error)) {
     return EarlyFailure(env, parsed, error, kExitUsage);
   }
-  if (parsed.command == CliCommand::kHelp) {
+  if (parsed.help) {
     env.out << UsageText();
     return kExitSuccess;
   }
-  if (parsed.command == CliCommand::kVersion) {
+  if (parsed.version) {
     env.out << VersionText(env.resources);
     return kExitSuccess;
   }
@@ -123,11 +94,11 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
   seams.shell = &shell;
   ScopedSeams installed(seams);
 
-  CommandRun run(env, parsed, machine, access, CommandName(parsed.command));
+  CommandRun run(env, parsed, machine, access, parsed.command->name);
   if (replay) {
     replay->replayer().SetOnDiverge([&run](const std::string& line) { run.Halt(line); });
   }
-  const int code = Dispatch(run);
+  const int code = parsed.command->run(run);
   if (replay) {
     const std::string leftOver = replay->replayer().LeftOver();
     if (!leftOver.empty()) run.Halt(leftOver);

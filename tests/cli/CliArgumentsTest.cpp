@@ -31,7 +31,8 @@ TEST(CliArguments, OptionsStandBeforeOrAfterTheCommand) {
   const CliArguments after =
       Parsed({"info", "--device=/dev/sdb", "--simulate=two", "--trace", "--json"});
   for (const CliArguments& a : {before, after}) {
-    EXPECT_EQ(CliCommand::kInfo, a.command);
+    ASSERT_NE(nullptr, a.command);
+    EXPECT_STREQ("info", a.command->name);
     EXPECT_TRUE(a.json);
     EXPECT_TRUE(a.trace);
     EXPECT_TRUE(a.simulate);
@@ -61,11 +62,11 @@ TEST(CliArguments, UpdateTakesYesInBothSpellings) {
 }
 
 TEST(CliArguments, HelpAndVersionNeedNoCommandAndWinOverMistakes) {
-  EXPECT_EQ(CliCommand::kHelp, Parsed({"--help"}).command);
-  EXPECT_EQ(CliCommand::kHelp, Parsed({"update", "-h"}).command);
-  EXPECT_EQ(CliCommand::kVersion, Parsed({"--version"}).command);
+  EXPECT_TRUE(Parsed({"--help"}).help);
+  EXPECT_TRUE(Parsed({"update", "-h"}).help);
+  EXPECT_TRUE(Parsed({"--version"}).version);
   // --json update without --yes would be refused, but help comes first.
-  EXPECT_EQ(CliCommand::kHelp, Parsed({"--json", "update", "--help"}).command);
+  EXPECT_TRUE(Parsed({"--json", "update", "--help"}).help);
 }
 
 TEST(CliArguments, MistakesAreRefusedWithAReason) {

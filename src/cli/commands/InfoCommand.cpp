@@ -1,7 +1,7 @@
 // tq214 info: the five identity lines of the enclosure and the verdict.
 
+#include "cli/CommandRun.h"
 #include "cli/ExitCodes.h"
-#include "cli/commands/Commands.h"
 #include "cli/enclosure/ChosenEnclosure.h"
 
 int RunInfo(CommandRun& run) {

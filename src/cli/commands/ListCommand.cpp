@@ -1,7 +1,7 @@
 // tq214 list: every disk behind a bridge, one line each.
 
+#include "cli/CommandRun.h"
 #include "cli/ExitCodes.h"
-#include "cli/commands/Commands.h"
 #include "cli/enclosure/CandidateReport.h"
 #include "cli/enclosure/Candidates.h"
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/CommandRun.h"
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
-#include "cli/commands/Commands.h"
 #include "cli/enclosure/RefusalReport.h"
 #include "cli/update/HeldReport.h"
 #include "cli/update/ParallelUpdates.h"

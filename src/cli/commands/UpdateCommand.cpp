@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "IDEAccess/FirmwareImage.h"
+#include "cli/CommandRun.h"
 #include "cli/DeviceText.h"
 #include "cli/Enumeration.h"
 #include "cli/ExitCodes.h"
-#include "cli/commands/Commands.h"
 #include "cli/enclosure/ChosenEnclosure.h"
 #include "cli/enclosure/RefusalReport.h"
 #include "cli/update/EnclosureUpdate.h"

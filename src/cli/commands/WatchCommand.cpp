@@ -11,9 +11,9 @@
 
 #include "IDEAccess/AsciiCase.h"
 #include "IDEAccess/Discovery.h"
+#include "cli/CommandRun.h"
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
-#include "cli/commands/Commands.h"
 #include "cli/enclosure/RefusalReport.h"
 #include "cli/update/HeldReport.h"
 #include "cli/update/ParallelUpdates.h"

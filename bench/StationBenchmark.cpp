@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <iostream>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -55,7 +56,7 @@ void BM_UpdateSideBySide(benchmark::State& state) {
     state.ResumeTiming();
 
     {
-      ParallelUpdates updates(progress, nullptr, nullptr);
+      ParallelUpdates updates(progress, nullptr, nullptr, std::cerr);
       for (int n = 0; n < enclosures; ++n) {
         ExaminedEnclosure device;
         device.candidate.path = device.row.device = EnclosurePath(n);

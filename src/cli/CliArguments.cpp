@@ -46,7 +46,8 @@ std::string ScenarioLines() {
 }
 
 // The options that commands take, as CliArguments::Gives names them.
-const char* const kCommandOptions[] = {kDeviceOption, "--all", "--yes", "--update"};
+const char* const kCommandOptions[] = {kDeviceOption, "--all", "--yes", "--update",
+                                       "--allow-older"};
 
 // Which command the word and its options name, and whether it takes them.
 bool CheckCommand(const std::string& word, CliArguments& a, std::string* error) {
@@ -125,6 +126,8 @@ class Parser {
       out_->all = true;
     } else if (arg == "--update") {
       out_->update = true;
+    } else if (arg == "--allow-older") {
+      out_->allowOlder = true;
     } else if (arg == kSimulateOption || StartsWith(arg, std::string(kSimulateOption) + "=")) {
       return Simulate(arg);
     } else if (arg == kDeviceOption || StartsWith(arg, std::string(kDeviceOption) + "=")) {
@@ -213,6 +216,7 @@ bool CliArguments::Gives(const std::string& name) const {
   if (name == kDeviceOption) return !device.empty();
   if (name == "--all") return all;
   if (name == "--yes") return yes;
+  if (name == "--allow-older") return allowOlder;
   return name == "--update" && update;
 }
 
@@ -234,6 +238,8 @@ std::string UsageText() {
          "                          (\\\\.\\E:, \\\\.\\PhysicalDrive1) for a disk that\n"
          "                          list misses\n"
          "  --yes, -y               update without asking\n"
+         "  --allow-older           with update --device: write this tool's firmware\n"
+         "                          also into an enclosure that runs a newer one\n"
          "  --json                  one JSON object on standard output, for results and\n"
          "                          errors alike; no prompts (update --json needs --yes)\n"
          "  --trace                 every device command on standard error: its command\n"

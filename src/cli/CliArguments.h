@@ -2,7 +2,7 @@
 // The command line of tq214:
 //   tq214 [--json] [--trace] [--simulate[=SCENARIO]] list
 //   tq214 [...] info [--device PATH]
-//   tq214 [...] update [--device PATH | --all] [--yes]
+//   tq214 [...] update [--device PATH [--allow-older] | --all] [--yes]
 //   tq214 [...] watch [--update] [--yes]
 //   tq214 --simulate[=SCENARIO] [--piece-ms N] ...
 //   tq214 --record FILE ... | --replay FILE ...
@@ -24,10 +24,11 @@ struct CliArguments {
   bool trace = false;
   bool simulate = false;
   bool yes = false;
-  bool all = false;      // update --all
-  bool update = false;   // watch --update
-  std::string scenario;  // with simulate: the machine to build
-  std::string device;    // --device; empty when not given
+  bool all = false;         // update --all
+  bool update = false;      // watch --update
+  bool allowOlder = false;  // update --allow-older
+  std::string scenario;     // with simulate: the machine to build
+  std::string device;       // --device; empty when not given
   // --piece-ms: how long the simulated enclosure takes per firmware piece.
   bool pieceMsGiven = false;
   uint32_t pieceMs = 0;
@@ -35,7 +36,7 @@ struct CliArguments {
   std::string replay;  // --replay: the session file to run against
 
   // Whether the command option `name` ("--device", "--all", "--yes",
-  // "--update") was given.
+  // "--update", "--allow-older") was given.
   bool Gives(const std::string& name) const;
 };
 

@@ -23,6 +23,8 @@ struct CliEnvironment {
   std::ostream& out;
   std::ostream& err;
   bool outIsTerminal = false;
+  // The terminal's width, where standard output is one.
+  size_t columns = 80;
   // Seconds on a steady clock, for the time left on the progress bar.
   std::function<double()> seconds;
   // The real machine; when it is missing, only --simulate works.

@@ -23,6 +23,15 @@ bool AnswersWithoutAsking(const CliArguments& args, std::string* error) {
   return true;
 }
 
+// Older firmware over newer only into one enclosure named on purpose.
+bool CheckUpdate(const CliArguments& args, std::string* error) {
+  if (args.allowOlder && args.device.empty()) {
+    *error = "--allow-older goes with one enclosure named by --device";
+    return false;
+  }
+  return AnswersWithoutAsking(args, error);
+}
+
 bool CheckWatch(const CliArguments& args, std::string* error) {
   if (!args.update) {
     if (!args.yes) return true;
@@ -54,17 +63,20 @@ const std::vector<CommandEntry>& CommandTable() {
        nullptr},
       {"update",
        nullptr,
-       "update [--device PATH] [--yes]",
+       "update [--device PATH [--allow-older]] [--yes]",
        "writes the firmware and the configuration texts after\n"
-       "asking \"Perform update? [y/N]\" unless --yes is given",
-       {"--device", "--yes"},
+       "asking \"Perform update? [y/N]\" unless --yes is given;\n"
+       "an enclosure with newer firmware only with\n"
+       "--allow-older",
+       {"--device", "--yes", "--allow-older"},
        RunUpdate,
-       AnswersWithoutAsking},
+       CheckUpdate},
       {"update",
        "--all",
        "update --all [--yes]",
        "every attached TBR640 that is not up to date, side by\n"
-       "side; a table of the results at the end",
+       "side (newer ones are left alone); a table of the\n"
+       "results at the end",
        {"--all", "--yes"},
        RunUpdateAll,
        AnswersWithoutAsking},

@@ -11,16 +11,21 @@
 #include "cli/update/InterruptHold.h"
 
 int main(int argc, char** argv) {
+  // First, while this is the program's only thread: every thread started
+  // later inherits the hold of stop requests.
+  KeepRunningWhenOutputCloses();
+  const std::unique_ptr<InterruptHold> hold = MakeInterruptHold();
+
   const std::vector<std::string> args(argv + 1, argv + argc);
   CliEnvironment env(std::cin, std::cout, std::cerr);
   env.outIsTerminal = StandardOutputIsTerminal();
+  if (const size_t columns = TerminalColumns()) env.columns = columns;
   env.seconds = [] {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
     return std::chrono::duration<double>(now).count();
   };
   env.systemHost = MakeRealHost;
   env.resources = SystemResources();
-  const std::unique_ptr<InterruptHold> hold = MakeInterruptHold(std::cerr);
   env.hold = hold.get();
   const int code = RunCli(args, env);
   std::cout.flush();

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "IDEAccess/FamilyIds.h"
+#include "engine/FirmwareVersion.h"
 #include "engine/WriteGuard.h"
 
 namespace {
@@ -32,6 +33,8 @@ const Row kRows[] = {
 }  // namespace
 
 const Refusal kStandInRefusal = {"stand-in-image", kStandInRefusalText, ""};
+const Refusal kNewerFirmwareRefusal = {"newer-firmware", "",
+                                       "its firmware is newer than this tool's"};
 
 const Refusal& RefusalFor(ReadingOutcome outcome) {
   for (const Row& row : kRows) {
@@ -40,11 +43,14 @@ const Refusal& RefusalFor(ReadingOutcome outcome) {
   return kRows[0].refusal;
 }
 
-std::string RefusalSentence(const Refusal& refusal, ChipCode chipCode) {
+std::string RefusalSentence(const Refusal& refusal, ChipCode chipCode, const uint8_t* version) {
   std::string words = refusal.words;
   if (std::strcmp(refusal.name, kNotTbr640Name) == 0) {
     words = "its bridge is of family " + std::to_string(FamilyCodeOf(chipCode)) +
             ", not a TBR640 (family " + std::to_string(kFamilyTbr640) + ")";
+  } else if (&refusal == &kNewerFirmwareRefusal && version != nullptr) {
+    words = "firmware " + FirmwareVersionText(version) + " is newer than this tool's " +
+            TargetVersionText();
   }
   if (*refusal.windowText == '\0') return words;
   if (words.empty()) return refusal.windowText;

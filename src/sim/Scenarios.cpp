@@ -52,6 +52,12 @@ VirtualEnclosure Current() {
   return chip;
 }
 
+VirtualEnclosure Newer() {
+  VirtualEnclosure chip = Current();
+  chip.SetFirmwareVersion(21, 33, 0, 0);
+  return chip;
+}
+
 void AddSystemDisk(VirtualMachine& machine) {
   machine.AddDisk(kScenarioSystemDiskPath, VirtualEnclosure::PlainDisk());
   machine.AddVolume('C', kScenarioSystemDiskPath, 1);
@@ -82,6 +88,7 @@ void BuildStation(VirtualMachine& machine) {
   AddEnclosure(machine, Outdated(), StationPath("0000000000000990").c_str(), 'J')
       .faults()
       .FailEvery(CommandKind::kReadBridgeMemory);
+  AddEnclosure(machine, Newer(), StationPath("0000000000001212").c_str(), 'K');
   // Plugged in later, by the timeline.
   AddEnclosure(machine, Outdated(), kStationLatePath, 'I');
   machine.Remove(kStationLatePath);
@@ -95,10 +102,18 @@ std::vector<TimelineStep> ScenarioTimeline(const std::string& name) {
 }
 
 const std::vector<std::string>& ScenarioNames() {
-  static const std::vector<std::string> names = {
-      "outdated",      "current",    "none",        "two",           "other-family",
-      "internal-code", "nvram-fail", "verify-fail", "write-ignored", "unplug-during-update",
-      "station"};
+  static const std::vector<std::string> names = {"outdated",
+                                                 "current",
+                                                 "newer",
+                                                 "none",
+                                                 "two",
+                                                 "other-family",
+                                                 "internal-code",
+                                                 "nvram-fail",
+                                                 "verify-fail",
+                                                 "write-ignored",
+                                                 "unplug-during-update",
+                                                 "station"};
   return names;
 }
 
@@ -109,6 +124,10 @@ bool BuildScenario(const std::string& name, VirtualMachine& machine) {
   if (name == "none") return true;
   if (name == "current") {
     AddEnclosure(machine, Current());
+    return true;
+  }
+  if (name == "newer") {
+    AddEnclosure(machine, Newer());
     return true;
   }
   if (name == "station") {

@@ -4,6 +4,7 @@
 //
 //   outdated              one TBR640, firmware 21.32.0.2, product text "USB3.0 Disk"
 //   current               one TBR640 already up to date (21.32.0.3, target texts)
+//   newer                 one TBR640 that runs later firmware (21.33.0.0)
 //   none                  no enclosure, only the internal disk
 //   two                   two outdated TBR640 enclosures
 //   other-family          one enclosure with a bridge of another family
@@ -16,8 +17,9 @@
 //                         (unplugged during the 20th piece of its update) and
 //                         G: (reads back one byte wrong), one up to date on H:,
 //                         one whose configuration block cannot be read on J:,
-//                         and an outdated one plugged in on I: after
-//                         kStationArrivalMs (its timeline)
+//                         one with newer firmware on K:, and an outdated one
+//                         plugged in on I: after kStationArrivalMs (its
+//                         timeline)
 //
 // Every machine also has the internal system disk (drive C:), which no bridge
 // stands in front of; enclosures carry volume E: (and F: for the second).

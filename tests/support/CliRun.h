@@ -32,6 +32,7 @@ struct CliRunOptions {
   std::function<std::unique_ptr<Host>()> systemHost;  // the "real" machine, if any
   bool terminal = false;
   std::function<double()> seconds;
+  InterruptHold* hold = nullptr;  // none: requests to stop are not held
 };
 
 inline CliRun RunTq214(const std::vector<std::string>& args, const CliRunOptions& options = {}) {
@@ -45,6 +46,7 @@ inline CliRun RunTq214(const std::vector<std::string>& args, const CliRunOptions
   env.resources = &resources;
   env.onSimulation = options.onSimulation;
   env.systemHost = options.systemHost;
+  env.hold = options.hold;
   CliRun run;
   run.code = RunCli(args, env);
   run.out = out.str();

@@ -3,12 +3,17 @@
 #include "cli/CommandRun.h"
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/ChosenEnclosure.h"
+#include "engine/Refusals.h"
 
 int RunInfo(CommandRun& run) {
   ChosenEnclosure enclosure;
   const int code = ChooseAndRead(run, &enclosure);
   if (code != kExitSuccess) return code;
   ShowIdentity(run, enclosure);
-  run.text() << (enclosure.lines.upToDate ? "Verdict: up to date\n" : "Verdict: update needed\n");
+  run.text() << "Verdict: " << VerdictText(enclosure.verdict);
+  if (enclosure.verdict == Verdict::kNewer) {
+    run.text() << " (" << RefusalSentence(kNewerFirmwareRefusal, 0, enclosure.version()) << ")";
+  }
+  run.text() << '\n';
   return kExitSuccess;
 }

@@ -64,8 +64,8 @@ int RunUpdateAll(CommandRun& run) {
   std::vector<ResultRow> rows;
   std::vector<std::string> held;
   {
-    MultiProgress progress(run.text(), run.env.outIsTerminal && !run.jsonMode());
-    ParallelUpdates updates(progress, run.env.hold, run.env.seconds);
+    MultiProgress progress(run.text(), run.env.outIsTerminal && !run.jsonMode(), run.env.columns);
+    ParallelUpdates updates(progress, run.env.hold, run.env.seconds, run.env.err);
     for (const ExaminedEnclosure* device : toUpdate) updates.Start(*device);
     updates.WaitAll();
     rows = updates.Collect();

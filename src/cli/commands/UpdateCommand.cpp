@@ -71,6 +71,11 @@ int RunUpdate(CommandRun& run) {
     return kExitSuccess;
   }
 
+  // Older firmware over newer only when asked for, for one named enclosure.
+  if (enclosure.verdict == Verdict::kNewer && !run.args.allowOlder) {
+    return ReportRefusal(run, kExitFailure, enclosure.device->shown + ": ", kNewerFirmwareRefusal,
+                         0, enclosure.version());
+  }
   if (const Refusal* refusal = FirmwareWriteRefusal()) {
     return ReportRefusal(run, kExitFailure, enclosure.device->shown + ": ", *refusal);
   }
@@ -84,7 +89,7 @@ int RunUpdate(CommandRun& run) {
   const std::string& path = enclosure.device->path;
   std::unique_ptr<ProgressView> view = MakeView(run);
   ProgressFeed progress(view.get());
-  UpdateMonitor monitor(progress, run.env.hold, run.env.seconds);
+  UpdateMonitor monitor(progress, run.env.hold, run.env.seconds, &run.env.err);
   const EnclosureUpdateResult result = UpdateEnclosure(path, enclosure.device->places, monitor);
   const std::vector<std::string> held = monitor.ReleaseHold();
 

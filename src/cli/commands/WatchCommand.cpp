@@ -40,30 +40,28 @@ class Watch {
  public:
   explicit Watch(CommandRun& run)
       : run_(run),
-        progress_(run.text(), run.env.outIsTerminal && !run.jsonMode()),
-        updates_(progress_, nullptr, run.env.seconds) {}
+        progress_(run.text(), run.env.outIsTerminal && !run.jsonMode(), run.env.columns),
+        updates_(progress_, run.env.hold, run.env.seconds, run.env.err) {}
 
+  // A request to stop is held only while an update writes. Once one has
+  // arrived, held or not, nothing new is looked at or started; the watch
+  // ends when the updates running have ended.
   int Run(DeviceEvents& events) {
     InterruptHold* hold = run_.env.hold;
-    // Held for the whole watch: a request to stop ends it once no update runs.
-    if (hold) {
-      hold->Begin([this] {
-        return updates_.running() != 0 ? updates_.Notice()
-                                       : std::string("\ntq214: ending the watch\n");
-      });
-    }
+    if (hold) hold->SetRunEndsOnRequest(true);
     run_.text() << "Watching for enclosures"
                 << (run_.args.update ? "; each outdated TBR640 that arrives is updated once" : "")
                 << ". Ctrl+C ends the watch.\n";
     for (;;) {
       Collect();
-      const bool stop = (hold && hold->requested()) || events.Finished();
-      if (stop && updates_.running() == 0) break;
-      if (events.Wait(kWaitMs)) Look();
+      const bool stopping = (hold && hold->requested()) || events.Finished();
+      if (stopping && updates_.running() == 0) break;
+      if (events.Wait(kWaitMs) && !stopping) Look();
     }
     updates_.WaitAll();
     Collect();
-    const std::vector<std::string> held = hold ? hold->End() : std::vector<std::string>();
+    if (hold) hold->SetRunEndsOnRequest(false);
+    const std::vector<std::string> held = updates_.held();
 
     run_.text() << '\n' << ResultTableText(rows_, run_.host.placesLabel());
     WriteResultRows(run_.json, rows_, run_.host.placesKey());
@@ -134,7 +132,9 @@ class Watch {
                                                      : row.result + ": " + row.reason;
     Say("+ " + row.device + places + "  \"" + EscapeDeviceText(device.candidate.identification) +
         "\"  " + (row.firmwareBefore.empty() ? "-" : row.firmwareBefore) + "  " + verdict);
-    if (device.toUpdate && run_.args.update) {
+    // Once a request to stop has arrived, nothing new is started.
+    const bool stopping = run_.env.hold != nullptr && run_.env.hold->requested();
+    if (device.toUpdate && run_.args.update && !stopping) {
       tracked.state = State::kUpdating;
       Say(row.device + ": updating");
       updates_.Start(device);
@@ -144,6 +144,8 @@ class Watch {
     if (device.toUpdate) {
       seen.result = "update needed";
       seen.counts = false;  // nobody asked for an update
+    } else if (device.newer && !run_.args.update) {
+      seen.counts = false;
     }
     rows_.push_back(seen);
   }

@@ -108,6 +108,7 @@ int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure) {
   if (outcome != ReadingOutcome::kRead) return Refused(run, *enclosure, outcome);
   BuildIdentityLines(enclosure->reading.block, enclosure->reading.chipInfo.data(),
                      &enclosure->lines);
+  enclosure->verdict = VerdictOf(enclosure->lines.upToDate, enclosure->version());
   return kExitSuccess;
 }
 
@@ -127,7 +128,7 @@ void ShowIdentity(CommandRun& run, const ChosenEnclosure& enclosure) {
       .Member("manufacturer", lines.manufacturer)
       .Member("product", lines.product)
       .Member("disk", lines.disk)
-      .Member("firmwareVersion",
-              FirmwareVersionText(enclosure.reading.chipInfo.data() + kChipInfoVersion))
-      .Member("upToDate", lines.upToDate);
+      .Member("firmwareVersion", FirmwareVersionText(enclosure.version()))
+      .Member("upToDate", lines.upToDate)
+      .Member("verdict", VerdictText(enclosure.verdict));
 }

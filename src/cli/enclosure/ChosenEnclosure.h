@@ -8,6 +8,7 @@
 #include "cli/CommandRun.h"
 #include "cli/enclosure/Candidates.h"
 #include "engine/DeviceReading.h"
+#include "engine/FirmwareVersion.h"
 #include "engine/IdentityLines.h"
 
 struct ChosenEnclosure {
@@ -15,6 +16,9 @@ struct ChosenEnclosure {
   const Candidate* device = nullptr;  // into candidates
   DeviceReading reading;
   IdentityLines lines;
+  Verdict verdict = Verdict::kUpdateNeeded;
+  // The four version bytes of the chip information.
+  const uint8_t* version() const { return reading.chipInfo.data() + kChipInfoVersion; }
 };
 
 // Chooses and reads the enclosure, shows the device (text: a "Device:" line;

@@ -30,10 +30,21 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
     return device;
   }
   BuildIdentityLines(device.reading.block, device.reading.chipInfo.data(), &device.lines);
-  if (device.lines.upToDate) {
-    row.result = "up to date";
-  } else {
-    device.toUpdate = true;
+  const uint8_t* version = device.reading.chipInfo.data() + kChipInfoVersion;
+  switch (VerdictOf(device.lines.upToDate, version)) {
+    case Verdict::kUpToDate:
+      row.result = "up to date";
+      break;
+    case Verdict::kNewer:
+      // Left alone and counted as not done: older firmware is written only
+      // into one enclosure named on purpose (update --allow-older).
+      device.newer = true;
+      row.result = "skipped";
+      row.reason = RefusalSentence(kNewerFirmwareRefusal, 0, version);
+      break;
+    case Verdict::kUpdateNeeded:
+      device.toUpdate = true;
+      break;
   }
   return device;
 }

@@ -27,7 +27,8 @@ struct ExaminedEnclosure {
   DeviceReading reading;
   IdentityLines lines;
   ResultRow row;
-  bool toUpdate = false;  // a TBR640 that is not up to date
+  bool toUpdate = false;  // a TBR640 that is not up to date, nor newer
+  bool newer = false;     // a TBR640 that runs later firmware than this tool carries
 };
 
 // Reads `candidate` (when it is a TBR640) and says what it is.

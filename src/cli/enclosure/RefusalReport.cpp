@@ -8,8 +8,13 @@ constexpr char kRealImageExample[] = "/path/to/TBR640_ORVEXA.bin";
 }  // namespace
 
 int ReportRefusal(CommandRun& run, int code, const std::string& prefix, const Refusal& refusal,
-                  ChipCode chipCode) {
-  std::string sentence = prefix + RefusalSentence(refusal, chipCode);
+                  ChipCode chipCode, const uint8_t* version) {
+  std::string sentence = prefix + RefusalSentence(refusal, chipCode, version);
+  if (&refusal == &kNewerFirmwareRefusal) {
+    sentence +=
+        "; to write this tool's older firmware anyway, name the enclosure with --device "
+        "and add --allow-older";
+  }
   if (&refusal == &kStandInRefusal) {
     sentence += std::string(
                     "; it updates the virtual enclosure only (--simulate). To update this "

@@ -8,6 +8,6 @@
 #include "cli/CommandRun.h"
 #include "engine/Refusals.h"
 
-// Returns `code`.
+// Returns `code`. `chipCode` and `version` as RefusalSentence takes them.
 int ReportRefusal(CommandRun& run, int code, const std::string& prefix, const Refusal& refusal,
-                  ChipCode chipCode = 0);
+                  ChipCode chipCode = 0, const uint8_t* version = nullptr);

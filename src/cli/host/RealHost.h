@@ -2,6 +2,7 @@
 // The real machine under tq214, one implementation per platform
 // (linux/RealHost.cpp, win32/RealHost.cpp).
 
+#include <cstddef>
 #include <memory>
 #include <ostream>
 
@@ -11,3 +12,9 @@ std::unique_ptr<Host> MakeRealHost();
 // The program's own resources: the firmware image it carries.
 Resources* SystemResources();
 bool StandardOutputIsTerminal();
+// The width of the terminal on standard output; 0 when it cannot be told.
+size_t TerminalColumns();
+// A closed pipe or a full disk on standard output or error ends the printing
+// only, never the program (Linux: SIGPIPE ignored, so that a write fails
+// with EPIPE instead; Windows has no such signal).
+void KeepRunningWhenOutputCloses();

@@ -7,6 +7,7 @@ namespace {
 constexpr int kBarWidth = 20;
 constexpr char kUp[] = "\x1b[%zuA";
 constexpr char kClearToEnd[] = "\x1b[K";
+constexpr char kClearToScreenEnd[] = "\x1b[J";
 
 std::string BarLine(const std::string& name, const ProgressState& state) {
   const int filled = static_cast<int>(state.fraction * kBarWidth);
@@ -47,20 +48,21 @@ class MultiProgress::DeviceView final : public ProgressView {
   PlainProgress plain_;
 };
 
-MultiProgress::MultiProgress(std::ostream& out, bool terminal) : out_(out), terminal_(terminal) {}
+MultiProgress::MultiProgress(std::ostream& out, bool terminal, size_t columns)
+    : out_(out), terminal_(terminal), columns_(columns > 1 ? columns : kDefaultColumns) {}
 
 MultiProgress::~MultiProgress() = default;
 
 ProgressView* MultiProgress::Add(const std::string& name) {
   std::lock_guard<std::mutex> guard(lock_);
   views_.push_back(std::make_unique<DeviceView>(*this, views_.size(), name));
-  lines_.push_back(name + "  waiting");
+  lines_.push_back((name + "  waiting").substr(0, columns_ - 1));
   return views_.back().get();
 }
 
 void MultiProgress::Show(size_t slot, const ProgressState& state) {
   std::lock_guard<std::mutex> guard(lock_);
-  lines_[slot] = BarLine(views_[slot]->name(), state);
+  lines_[slot] = BarLine(views_[slot]->name(), state).substr(0, columns_ - 1);
   Redraw();
 }
 
@@ -77,6 +79,25 @@ void MultiProgress::Say(const std::string& line) {
     out_ << up;
   }
   out_ << '\r' << line << kClearToEnd << '\n';
+  drawn_ = 0;
+  Redraw();
+}
+
+void MultiProgress::Notice(std::ostream& err, const std::string& text) {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (!terminal_) {
+    err << text << std::flush;
+    return;
+  }
+  // The drawing is taken off the screen, the notice written where it began,
+  // and the drawing follows again below it.
+  if (drawn_ != 0) {
+    char up[32];
+    std::snprintf(up, sizeof up, kUp, drawn_);
+    out_ << up;
+  }
+  out_ << '\r' << kClearToScreenEnd << std::flush;
+  err << text << std::flush;
   drawn_ = 0;
   Redraw();
 }

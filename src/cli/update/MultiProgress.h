@@ -1,8 +1,9 @@
 #pragma once
 // The progress of several updates at once. On a terminal: one line per
-// device, all redrawn in place at every change; otherwise: the plain progress
-// lines, each prefixed with its device. Shared by the updates' threads: every
-// drawing is whole.
+// device, all redrawn in place at every change, each cut to the terminal's
+// width so that a line is one row of the screen; otherwise: the plain
+// progress lines, each prefixed with its device. Shared by the updates'
+// threads: every drawing is whole.
 
 #include <memory>
 #include <mutex>
@@ -15,7 +16,10 @@
 
 class MultiProgress {
  public:
-  MultiProgress(std::ostream& out, bool terminal);
+  // `columns`: the terminal's width.
+  MultiProgress(std::ostream& out, bool terminal, size_t columns = kDefaultColumns);
+
+  static constexpr size_t kDefaultColumns = 80;
   ~MultiProgress();
   MultiProgress(const MultiProgress&) = delete;
   MultiProgress& operator=(const MultiProgress&) = delete;
@@ -25,6 +29,8 @@ class MultiProgress {
   ProgressView* Add(const std::string& name);
   // A line of its own between the drawings (an event, a result).
   void Say(const std::string& line);
+  // `text` on `err`, above the drawing, which follows again below it.
+  void Notice(std::ostream& err, const std::string& text);
 
  private:
   class DeviceView;
@@ -33,8 +39,9 @@ class MultiProgress {
 
   std::ostream& out_;
   bool terminal_;
+  size_t columns_;
   std::mutex lock_;
   std::vector<std::unique_ptr<DeviceView>> views_;
   std::vector<std::string> lines_;
-  size_t drawn_ = 0;  // lines of the last drawing, above the cursor
+  size_t drawn_ = 0;  // rows of the last drawing, above the cursor
 };

@@ -17,8 +17,11 @@ struct ParallelUpdates::Job {
 };
 
 ParallelUpdates::ParallelUpdates(MultiProgress& progress, InterruptHold* hold,
-                                 std::function<double()> seconds)
-    : progress_(progress), seconds_(std::move(seconds)), hold_(hold, [this] { return Notice(); }) {}
+                                 std::function<double()> seconds, std::ostream& notices)
+    : progress_(progress),
+      seconds_(std::move(seconds)),
+      notices_(notices),
+      hold_(hold, [this] { progress_.Notice(notices_, Notice()); }) {}
 
 ParallelUpdates::~ParallelUpdates() {
   WaitAll();
@@ -89,15 +92,15 @@ size_t ParallelUpdates::running() const {
 std::string ParallelUpdates::Notice() const {
   std::lock_guard<std::mutex> guard(lock_);
   int longest = -1;
-  size_t writing = 0;
+  size_t running = 0;
   for (const auto& job : jobs_) {
-    if (job->done || !job->monitor.writing()) continue;
-    ++writing;
-    longest = std::max(longest, job->monitor.SecondsLeftNow());
+    if (job->done) continue;
+    ++running;
+    if (job->monitor.writing()) longest = std::max(longest, job->monitor.SecondsLeftNow());
   }
   const std::string when = longest < 0 ? "how long they still take cannot be told yet"
                                        : "they end in about " + std::to_string(longest) + " s";
-  return "\ntq214: " + std::to_string(writing) +
+  return "\ntq214: " + std::to_string(running) +
          " update(s) running; stopping now could leave enclosures unusable. The request to stop "
          "is held until they have ended (" +
          when + ").\n";

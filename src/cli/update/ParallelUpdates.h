@@ -23,7 +23,10 @@
 // Updates side by side, one thread each.
 class ParallelUpdates {
  public:
-  ParallelUpdates(MultiProgress& progress, InterruptHold* hold, std::function<double()> seconds);
+  // `hold` may be null (nothing is held); the notice of a request held goes
+  // to `notices`, through the progress's drawing.
+  ParallelUpdates(MultiProgress& progress, InterruptHold* hold, std::function<double()> seconds,
+                  std::ostream& notices);
   ~ParallelUpdates();
   ParallelUpdates(const ParallelUpdates&) = delete;
   ParallelUpdates& operator=(const ParallelUpdates&) = delete;
@@ -43,6 +46,7 @@ class ParallelUpdates {
 
   MultiProgress& progress_;
   std::function<double()> seconds_;
+  std::ostream& notices_;
   SharedHold hold_;
   mutable std::mutex lock_;
   std::vector<std::unique_ptr<Job>> jobs_;

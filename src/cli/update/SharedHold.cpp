@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-void SharedHold::Begin(std::function<std::string()>) {
+void SharedHold::Begin(std::function<void()>) {
   std::lock_guard<std::mutex> guard(lock_);
-  if (running_++ == 0 && inner_ != nullptr) inner_->Begin(notice_);
+  if (running_++ == 0 && inner_ != nullptr) inner_->Begin(announce_);
 }
 
 std::vector<std::string> SharedHold::End() {

@@ -23,7 +23,11 @@ void UpdateMonitor::OnProgress(UpdatePhase phase, uint32_t done, uint32_t total)
 
 void UpdateMonitor::OnWritesBegin() {
   if (start_ < 0 && seconds_) start_ = seconds_();
-  if (hold_ && !holding_) hold_->Begin([this] { return Notice(); });
+  if (hold_ && !holding_) {
+    hold_->Begin([this] {
+      if (notices_) *notices_ << Notice() << std::flush;
+    });
+  }
   holding_ = true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,11 @@
 
 class UpdateMonitor final : public UpdateObserver {
  public:
-  // `hold` may be null (nothing is held); `seconds` is a steady clock.
-  UpdateMonitor(ProgressFeed& feed, InterruptHold* hold, std::function<double()> seconds)
-      : feed_(feed), hold_(hold), seconds_(std::move(seconds)) {}
+  // `hold` may be null (nothing is held); `seconds` is a steady clock;
+  // `notices`, where the notice of a held request goes (none when null).
+  UpdateMonitor(ProgressFeed& feed, InterruptHold* hold, std::function<double()> seconds,
+                std::ostream* notices = nullptr)
+      : feed_(feed), hold_(hold), seconds_(std::move(seconds)), notices_(notices) {}
 
   void OnProgress(UpdatePhase phase, uint32_t done, uint32_t total) override;
   void OnWritesBegin() override;
@@ -40,6 +43,7 @@ class UpdateMonitor final : public UpdateObserver {
   ProgressFeed& feed_;
   InterruptHold* hold_;
   std::function<double()> seconds_;
+  std::ostream* notices_;
   std::atomic<double> start_{-1};
   std::atomic<double> fraction_{0};  // of writing and verifying together
   bool holding_ = false;

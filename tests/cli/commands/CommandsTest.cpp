@@ -148,6 +148,22 @@ TEST_F(CliCommandsTest, InfoTurnsAwayWhatTheWindowTurnsAway) {
   }
 }
 
+TEST_F(CliCommandsTest, NewerFirmwareIsReplacedOnlyInOneEnclosureNamedOnPurpose) {
+  EXPECT_EQ("Verdict: newer (firmware 21.33.0.0 is newer than this tool's 21.32.0.3)",
+            Run({"--simulate=newer", "info"}).outLines().back());
+
+  const CliRun refused = Run({"--simulate=newer", "update", "--yes"});
+  EXPECT_EQ(kExitFailure, refused.code);
+  EXPECT_TRUE(Contains(refused.err, "--allow-older")) << refused.err;
+  EXPECT_EQ(0u, Writes());
+
+  EXPECT_EQ(kExitUsage, Run({"--simulate=newer", "update", "--yes", "--allow-older"}).code);
+  const CliRun asked =
+      Run({"--simulate=newer", "update", "--yes", "--allow-older", "--device", "E:"});
+  EXPECT_EQ(kExitSuccess, asked.code) << asked.err;
+  EXPECT_EQ(49u, Count(CommandKind::kWriteBufferData));
+}
+
 TEST_F(CliCommandsTest, InternalCodeIsTurnedAwayBeforeTheBlockIsRead) {
   Run({"--simulate=internal-code", "info"});
   EXPECT_EQ(0u, Count(CommandKind::kReadBridgeMemory));

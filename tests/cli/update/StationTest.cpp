@@ -11,6 +11,7 @@
 #include <string>
 
 #include "cli/ExitCodes.h"
+#include "cli/update/InterruptHold.h"
 #include "sim/Scenarios.h"
 #include "support/CliRun.h"
 #include "support/JsonReader.h"
@@ -32,6 +33,36 @@ struct PieceCount {
     };
     return options;
   }
+};
+
+// A request to stop that arrives at a chosen moment: when the first update
+// begins to write (`atFirstWrite`), or before anything happens. It is held and
+// announced as the platform's hold would.
+class ScriptedStop final : public InterruptHold {
+ public:
+  explicit ScriptedStop(bool atFirstWrite) : requested_(!atFirstWrite) {}
+  void Begin(std::function<void()> announce) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    ++begins_;
+    if (requested_) return;
+    requested_ = true;
+    announce();
+  }
+  std::vector<std::string> End() override { return {"SIGINT"}; }
+  bool requested() const override {
+    std::lock_guard<std::mutex> guard(lock_);
+    return requested_;
+  }
+  void SetRunEndsOnRequest(bool) override {}
+  int begins() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return begins_;
+  }
+
+ private:
+  mutable std::mutex lock_;
+  bool requested_;
+  int begins_ = 0;
 };
 
 // Each device's result in the JSON summary, by its drive letter.
@@ -62,6 +93,7 @@ TEST(Station, UpdateAllGivesEachEnclosureItsOwnResult) {
        "block was left as it was"},
       {"H:", "up to date"},
       {"J:", "skipped: Get NVRAM Fail !! (the configuration block could not be read)"},
+      {"K:", "skipped: firmware 21.33.0.0 is newer than this tool's 21.32.0.3"},
   };
   EXPECT_EQ(expected, ResultsByDrive(run));
   // E was sent one whole image, whatever its neighbours did meanwhile; G two
@@ -82,6 +114,35 @@ TEST(Station, WatchUpdatesEachArrivalOnceAndEndsWithTheTimeline) {
   }
   const std::string updating = std::string(kScenarioEnclosurePath) + ": updating";
   EXPECT_EQ(run.out.find(updating), run.out.rfind(updating)) << "updated once";
+}
+
+TEST(Station, AStopDuringWatchUpdatesFinishesThemAndStartsNoOther) {
+  // Held at the first write: the updates under way end; no other starts, nor
+  // the one of the enclosure plugged in later.
+  ScriptedStop stop(true);
+  CliRunOptions options;
+  options.hold = &stop;
+  const CliRun run =
+      RunTq214({"--simulate=station", "watch", "--update", "--yes", "--piece-ms", "5"}, options);
+  const std::string late = kStationLatePath;
+  EXPECT_EQ(std::string::npos, run.out.find(late + ": updating")) << run.out;
+  EXPECT_NE(std::string::npos, run.out.find(std::string(kScenarioEnclosurePath) + ": PASS"));
+  // The notice counts the updates running then: at least the one that
+  // wrote, at most those that started (one may start as the request comes).
+  size_t started = 0;
+  for (const std::string& line : run.outLines()) started += line.find(": updating") != line.npos;
+  const size_t at = run.err.find("tq214: ");
+  ASSERT_NE(std::string::npos, at) << run.err;
+  const size_t running = std::stoul(run.err.substr(at + 7));
+  EXPECT_GE(running, 1u) << run.err;
+  EXPECT_LE(running, started) << run.err;
+
+  // A plain watch writes nothing, so nothing is held: the request ends it.
+  ScriptedStop early(false);
+  options.hold = &early;
+  const CliRun plain = RunTq214({"--simulate=station", "watch"}, options);
+  EXPECT_EQ(0, early.begins());
+  EXPECT_EQ(std::string::npos, plain.out.find(late)) << "ended before the arrival";
 }
 
 TEST(Station, ASessionRecordedSideBySideReplays) {

@@ -3,10 +3,12 @@
 
 #include "cli/host/RealHost.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -87,4 +89,13 @@ Resources* SystemResources() {
 
 bool StandardOutputIsTerminal() {
   return isatty(STDOUT_FILENO) == 1;
+}
+
+size_t TerminalColumns() {
+  winsize size{};
+  return ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
+}
+
+void KeepRunningWhenOutputCloses() {
+  signal(SIGPIPE, SIG_IGN);
 }

@@ -4,6 +4,7 @@
 #include "cli/host/RealHost.h"
 
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <memory>
@@ -47,3 +48,11 @@ Resources* SystemResources() {
 bool StandardOutputIsTerminal() {
   return _isatty(_fileno(stdout)) != 0;
 }
+
+size_t TerminalColumns() {
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info)) return 0;
+  return static_cast<size_t>(info.srWindow.Right - info.srWindow.Left + 1);
+}
+
+void KeepRunningWhenOutputCloses() {}

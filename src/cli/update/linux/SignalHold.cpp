@@ -1,6 +1,7 @@
 #include "cli/update/linux/SignalHold.h"
 
 #include <pthread.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <memory>
@@ -9,7 +10,7 @@ namespace {
 
 constexpr int kHeldSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
-// How long the watcher waits before it looks whether holding has ended.
+// How long the watcher waits before it looks whether it must stop.
 constexpr long kWatchSliceNs = 50L * 1000 * 1000;
 
 const char* SignalName(int signal) {
@@ -25,60 +26,99 @@ const char* SignalName(int signal) {
   }
 }
 
+bool Ignored(int signal) {
+  struct sigaction current {};
+  return sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+}
+
+// What the signal would have done without the hold: its default action,
+// which for these four ends the process.
+[[noreturn]] void TakeDefaultAction(int signal) {
+  struct sigaction defaults {};
+  defaults.sa_handler = SIG_DFL;
+  sigemptyset(&defaults.sa_mask);
+  sigaction(signal, &defaults, nullptr);
+  sigset_t one;
+  sigemptyset(&one);
+  sigaddset(&one, signal);
+  pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+  raise(signal);
+  // Not reached for these signals; should it be, the result is the same.
+  _exit(128 + signal);
+}
+
 }  // namespace
 
-void SignalHold::Begin(std::function<std::string()> notice) {
-  if (holding_) return;
-  notice_ = std::move(notice);
-  sigemptyset(&held_);
-  for (const int signal : kHeldSignals) sigaddset(&held_, signal);
-  // Blocked before the watcher starts, so that it inherits the mask and no
-  // thread of the program is left to take the signal's default action.
-  pthread_sigmask(SIG_BLOCK, &held_, &previous_);
-  stop_ = false;
-  holding_ = true;
+SignalHold::SignalHold() {
+  sigemptyset(&watched_);
+  for (const int signal : kHeldSignals) {
+    if (!Ignored(signal)) sigaddset(&watched_, signal);
+  }
+  // Blocked before the watcher starts, so that it and every later thread
+  // inherit the mask and no thread is left to take a signal's default action.
+  pthread_sigmask(SIG_BLOCK, &watched_, &previous_);
   watcher_ = std::thread([this] { Watch(); });
+}
+
+SignalHold::~SignalHold() {
+  stop_ = true;
+  watcher_.join();
+  // The program is ending with its own result: what came after the
+  // watcher's last look is dropped rather than delivered now.
+  const timespec none{0, 0};
+  while (sigtimedwait(&watched_, nullptr, &none) > 0) {
+  }
+  pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
 }
 
 void SignalHold::Watch() {
   const timespec slice{0, kWatchSliceNs};
   while (!stop_.load()) {
-    const int signal = sigtimedwait(&held_, nullptr, &slice);
-    if (signal > 0) Held(signal, true);
+    const int signal = sigtimedwait(&watched_, nullptr, &slice);
+    if (signal > 0) Arrived(signal);
   }
 }
 
-void SignalHold::Held(int signal, bool announce) {
+// Under the lock, so that End() does not return while the notice, which
+// reads how far the update has got, is still being printed.
+void SignalHold::Arrived(int signal) {
   std::lock_guard<std::mutex> guard(lock_);
+  if (!holding_ && !runEnds_) TakeDefaultAction(signal);
+  requested_ = true;
+  if (!holding_) return;
   const std::string name = SignalName(signal);
-  if (std::find(names_.begin(), names_.end(), name) == names_.end()) names_.push_back(name);
-  if (!announce || announced_) return;
+  if (std::find(held_.begin(), held_.end(), name) == held_.end()) held_.push_back(name);
+  if (announced_) return;
   announced_ = true;
-  err_ << (notice_ ? notice_() : std::string()) << std::flush;
+  if (announce_) announce_();
+}
+
+void SignalHold::Begin(std::function<void()> announce) {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (holding_) return;
+  holding_ = true;
+  announced_ = false;
+  announce_ = std::move(announce);
+}
+
+std::vector<std::string> SignalHold::End() {
+  std::lock_guard<std::mutex> guard(lock_);
+  holding_ = false;
+  std::vector<std::string> names;
+  names.swap(held_);
+  return names;
 }
 
 bool SignalHold::requested() const {
   std::lock_guard<std::mutex> guard(lock_);
-  return !names_.empty();
+  return requested_;
 }
 
-std::vector<std::string> SignalHold::End() {
-  if (!holding_) return {};
-  stop_ = true;
-  watcher_.join();
-  // Signals that came after the watcher's last look are held too.
-  const timespec none{0, 0};
-  int signal = 0;
-  while ((signal = sigtimedwait(&held_, nullptr, &none)) > 0) Held(signal, false);
-  pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-  holding_ = false;
+void SignalHold::SetRunEndsOnRequest(bool on) {
   std::lock_guard<std::mutex> guard(lock_);
-  announced_ = false;
-  std::vector<std::string> names;
-  names.swap(names_);
-  return names;
+  runEnds_ = on;
 }
 
-std::unique_ptr<InterruptHold> MakeInterruptHold(std::ostream& err) {
-  return std::make_unique<SignalHold>(err);
+std::unique_ptr<InterruptHold> MakeInterruptHold() {
+  return std::make_unique<SignalHold>();
 }

@@ -1,43 +1,49 @@
 #pragma once
 // Holding on Linux: SIGINT, SIGTERM, SIGHUP and SIGQUIT are blocked in the
-// program's threads and taken by a watcher thread with sigtimedwait, so that a
-// signal sent to the process, or to its terminal's process group, is held as
-// pending instead of ending it. What is still pending at the end is taken too,
-// so that nothing is delivered when the signals are unblocked again.
+// main thread when the program starts, so that every thread inherits the
+// mask, and a watcher thread takes them with sigtimedwait. Held, a signal is
+// named and announced; outside a hold it ends the program as it would have
+// (the watcher takes its default action), or, for a run that ends by itself,
+// it is only noted. A signal the program was started with ignored (nohup, a
+// background job) is left ignored.
 
 #include <signal.h>
 
 #include <atomic>
 #include <mutex>
-#include <ostream>
 #include <thread>
 
 #include "cli/update/InterruptHold.h"
 
 class SignalHold final : public InterruptHold {
  public:
-  // The notice goes to `err`; nothing else may write to it while holding.
-  explicit SignalHold(std::ostream& err) : err_(err) {}
-  ~SignalHold() override { End(); }
+  // Blocks the signals in the calling thread, which must be the program's
+  // only thread, and starts the watcher.
+  SignalHold();
+  // In the thread that made it: stops the watcher, drops what is pending and
+  // restores the mask.
+  ~SignalHold() override;
   SignalHold(const SignalHold&) = delete;
   SignalHold& operator=(const SignalHold&) = delete;
 
-  void Begin(std::function<std::string()> notice) override;
+  void Begin(std::function<void()> announce) override;
   std::vector<std::string> End() override;
   bool requested() const override;
+  void SetRunEndsOnRequest(bool on) override;
 
  private:
   void Watch();
-  void Held(int signal, bool announce);
+  void Arrived(int signal);
 
-  std::ostream& err_;
-  std::function<std::string()> notice_;
-  sigset_t held_{};
+  sigset_t watched_{};
   sigset_t previous_{};
   std::atomic<bool> stop_{false};
   std::thread watcher_;
-  bool holding_ = false;
   mutable std::mutex lock_;  // guards what follows, shared with the watcher
+  bool holding_ = false;
+  bool runEnds_ = false;
+  bool requested_ = false;
   bool announced_ = false;
-  std::vector<std::string> names_;
+  std::function<void()> announce_;
+  std::vector<std::string> held_;
 };

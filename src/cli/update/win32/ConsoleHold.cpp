@@ -26,22 +26,25 @@ const char* EventName(DWORD event) {
 
 }  // namespace
 
-ConsoleHold::ConsoleHold(std::ostream& err)
-    : err_(err), ended_(CreateEventA(nullptr, TRUE, TRUE, nullptr)) {}
+ConsoleHold::ConsoleHold() : ended_(CreateEventA(nullptr, TRUE, TRUE, nullptr)) {
+  gActive = this;
+  SetConsoleCtrlHandler(Handler, TRUE);
+}
 
 ConsoleHold::~ConsoleHold() {
   End();
+  SetConsoleCtrlHandler(Handler, FALSE);
+  gActive = nullptr;
   if (ended_) CloseHandle(ended_);
 }
 
-void ConsoleHold::Begin(std::function<std::string()> notice) {
+void ConsoleHold::Begin(std::function<void()> announce) {
   std::lock_guard<std::mutex> guard(lock_);
   if (holding_) return;
-  notice_ = std::move(notice);
+  announce_ = std::move(announce);
   holding_ = true;
+  announced_ = false;
   if (ended_) ResetEvent(ended_);
-  gActive = this;
-  SetConsoleCtrlHandler(Handler, TRUE);
 }
 
 std::vector<std::string> ConsoleHold::End() {
@@ -50,19 +53,21 @@ std::vector<std::string> ConsoleHold::End() {
     std::lock_guard<std::mutex> guard(lock_);
     if (!holding_) return names;
     holding_ = false;
-    announced_ = false;
     names.swap(names_);
   }
   // A handler waiting for the end lets the system go on now.
   if (ended_) SetEvent(ended_);
-  SetConsoleCtrlHandler(Handler, FALSE);
-  gActive = nullptr;
   return names;
 }
 
 bool ConsoleHold::requested() const {
   std::lock_guard<std::mutex> guard(lock_);
-  return !names_.empty();
+  return requested_;
+}
+
+void ConsoleHold::SetRunEndsOnRequest(bool on) {
+  std::lock_guard<std::mutex> guard(lock_);
+  runEnds_ = on;
 }
 
 BOOL WINAPI ConsoleHold::Handler(DWORD event) {
@@ -71,22 +76,29 @@ BOOL WINAPI ConsoleHold::Handler(DWORD event) {
 }
 
 BOOL ConsoleHold::Handle(DWORD event) {
+  const bool keystroke = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
   {
     std::lock_guard<std::mutex> guard(lock_);
-    if (!holding_) return FALSE;
+    if (!holding_) {
+      // A watch ends by itself on Ctrl+C; anything else ends the process.
+      if (!runEnds_ || !keystroke) return FALSE;
+      requested_ = true;
+      return TRUE;
+    }
+    requested_ = true;
     const std::string name = EventName(event);
     if (std::find(names_.begin(), names_.end(), name) == names_.end()) names_.push_back(name);
     if (!announced_) {
       announced_ = true;
-      err_ << (notice_ ? notice_() : std::string()) << std::flush;
+      if (announce_) announce_();
     }
   }
-  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
+  if (keystroke) return TRUE;
   // The process ends when this returns: not before the update has.
   if (ended_) WaitForSingleObject(ended_, INFINITE);
   return TRUE;
 }
 
-std::unique_ptr<InterruptHold> MakeInterruptHold(std::ostream& err) {
-  return std::make_unique<ConsoleHold>(err);
+std::unique_ptr<InterruptHold> MakeInterruptHold() {
+  return std::make_unique<ConsoleHold>();
 }

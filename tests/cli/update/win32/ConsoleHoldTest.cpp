@@ -12,8 +12,8 @@ namespace {
 
 TEST(ConsoleHold, CtrlCIsHeldNoticedOnceAndNamed) {
   std::ostringstream err;
-  ConsoleHold hold(err);
-  hold.Begin([] { return std::string("notice\n"); });
+  ConsoleHold hold;
+  hold.Begin([&err] { err << "notice\n"; });
   if (!GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) {
     hold.End();
     GTEST_SKIP() << "no console to send Ctrl+C to (error " << GetLastError() << ")";

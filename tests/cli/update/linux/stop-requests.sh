@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Real signals and closed outputs against the real tq214 on the virtual
+# machine, paced like a real enclosure:
+#  - at the prompt (nothing written), SIGINT ends tq214 as it ends any program;
+#  - during a single update, SIGINT and SIGTERM are held: notice once, PASS,
+#    exit 0, the requests named after the result;
+#  - during update --all, SIGINT is held for every update side by side;
+#  - a reader that goes away (| head) or a full disk (> /dev/full) ends the
+#    printing only: the enclosure receives every command, the exit code is
+#    the update's.
+# tq214 runs with the signals' default dispositions (a background job of a
+# script would otherwise start with SIGINT ignored, and prove nothing).
+#
+#   stop-requests.sh TQ214
+set -uo pipefail
+
+tq214=${1:?usage: stop-requests.sh TQ214}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+fail() {
+  echo "stop-requests: FAIL: $1" >&2
+  for f in out err; do
+    [ -f "$work/$f" ] && { echo "--- $f" >&2; cat "$work/$f" >&2; }
+  done
+  failures=$((failures + 1))
+}
+pass() { echo "stop-requests: $1"; }
+
+# start ARGS...: tq214 in the background with default dispositions; sets pid.
+start() {
+  rm -f "$work/out" "$work/err"
+  env --default-signal=INT,QUIT,TERM,HUP "$tq214" "$@" >"$work/out" 2>"$work/err" &
+  pid=$!
+}
+
+# wait_for PATTERN [FILE]: until standard output (or FILE) shows it (at most
+# 5 s). Standard output to a file is written in blocks; --trace on standard
+# error shows each command as it completes.
+wait_for() {
+  for _ in $(seq 500); do
+    grep -q -- "$1" "${2:-$work/out}" 2>/dev/null && return 0
+    sleep 0.01
+  done
+  return 1
+}
+
+# 1. Nothing written yet: the prompt waits on a pipe that never answers.
+mkfifo "$work/answer"
+exec 3<>"$work/answer"
+env --default-signal=INT "$tq214" --simulate update <&3 >"$work/out" 2>"$work/err" &
+pid=$!
+wait_for 'Perform update' || fail "no prompt"
+kill -INT "$pid"
+wait "$pid"
+code=$?
+exec 3>&-
+[ "$code" -eq 130 ] && pass "SIGINT at the prompt ends tq214 (exit 130)" ||
+  fail "SIGINT at the prompt: exit $code, expected 130"
+
+# 2. A single update: 98 pieces at 30 ms, about 3 s.
+start --simulate --trace update --yes --piece-ms 30
+wait_for '^\[3b 0e' "$work/err" || fail "the update never started writing"
+kill -INT "$pid"
+sleep 0.3
+kill -TERM "$pid"
+wait "$pid"
+code=$?
+if [ "$code" -eq 0 ] && grep -qx 'PASS' "$work/out" &&
+  [ "$(grep -c 'an update is running' "$work/err")" -eq 1 ] &&
+  grep -q 'SIGINT and SIGTERM were held while the update ran' "$work/err"; then
+  pass "update: SIGINT and SIGTERM held, notice once, PASS, exit 0"
+else
+  fail "update: exit $code"
+fi
+
+# 3. update --all: two enclosures side by side.
+start --simulate=two --trace update --all --yes --piece-ms 30
+wait_for '^\[3b 0e' "$work/err" || fail "update --all never started writing"
+kill -INT "$pid"
+wait "$pid"
+code=$?
+if [ "$code" -eq 0 ] && [ "$(grep -c '  PASS  ' "$work/out")" -eq 2 ] &&
+  [ "$(grep -c '2 update(s) running' "$work/err")" -eq 1 ] &&
+  grep -q 'SIGINT was held while the update ran' "$work/err"; then
+  pass "update --all: SIGINT held for both, both PASS, exit 0"
+else
+  fail "update --all: exit $code"
+fi
+
+# 4. The reader goes away after three lines; the device still gets every
+# command (--trace on standard error, which stays open).
+set +o pipefail
+"$tq214" --simulate --trace update --yes --piece-ms 2 2>"$work/err" | head -n 3 >/dev/null
+code=${PIPESTATUS[0]}
+set -o pipefail
+writes=$(grep -c '^\[3b 0e' "$work/err")
+reads=$(grep -c '^\[3c 01' "$work/err")
+if [ "$code" -eq 0 ] && [ "$writes" -eq 49 ] && [ "$reads" -ge 49 ] &&
+  tail -n 1 "$work/err" | grep -q '^\[df 10 .* in 512 ok'; then
+  pass "| head: tq214 went on to the end (49 pieces written, the block read back), exit 0"
+else
+  fail "| head: exit $code, $writes pieces written, $reads read"
+fi
+
+# 5. A full disk under --json.
+"$tq214" --simulate --json --trace update --yes >/dev/full 2>"$work/err"
+code=$?
+if [ "$code" -eq 0 ] && [ "$(grep -c '^\[3b 0e' "$work/err")" -eq 49 ]; then
+  pass "--json > /dev/full: the update ran to its end, exit 0"
+else
+  fail "--json > /dev/full: exit $code"
+fi
+
+[ "$failures" -eq 0 ] || exit 1

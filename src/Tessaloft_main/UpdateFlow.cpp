@@ -3,6 +3,7 @@
 #include "engine/FirmwareDownload.h"
 #include "engine/Refusals.h"
 #include "engine/WriteGuard.h"
+#include "engine/WriteSpan.h"
 #include "seams/Seams.h"
 
 namespace {
@@ -35,15 +36,24 @@ bool TForm1::RunUpdate(const std::string& path, const std::vector<std::string>& 
   prg_Update.SetProgress(0, 1);
   prg_Update.SetVisible(true);
   bool outcome = false;
+  bool busy = false;
   std::vector<FlushFailure> unflushed;
   BarProgress progress(prg_Update);
   ActiveShell().RunDeviceWork([&] {
+    // The enclosure's lock and the system kept awake, from before the first
+    // write to the end of the block's read-back, on the thread that writes.
+    const WriteSpan span(path);
+    if (!span.locked()) {
+      busy = true;
+      return;
+    }
     unflushed = FlushFileSystems(places);
     // The block is rewritten only after a download that was read back equal;
     // its own result then decides.
     if (UpdateFirmware(path.c_str(), &progress)) outcome = PatchConfigBlock(path.c_str());
   });
   prg_Update.SetVisible(false);
+  if (busy) *note = kEnclosureBusyRefusal.windowText;
   if (!unflushed.empty()) {
     *note = "Could not flush " + JoinFailedPlaces(unflushed) + " before the update";
   }

@@ -34,6 +34,10 @@ struct CliEnvironment {
   Resources* resources = nullptr;
   // Called with the simulated machine once it is built, before any command.
   std::function<void(VirtualMachine&)> onSimulation;
+  // The system's guards (an enclosure's lock, the system kept awake) for a
+  // machine that brings none of its own (a simulated one); when null, locks
+  // hold within the process only.
+  SystemGuards* guards = nullptr;
   // Holds stop requests while an update writes; none when null.
   InterruptHold* hold = nullptr;
 };

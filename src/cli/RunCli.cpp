@@ -86,6 +86,7 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
   }
 
   Seams seams = host->seams();
+  if (seams.guards == nullptr) seams.guards = env.guards;
   CliShell shell(env.err, !parsed.simulate);
   Host& machine = *host;
   AccessLog access(*seams.scsi, [&machine](uint32_t code) { return machine.IsAccessError(code); });

@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
   };
   env.systemHost = MakeRealHost;
   env.resources = SystemResources();
+  env.guards = SystemGuardsOfPlatform();
   env.hold = hold.get();
   const int code = RunCli(args, env);
   std::cout.flush();

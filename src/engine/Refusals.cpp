@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "IDEAccess/AsciiCase.h"
 #include "IDEAccess/FamilyIds.h"
 #include "engine/FirmwareVersion.h"
 #include "engine/WriteGuard.h"
@@ -33,6 +34,9 @@ const Row kRows[] = {
 }  // namespace
 
 const Refusal kStandInRefusal = {"stand-in-image", kStandInRefusalText, ""};
+const Refusal kEnclosureBusyRefusal = {"enclosure-busy",
+                                       "Another program is updating this enclosure",
+                                       "another program is updating this enclosure"};
 const Refusal kNewerFirmwareRefusal = {"newer-firmware", "",
                                        "its firmware is newer than this tool's"};
 
@@ -52,7 +56,9 @@ std::string RefusalSentence(const Refusal& refusal, ChipCode chipCode, const uin
     words = "firmware " + FirmwareVersionText(version) + " is newer than this tool's " +
             TargetVersionText();
   }
-  if (*refusal.windowText == '\0') return words;
+  if (*refusal.windowText == '\0' || EqualsIgnoringAsciiCase(refusal.windowText, words)) {
+    return words;
+  }
   if (words.empty()) return refusal.windowText;
   return std::string(refusal.windowText) + " (" + words + ")";
 }

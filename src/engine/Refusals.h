@@ -21,12 +21,14 @@ const Refusal& RefusalFor(ReadingOutcome outcome);
 
 // A build that carries the stand-in image, asked to write a real enclosure.
 extern const Refusal kStandInRefusal;
+// Another program, or another update of this one, is writing the enclosure.
+extern const Refusal kEnclosureBusyRefusal;
 // A chip that runs a later firmware than this tool carries (tq214 only: the
 // window's up-to-date test is its own).
 extern const Refusal kNewerFirmwareRefusal;
 
 // In one sentence: the window's text with the words after it in brackets,
-// or the words alone. For a bridge of another family, `chipCode` names it;
-// for newer firmware, `version` (four bytes) is the chip's.
+// or the words alone (also where they only repeat the window's text). For a bridge of another
+// family, `chipCode` names it; for newer firmware, `version` (four bytes) is the chip's.
 std::string RefusalSentence(const Refusal& refusal, ChipCode chipCode = 0,
                             const uint8_t* version = nullptr);

@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <mutex>
+#include <set>
 #include <thread>
 
 #include "seams/ConsoleShell.h"
@@ -49,7 +51,40 @@ class NoResources final : public Resources {
   }
 };
 
+// Locks that hold within this process only.
+class ProcessGuards final : public SystemGuards {
+ public:
+  std::unique_ptr<SystemGuard> LockEnclosure(const char* path) override { return Lock(path); }
+  std::unique_ptr<SystemGuard> Lock(const char* path) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!locked_.insert(path).second) return nullptr;
+    return std::make_unique<Held>(*this, path);
+  }
+  std::unique_ptr<SystemGuard> KeepAwake(std::string* note) override {
+    *note = "this machine offers no way to keep the system awake";
+    return nullptr;
+  }
+
+ private:
+  class Held final : public SystemGuard {
+   public:
+    Held(ProcessGuards& owner, std::string path) : owner_(owner), path_(std::move(path)) {}
+    ~Held() override {
+      std::lock_guard<std::mutex> guard(owner_.lock_);
+      owner_.locked_.erase(path_);
+    }
+
+   private:
+    ProcessGuards& owner_;
+    std::string path_;
+  };
+
+  std::mutex lock_;
+  std::set<std::string> locked_;
+};
+
 NoDeviceBackend gNoDeviceBackend;
+ProcessGuards gProcessGuards;
 NoDisks gNoDisks;
 NoVolumes gNoVolumes;
 NoResources gNoResources;
@@ -81,6 +116,19 @@ Volumes& ActiveVolumes() {
 Resources& ActiveResources() {
   if (gSeams.resources) return *gSeams.resources;
   return gNoResources;
+}
+
+std::unique_ptr<SystemGuard> LockWithinProcess(const char* path) {
+  return gProcessGuards.Lock(path);
+}
+
+SystemGuards& ProcessOnlyGuards() {
+  return gProcessGuards;
+}
+
+SystemGuards& ActiveSystemGuards() {
+  if (gSeams.guards) return *gSeams.guards;
+  return gProcessGuards;
 }
 
 Seams InstallSeams(const Seams& seams) {

@@ -7,6 +7,7 @@
 #include "seams/Resources.h"
 #include "seams/ScsiBackend.h"
 #include "seams/Shell.h"
+#include "seams/SystemGuards.h"
 #include "seams/Volumes.h"
 
 struct Seams {
@@ -15,6 +16,7 @@ struct Seams {
   DiskInterfaces* disks = nullptr;
   Volumes* volumes = nullptr;
   Resources* resources = nullptr;
+  SystemGuards* guards = nullptr;
 };
 
 // The seams in force. Unset seams fall back to an empty machine: no device
@@ -25,6 +27,9 @@ Shell& ActiveShell();
 DiskInterfaces& ActiveDiskInterfaces();
 Volumes& ActiveVolumes();
 Resources& ActiveResources();
+// Unset, the locks hold within this process only and nothing keeps the
+// system awake.
+SystemGuards& ActiveSystemGuards();
 
 // Installs `seams` (null members keep the defaults); returns what was in force.
 Seams InstallSeams(const Seams& seams);

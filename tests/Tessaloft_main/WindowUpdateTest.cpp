@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "IDEAccess/AsciiCase.h"
+#include "seams/SystemGuards.h"
 #include "support/WindowFixture.h"
 
 namespace {
@@ -70,6 +72,23 @@ TEST_F(WindowUpdateTest, VerifyFailureShowsFail) {
   EXPECT_TRUE(IsResult("FAIL", Rgb{255, 0, 0}));
   EXPECT_EQ(0u, machine.CountOf(CommandKind::kWriteBridgeMemory))
       << "no block write after a failed download";
+}
+
+TEST_F(WindowUpdateTest, EnclosureAnotherUpdateWritesIsLeftAlone) {
+  AddEnclosure();
+  Open();
+  machine.ClearTrace();
+  {
+    const auto held = LockWithinProcess(AsciiLower(kUsb).c_str());
+    Press();
+  }
+  EXPECT_TRUE(IsResult("FAIL", Rgb{255, 0, 0}));
+  EXPECT_EQ("Another program is updating this enclosure", form().pnl_Descript_2.text());
+  EXPECT_EQ(0u, machine.CountOf(CommandKind::kWriteBufferData));
+  // Let go of, the enclosure is the window's again.
+  Open();
+  Press();
+  EXPECT_TRUE(IsResult("PASS", Rgb{0, 128, 0}));
 }
 
 TEST_F(WindowUpdateTest, IgnoredBlockWriteShowsFail) {

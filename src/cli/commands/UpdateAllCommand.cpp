@@ -66,6 +66,7 @@ int RunUpdateAll(CommandRun& run) {
   {
     MultiProgress progress(run.text(), run.env.outIsTerminal && !run.jsonMode(), run.env.columns);
     ParallelUpdates updates(progress, run.env.hold, run.env.seconds, run.env.err);
+    if (run.args.trace) updates.SetTrace(&run.env.err);
     for (const ExaminedEnclosure* device : toUpdate) updates.Start(*device);
     updates.WaitAll();
     rows = updates.Collect();

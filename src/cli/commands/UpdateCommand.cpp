@@ -90,8 +90,12 @@ int RunUpdate(CommandRun& run) {
   std::unique_ptr<ProgressView> view = MakeView(run);
   ProgressFeed progress(view.get());
   UpdateMonitor monitor(progress, run.env.hold, run.env.seconds, &run.env.err);
+  if (run.args.trace) monitor.SetTrace(&run.env.err);
   const EnclosureUpdateResult result = UpdateEnclosure(path, enclosure.device->places, monitor);
   const std::vector<std::string> held = monitor.ReleaseHold();
+  if (result.busy) {
+    return ReportRefusal(run, kExitFailure, enclosure.device->shown + ": ", kEnclosureBusyRefusal);
+  }
 
   ReportUnflushed(run, result.unflushed);
   run.text() << (result.passed ? "PASS\n" : "FAIL\n");

@@ -41,7 +41,9 @@ class Watch {
   explicit Watch(CommandRun& run)
       : run_(run),
         progress_(run.text(), run.env.outIsTerminal && !run.jsonMode(), run.env.columns),
-        updates_(progress_, run.env.hold, run.env.seconds, run.env.err) {}
+        updates_(progress_, run.env.hold, run.env.seconds, run.env.err) {
+    if (run.args.trace) updates_.SetTrace(&run.env.err);
+  }
 
   // A request to stop is held only while an update writes. Once one has
   // arrived, held or not, nothing new is looked at or started; the watch

@@ -11,6 +11,9 @@
 std::unique_ptr<Host> MakeRealHost();
 // The program's own resources: the firmware image it carries.
 Resources* SystemResources();
+// The system's guards: a lock per enclosure across programs, the system kept
+// awake.
+SystemGuards* SystemGuardsOfPlatform();
 bool StandardOutputIsTerminal();
 // The width of the terminal on standard output; 0 when it cannot be told.
 size_t TerminalColumns();

@@ -20,6 +20,8 @@ Seams ReplayHost::seams() {
   seams.disks = &replayer_;
   seams.volumes = &replayer_;
   seams.resources = resources_;
+  // A recorded machine's enclosures are not this machine's to lock.
+  seams.guards = &ProcessOnlyGuards();
   return seams;
 }
 

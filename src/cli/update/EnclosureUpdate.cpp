@@ -4,25 +4,40 @@
 
 #include "engine/ConfigBlock.h"
 #include "engine/FirmwareDownload.h"
+#include "engine/Refusals.h"
+#include "engine/WriteSpan.h"
 
 EnclosureUpdateResult UpdateEnclosure(const std::string& path,
                                       const std::vector<std::string>& places,
                                       UpdateMonitor& monitor) {
   const auto start = std::chrono::steady_clock::now();
   EnclosureUpdateResult result;
-  result.unflushed = FlushFileSystems(places);
-  result.downloaded = UpdateFirmware(path.c_str(), &monitor);
-  if (result.downloaded) {
-    monitor.Configuration(0);
-    result.passed = PatchConfigBlock(path.c_str());
-    if (result.passed) monitor.Configuration(1);
+  bool awake = false;
+  {
+    const WriteSpan span(path);
+    if (!span.locked()) {
+      result.busy = true;
+      monitor.End();
+      return result;
+    }
+    awake = span.awake();
+    monitor.Trace("enclosure locked; " + span.awakeNote());
+    result.unflushed = FlushFileSystems(places);
+    result.downloaded = UpdateFirmware(path.c_str(), &monitor);
+    if (result.downloaded) {
+      monitor.Configuration(0);
+      result.passed = PatchConfigBlock(path.c_str());
+      if (result.passed) monitor.Configuration(1);
+    }
+    monitor.End();
   }
-  monitor.End();
+  monitor.Trace(awake ? "enclosure unlocked; sleep lock released" : "enclosure unlocked");
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return result;
 }
 
-const char* FailureReason(const EnclosureUpdateResult& result) {
+std::string FailureReason(const EnclosureUpdateResult& result) {
+  if (result.busy) return RefusalSentence(kEnclosureBusyRefusal);
   return result.downloaded ? "the configuration block could not be written and verified"
                            : "the firmware could not be written and read back equal; the "
                              "configuration block was left as it was";

@@ -1,7 +1,8 @@
 #pragma once
 // One enclosure's update, as `update`, `update --all` and `watch --update` run
-// it: its file systems flushed, the firmware written and read back, then the
-// configuration block rewritten and verified. Everything here is the call's
+// it: the enclosure locked and the system kept awake, its file systems
+// flushed, the firmware written and read back, then the configuration block
+// rewritten and verified. Everything here is the call's
 // own (buffers, progress, path); what it shares with other devices' updates
 // (the seams in force, the hold of stop requests) is safe across threads.
 
@@ -12,6 +13,7 @@
 #include "engine/FlushFileSystems.h"
 
 struct EnclosureUpdateResult {
+  bool busy = false;  // another program was writing the enclosure: nothing was done
   std::vector<FlushFailure> unflushed;
   bool downloaded = false;  // the firmware was written and read back equal
   bool passed = false;      // ... and the configuration block too
@@ -23,4 +25,4 @@ EnclosureUpdateResult UpdateEnclosure(const std::string& path,
                                       UpdateMonitor& monitor);
 
 // Why an update did not pass, in words.
-const char* FailureReason(const EnclosureUpdateResult& result);
+std::string FailureReason(const EnclosureUpdateResult& result);

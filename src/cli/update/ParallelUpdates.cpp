@@ -31,6 +31,7 @@ void ParallelUpdates::Start(const ExaminedEnclosure& device) {
   auto job = std::make_unique<Job>(progress_.Add(device.row.device), &hold_, seconds_);
   job->row = device.row;
   job->path = device.candidate.path;
+  job->monitor.SetTrace(trace_);
   Job* started = job.get();
   {
     std::lock_guard<std::mutex> guard(lock_);
@@ -40,7 +41,8 @@ void ParallelUpdates::Start(const ExaminedEnclosure& device) {
     const EnclosureUpdateResult result =
         UpdateEnclosure(started->path, started->row.places, started->monitor);
     started->monitor.ReleaseHold();
-    started->row.result = result.passed ? "PASS" : "FAIL";
+    // One that another program was writing was left alone: not done.
+    started->row.result = result.passed ? "PASS" : result.busy ? "skipped" : "FAIL";
     started->row.reason = result.passed ? "" : FailureReason(result);
     for (const FlushFailure& failure : result.unflushed) {
       started->row.reason +=

@@ -31,6 +31,8 @@ class ParallelUpdates {
   ParallelUpdates(const ParallelUpdates&) = delete;
   ParallelUpdates& operator=(const ParallelUpdates&) = delete;
 
+  // With --trace: where each update's notes go.
+  void SetTrace(std::ostream* trace) { trace_ = trace; }
   void Start(const ExaminedEnclosure& device);
   // The rows of the updates that ended since the last call.
   std::vector<ResultRow> Collect();
@@ -47,6 +49,7 @@ class ParallelUpdates {
   MultiProgress& progress_;
   std::function<double()> seconds_;
   std::ostream& notices_;
+  std::ostream* trace_ = nullptr;
   SharedHold hold_;
   mutable std::mutex lock_;
   std::vector<std::unique_ptr<Job>> jobs_;

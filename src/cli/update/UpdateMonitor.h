@@ -23,6 +23,11 @@ class UpdateMonitor final : public UpdateObserver {
 
   void OnProgress(UpdatePhase phase, uint32_t done, uint32_t total) override;
   void OnWritesBegin() override;
+  // With --trace: where the line of `note` goes ("(note)").
+  void SetTrace(std::ostream* trace) { trace_ = trace; }
+  void Trace(const std::string& note) {
+    if (trace_ && !note.empty()) *trace_ << "(" + note + ")\n" << std::flush;
+  }
   // The configuration block's stage, and the end of the update's progress.
   void Configuration(uint32_t done) { feed_.Configuration(done); }
   void End() { feed_.End(); }
@@ -44,6 +49,7 @@ class UpdateMonitor final : public UpdateObserver {
   InterruptHold* hold_;
   std::function<double()> seconds_;
   std::ostream* notices_;
+  std::ostream* trace_ = nullptr;
   std::atomic<double> start_{-1};
   std::atomic<double> fraction_{0};  // of writing and verifying together
   bool holding_ = false;

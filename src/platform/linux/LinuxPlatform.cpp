@@ -1,6 +1,7 @@
 #include "platform/linux/LinuxPlatform.h"
 
 #include "embedded/EmbeddedResources.h"
+#include "platform/linux/LinuxGuards.h"
 #include "platform/linux/LinuxVolumes.h"
 #include "platform/linux/PosixShell.h"
 #include "platform/linux/SgIoBackend.h"
@@ -10,7 +11,9 @@ Seams LinuxPlatformSeams() {
   static PosixShell shell;
   static EmbeddedResources resources;
   static LinuxVolumes volumes;
+  static LinuxGuards guards;
   Seams seams;
+  seams.guards = &guards;
   seams.volumes = &volumes;
   seams.scsi = &backend;
   seams.shell = &shell;

@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Platform.h"
 
 #include "platform/win32/Win32DiskInterfaces.h"
+#include "platform/win32/Win32Guards.h"
 #include "platform/win32/Win32Resources.h"
 #include "platform/win32/Win32ScsiBackend.h"
 #include "platform/win32/Win32Shell.h"
@@ -12,7 +13,9 @@ Seams Win32PlatformSeams() {
   static Win32DiskInterfaces disks;
   static Win32Volumes volumes;
   static Win32Resources resources;
+  static Win32Guards guards;
   Seams seams;
+  seams.guards = &guards;
   seams.resources = &resources;
   seams.disks = &disks;
   seams.volumes = &volumes;

@@ -87,6 +87,10 @@ Resources* SystemResources() {
   return LinuxPlatformSeams().resources;
 }
 
+SystemGuards* SystemGuardsOfPlatform() {
+  return LinuxPlatformSeams().guards;
+}
+
 bool StandardOutputIsTerminal() {
   return isatty(STDOUT_FILENO) == 1;
 }

@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -56,5 +57,8 @@ bool UeventEvents::Wait(uint32_t milliseconds) {
   while ((got = recv(socket_, message, sizeof message, MSG_DONTWAIT)) > 0) {
     block = block || IsBlockUevent(message, static_cast<size_t>(got));
   }
+  // A burst of events overran the socket's buffer and some were lost: any of
+  // them may have been a disk's, so the disks are looked at again.
+  if (got < 0 && errno == ENOBUFS) return true;
   return block;
 }

@@ -45,6 +45,10 @@ Resources* SystemResources() {
   return Win32PlatformSeams().resources;
 }
 
+SystemGuards* SystemGuardsOfPlatform() {
+  return Win32PlatformSeams().guards;
+}
+
 bool StandardOutputIsTerminal() {
   return _isatty(_fileno(stdout)) != 0;
 }

@@ -98,7 +98,7 @@ set -o pipefail
 writes=$(grep -c '^\[3b 0e' "$work/err")
 reads=$(grep -c '^\[3c 01' "$work/err")
 if [ "$code" -eq 0 ] && [ "$writes" -eq 49 ] && [ "$reads" -ge 49 ] &&
-  tail -n 1 "$work/err" | grep -q '^\[df 10 .* in 512 ok'; then
+  grep '^\[' "$work/err" | tail -n 1 | grep -q '^\[df 10 .* in 512 ok'; then
   pass "| head: tq214 went on to the end (49 pieces written, the block read back), exit 0"
 else
   fail "| head: exit $code, $writes pieces written, $reads read"

@@ -1,0 +1,120 @@
+#include "platform/linux/LinuxGuards.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/linux/LogindInhibitor.h"
+#include "platform/linux/SysfsDisks.h"
+
+namespace {
+
+constexpr char kDefaultLockDir[] = "/run/lock";
+constexpr char kLockDirVariable[] = "TQ214_LOCK_DIR";
+constexpr char kInhibitorWho[] = "tq214";
+constexpr char kInhibitorWhy[] = "Updating enclosure firmware";
+// Lock file names stay well within a file name's 255 bytes.
+constexpr size_t kMaxNameLength = 200;
+
+// A file name from any text: letters, digits, '.', '-' kept, the rest '_'.
+std::string FileNameOf(const std::string& text) {
+  std::string name;
+  for (const char c : text) {
+    const bool kept = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                      c == '.' || c == '-';
+    name += kept ? c : '_';
+  }
+  // The end of a long place is the part that tells enclosures apart.
+  return name.size() > kMaxNameLength ? name.substr(name.size() - kMaxNameLength) : name;
+}
+
+class FileLock final : public SystemGuard {
+ public:
+  explicit FileLock(int fd) : fd_(fd) {}
+  ~FileLock() override { close(fd_); }  // flock lets go with the last descriptor
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+class LinuxGuards::Awake final : public SystemGuard {
+ public:
+  explicit Awake(LinuxGuards& owner) : owner_(owner) {}
+  ~Awake() override { owner_.ReleaseAwake(); }
+
+ private:
+  LinuxGuards& owner_;
+};
+
+std::string EnclosurePlaceInSysfs(const std::string& sysRoot, const std::string& node) {
+  const std::string name = std::filesystem::path(node).filename().string();
+  if (name.empty()) return "";
+  std::error_code error;
+  const std::string device =
+      std::filesystem::canonical(sysRoot + "/block/" + name + "/device", error).string();
+  if (error) return "";
+  const size_t host = device.find("/host");
+  return host == std::string::npos ? device : device.substr(0, host);
+}
+
+LinuxGuards::LinuxGuards(std::string sysRoot, std::string lockDir)
+    : sysRoot_(std::move(sysRoot)), lockDir_(std::move(lockDir)), dirNamed_(!lockDir_.empty()) {
+  if (lockDir_.empty()) {
+    const char* set = std::getenv(kLockDirVariable);
+    dirNamed_ = set != nullptr && *set != '\0';
+    lockDir_ = dirNamed_ ? set : kDefaultLockDir;
+  }
+}
+
+std::string LinuxGuards::LockFileOf(const std::string& path) const {
+  const std::string node = NodeOfDiskPath(path);
+  std::string place = EnclosurePlaceInSysfs(sysRoot_, node);
+  if (place.empty()) {
+    if (node.compare(0, 5, "/dev/") != 0 && !dirNamed_) return "";
+    place = node;
+  }
+  return lockDir_ + "/tq214-" + FileNameOf(place) + ".lock";
+}
+
+std::unique_ptr<SystemGuard> LinuxGuards::LockEnclosure(const char* path) {
+  const std::string file = LockFileOf(path);
+  if (file.empty()) return LockWithinProcess(path);
+  // Read-only is enough for flock, and lets a user who is not the file's
+  // owner take it.
+  const int fd = open(file.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+  // No place for lock files (a machine without /run/lock): the lock holds
+  // within this process only.
+  if (fd < 0) return LockWithinProcess(path);
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    close(fd);
+    return nullptr;
+  }
+  return std::make_unique<FileLock>(fd);
+}
+
+std::unique_ptr<SystemGuard> LinuxGuards::KeepAwake(std::string* note) {
+  std::lock_guard<std::mutex> guard(awakeLock_);
+  if (inhibitor_ < 0) {
+    std::string failure;
+    inhibitor_ = TakeLogindInhibitor(kInhibitorWho, kInhibitorWhy, &failure);
+    if (inhibitor_ < 0) {
+      *note = "the system could not be kept awake: " + failure;
+      return nullptr;
+    }
+  }
+  ++awakeUsers_;
+  *note = "logind inhibitor taken (sleep, shutdown, lid switch)";
+  return std::make_unique<Awake>(*this);
+}
+
+void LinuxGuards::ReleaseAwake() {
+  std::lock_guard<std::mutex> guard(awakeLock_);
+  if (--awakeUsers_ != 0 || inhibitor_ < 0) return;
+  close(inhibitor_);
+  inhibitor_ = -1;
+}

@@ -1,0 +1,44 @@
+// The enclosure's lock on Linux: named from the enclosure's place in sysfs,
+// so that a new SCSI host number (the enclosure plugged in again) or another
+// /dev name keeps the same lock; held by one holder at a time; free again
+// when the holder lets go.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/linux/LinuxGuards.h"
+#include "support/TempDir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(LinuxGuards, OneLockPerEnclosurePlaceWhateverItsNodeOrHost) {
+  TempDir temp;
+  ASSERT_TRUE(temp.ok());
+  const fs::path sys = temp.path() / "sys";
+  const fs::path usb = sys / "devices/pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0";
+  for (const auto& [disk, host] : {std::pair{"sdb", "host6"}, {"sdc", "host9"}}) {
+    const fs::path device = usb / host / "target0:0:0/0:0:0:0";
+    fs::create_directories(device);
+    fs::create_directories(sys / "block" / disk);
+    fs::create_directory_symlink(device, sys / "block" / disk / "device");
+  }
+  fs::create_directories(temp.path() / "locks");
+  LinuxGuards guards(sys.string(), (temp.path() / "locks").string());
+
+  const std::string file = guards.LockFileOf("usbstor:/dev/sdb");
+  EXPECT_EQ(file, guards.LockFileOf("/dev/sdc")) << "the same USB interface";
+  EXPECT_NE(std::string::npos, file.find("usb2_2-1_2-1_1.0.lock")) << file;
+  EXPECT_NE(file, guards.LockFileOf("/dev/sdd")) << "a disk sysfs does not know: its node";
+
+  auto first = guards.LockEnclosure("usbstor:/dev/sdb");
+  ASSERT_NE(nullptr, first);
+  EXPECT_EQ(nullptr, guards.LockEnclosure("/dev/sdc"));
+  EXPECT_NE(nullptr, guards.LockEnclosure("/dev/sdd"));
+  first.reset();
+  EXPECT_NE(nullptr, guards.LockEnclosure("/dev/sdc"));
+}
+
+}  // namespace

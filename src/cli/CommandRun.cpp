@@ -1,5 +1,6 @@
 #include "cli/CommandRun.h"
 
+#include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 
 CommandRun::CommandRun(CliEnvironment& environment, const CliArguments& arguments, Host& machine,
@@ -15,19 +16,19 @@ std::ostream& CommandRun::text() {
 int CommandRun::Fail(int code, const std::string& message) {
   if (halted_) return code;
   if (error_.empty()) error_ = message;
-  env.err << "tq214: " << message << '\n';
+  env.err << "tq214: " << EscapeControlBytes(message) << '\n';
   return code;
 }
 
 void CommandRun::Note(const std::string& message) {
-  if (!halted_) env.err << "tq214: " << message << '\n';
+  if (!halted_) env.err << "tq214: " << EscapeControlBytes(message) << '\n';
 }
 
 void CommandRun::Halt(const std::string& message) {
   if (halted_) return;
   halted_ = true;
   error_ = message;
-  env.err << "tq214: " << message << '\n';
+  env.err << "tq214: " << EscapeControlBytes(message) << '\n';
 }
 
 int CommandRun::Finish(int code) {

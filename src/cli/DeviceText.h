@@ -8,3 +8,9 @@
 #include <string>
 
 std::string EscapeDeviceText(const std::string& text);
+
+// For lines that carry paths and names (a Windows path is made of
+// backslashes): the bytes outside printable ASCII as \xNN, the rest as is.
+// Every message on standard error and every line of the station goes
+// through it, whatever its parts are.
+std::string EscapeControlBytes(const std::string& text);

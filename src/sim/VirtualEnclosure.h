@@ -58,6 +58,7 @@ struct Faults {
   // Transport level.
   uint32_t openError = 0;          // non-zero: every open fails with this code
   uint32_t failCommandNumber = 0;  // 1-based count of commands to this device; 0 = none
+  uint32_t failFirstCommands = 0;  // the first n commands fail: a bridge still busy after plug-in
   std::array<bool, kCommandKindCount> failKind{};  // every command of a kind fails
   FailureStyle style = FailureStyle::kCheckCondition;
   uint32_t shortLength = 0;          // kShortGood: the bytes that arrive

@@ -112,7 +112,8 @@ BackendResult VirtualMachine::ExecuteOnDisk(const ScsiRequest& request, TraceEnt
     return result;
   }
 
-  const bool injected = faults.Fails(entry.kind) || (faults.failCommandNumber == disk->commands);
+  const bool injected = faults.Fails(entry.kind) || (faults.failCommandNumber == disk->commands) ||
+                        disk->commands <= faults.failFirstCommands;
   if (injected && faults.style == FailureStyle::kIoError) {
     chip.RecordInjectedFailure();
     CompleteRecord(request.record, 0, 0);

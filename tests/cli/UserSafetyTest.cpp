@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
+#include "cli/JsonWriter.h"
+#include "cli/update/ResultTable.h"
 #include "sim/Scenarios.h"
 #include "support/CliRun.h"
 #include "support/WindowFixture.h"
@@ -84,6 +88,35 @@ TEST(DeviceText, Tq214NeverPrintsALineTheDeviceMade) {
     EXPECT_EQ(std::string::npos, line.find('\x1b')) << line;
   }
   EXPECT_NE(std::string::npos, run.out.find("Manufacture[  x\\x0aPASS\\x1b]0;owned\\x07  ]"));
+}
+
+TEST(DeviceText, PathsAndReasonsReachTheTerminalWithoutTheirControlBytes) {
+  EXPECT_EQ("\\\\?\\usb\\x1b[2J", EscapeControlBytes("\\\\?\\usb\x1b[2J"))
+      << "a Windows path keeps its backslashes";
+  ResultRow row;
+  row.device = "/dev/sdb\x1b[2J";
+  row.places = {"/media/\x1b]0;x\x07"};
+  row.result = "FAIL";
+  row.reason = "could not flush /media/\x1b]0;x\x07";
+  EXPECT_EQ(std::string::npos, ResultTableText({row}, "mounted at").find('\x1b'));
+
+  // A session whose recorded path carries an escape sequence, replayed.
+  const std::string file = testing::TempDir() + "evil-path-session.json";
+  ASSERT_EQ(kExitSuccess, RunTq214({"--simulate", "--record", file, "info"}).code);
+  std::ifstream in(file);
+  std::string session((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string path = JsonQuoted(kScenarioEnclosurePath);
+  const std::string evil = JsonQuoted(std::string(kScenarioEnclosurePath) + "\x1b]0;x\x07");
+  for (size_t at = 0; (at = session.find(path, at)) != std::string::npos; at += evil.size()) {
+    session.replace(at, path.size(), evil);
+  }
+  std::ofstream(file) << session;
+  for (const auto& args : {std::vector<std::string>{"--replay", file, "info"},
+                           std::vector<std::string>{"--replay", file, "update", "--yes"}}) {
+    const CliRun replayed = RunTq214(args);
+    EXPECT_NE(std::string::npos, replayed.out.find("\\x1b]0;x\\x07")) << replayed.out;
+    EXPECT_EQ(std::string::npos, (replayed.out + replayed.err).find('\x1b')) << replayed.err;
+  }
 }
 
 }  // namespace

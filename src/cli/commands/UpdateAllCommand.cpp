@@ -12,6 +12,7 @@
 #include "cli/enclosure/RefusalReport.h"
 #include "cli/update/HeldReport.h"
 #include "cli/update/ParallelUpdates.h"
+#include "cli/update/ReconnectAdvice.h"
 #include "cli/update/ResultTable.h"
 #include "cli/update/UpdatePlan.h"
 #include "engine/WriteGuard.h"
@@ -79,10 +80,12 @@ int RunUpdateAll(CommandRun& run) {
   run.text() << '\n' << ResultTableText(rows, run.host.placesLabel());
   WriteResultRows(run.json, rows, run.host.placesKey());
   ReportHeld(run, held);
-  const int code = ResultsExitCode(rows);
-  if (code == kExitSuccess && !toUpdate.empty()) {
-    run.text() << "Reconnect each updated enclosure to start its new firmware.\n";
+  for (const ResultRow& row : rows) {
+    if (row.result != "PASS") continue;
+    run.text() << EscapeControlBytes(row.device) << ": " << ReconnectAdvice(run.host, row.places)
+               << '\n';
   }
+  const int code = ResultsExitCode(rows);
   return code == kExitSuccess ? code
                               : run.Fail(code, "not every enclosure ended PASS or up to date");
 }

@@ -18,6 +18,7 @@
 #include "cli/update/EnclosureUpdate.h"
 #include "cli/update/HeldReport.h"
 #include "cli/update/Progress.h"
+#include "cli/update/ReconnectAdvice.h"
 #include "cli/update/UpdateMonitor.h"
 #include "cli/update/UpdatePlan.h"
 #include "engine/ConfigBlock.h"
@@ -37,17 +38,6 @@ void ReportUnflushed(CommandRun& run, const std::vector<FlushFailure>& unflushed
     run.json.String(failure.place);
   }
   run.json.EndArray();
-}
-
-// "Unmount /media/a and /media/b, then reconnect ...": the new firmware starts
-// when the enclosure is reconnected, and its file systems must be let go of
-// first.
-std::string ReconnectAdvice(const Host& host, const std::vector<std::string>& places) {
-  if (places.empty()) return "Reconnect the enclosure to start the new firmware.";
-  std::vector<std::string> shown(places.size());
-  std::transform(places.begin(), places.end(), shown.begin(), EscapeDeviceText);
-  return std::string(host.detachVerb()) + " " + Enumeration(shown) +
-         ", then reconnect the enclosure to start the new firmware.";
 }
 
 std::unique_ptr<ProgressView> MakeView(CommandRun& run) {

@@ -17,6 +17,7 @@
 #include "cli/enclosure/RefusalReport.h"
 #include "cli/update/HeldReport.h"
 #include "cli/update/ParallelUpdates.h"
+#include "cli/update/ReconnectAdvice.h"
 #include "cli/update/ResultTable.h"
 #include "cli/update/UpdatePlan.h"
 #include "engine/FirmwareVersion.h"
@@ -27,13 +28,23 @@ namespace {
 // How long one wait for device events lasts before finished updates are
 // looked at again.
 constexpr uint32_t kWaitMs = 100;
+// A disk that did not answer as a bridge, or a TBR640 whose reading failed,
+// may be busy still after being plugged in: it is looked at again after
+// these delays, then taken as it answers.
+constexpr uint32_t kRetryDelaysMs[] = {200, 400, 800};
+constexpr size_t kRetries = sizeof kRetryDelaysMs / sizeof kRetryDelaysMs[0];
 
-enum class State { kNotABridge, kPresent, kUpdating, kLeftAlone };
+using Clock = std::chrono::steady_clock;
+
+enum class State { kNotABridge, kPresent, kUpdating, kLeftAlone, kRetrying };
 
 struct Tracked {
   State state = State::kPresent;
+  std::string path;  // as the system spells it
   std::string shown;
   bool gone = false;  // unplugged while its update ran
+  size_t retries = 0;
+  Clock::time_point retryAt;
 };
 
 class Watch {
@@ -56,9 +67,13 @@ class Watch {
                 << ". Ctrl+C ends the watch.\n";
     for (;;) {
       Collect();
-      const bool stopping = (hold && hold->requested()) || events.Finished();
+      const bool stopRequested = hold && hold->requested();
+      // A simulated timeline that is over still waits for the arrivals it
+      // looks at again.
+      const bool stopping = stopRequested || (events.Finished() && !RetriesDue());
       if (stopping && updates_.running() == 0) break;
       if (events.Wait(kWaitMs) && !stopping) Look();
+      if (!stopping) LookAgain();
     }
     updates_.WaitAll();
     Collect();
@@ -73,15 +88,40 @@ class Watch {
   }
 
  private:
-  void Say(const std::string& line) { progress_.Say(line); }
+  // Device and file texts on the terminal are shown, never obeyed.
+  void Say(const std::string& line) { progress_.Say(EscapeControlBytes(line)); }
+
+  bool RetriesDue() const {
+    for (const auto& entry : known_) {
+      if (entry.second.state == State::kRetrying) return true;
+    }
+    return false;
+  }
+
+  // The arrivals whose time to be looked at again has come.
+  void LookAgain() {
+    const Clock::time_point now = Clock::now();
+    std::vector<std::string> due;
+    for (const auto& [key, tracked] : known_) {
+      if (tracked.state == State::kRetrying && now >= tracked.retryAt) due.push_back(key);
+    }
+    for (const std::string& key : due) Arrived(key, known_[key].path);
+  }
+
+  // True when `tracked` is to be looked at again later.
+  static bool RetryLater(Tracked& tracked) {
+    if (tracked.retries >= kRetries) return false;
+    tracked.state = State::kRetrying;
+    tracked.retryAt = Clock::now() + std::chrono::milliseconds(kRetryDelaysMs[tracked.retries++]);
+    return true;
+  }
 
   // Results of updates that ended: said, kept for the table.
   void Collect() {
     for (const ResultRow& row : updates_.Collect()) {
       const std::string shown = row.device;
       if (row.result == "PASS") {
-        Say(shown + ": PASS; you may unplug it now (it starts " + TargetVersionText() +
-            " when plugged in again)");
+        Say(shown + ": PASS. " + ReconnectAdvice(run_.host, row.places));
       } else {
         Say(shown + ": FAIL: " + row.reason);
       }
@@ -104,7 +144,10 @@ class Watch {
         ++it;
         continue;
       }
-      if (it->second.state != State::kNotABridge) Say("- " + it->second.shown + " removed");
+      const State state = it->second.state;
+      if (state != State::kNotABridge && state != State::kRetrying) {
+        Say("- " + it->second.shown + " removed");
+      }
       if (it->second.state == State::kUpdating) {
         it->second.gone = true;  // forgotten once its update has ended
         ++it;
@@ -120,11 +163,14 @@ class Watch {
 
   void Arrived(const std::string& key, const std::string& path) {
     Tracked& tracked = known_[key];
+    tracked.path = path;
     if (!AnswersBridge(path.c_str())) {
-      tracked.state = State::kNotABridge;
+      if (!RetryLater(tracked)) tracked.state = State::kNotABridge;
       return;
     }
     const ExaminedEnclosure device = Examine(LookAt(run_.host, path));
+    if (device.unreadable && RetryLater(tracked)) return;
+    tracked.state = State::kPresent;
     tracked.shown = device.row.device;
     const ResultRow& row = device.row;
     std::string places;

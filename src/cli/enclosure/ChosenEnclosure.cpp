@@ -99,7 +99,7 @@ int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure) {
   }
   enclosure->device = choice.device;
   const Candidate& device = *choice.device;
-  run.text() << "Device: " << device.shown << "  " << device.bus << "  \""
+  run.text() << "Device: " << EscapeControlBytes(device.shown) << "  " << device.bus << "  \""
              << EscapeDeviceText(device.identification) << "\"\n";
   run.json.Key("device");
   WriteCandidate(run.json, device, run.host);

@@ -27,6 +27,9 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
     row.result = "skipped";
     row.reason = RefusalSentence(RefusalFor(outcome), device.reading.chipCode);
     row.counts = outcome != ReadingOutcome::kNotTbr640;
+    device.unreadable = outcome == ReadingOutcome::kNoFlashIndex ||
+                        outcome == ReadingOutcome::kNoChipInfo ||
+                        outcome == ReadingOutcome::kNoConfigBlock;
     return device;
   }
   BuildIdentityLines(device.reading.block, device.reading.chipInfo.data(), &device.lines);

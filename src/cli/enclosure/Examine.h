@@ -27,8 +27,9 @@ struct ExaminedEnclosure {
   DeviceReading reading;
   IdentityLines lines;
   ResultRow row;
-  bool toUpdate = false;  // a TBR640 that is not up to date, nor newer
-  bool newer = false;     // a TBR640 that runs later firmware than this tool carries
+  bool toUpdate = false;    // a TBR640 that is not up to date, nor newer
+  bool newer = false;       // a TBR640 that runs later firmware than this tool carries
+  bool unreadable = false;  // a TBR640 whose reading failed midway: it may be busy still
 };
 
 // Reads `candidate` (when it is a TBR640) and says what it is.

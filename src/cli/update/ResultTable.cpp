@@ -26,8 +26,9 @@ std::string ResultTableText(const std::vector<ResultRow>& rows, const char* plac
     if (row.result == "PASS" || row.result == "FAIL") {
       std::snprintf(seconds, sizeof seconds, "%.1f", row.seconds);
     }
-    const std::string result = row.reason.empty() ? row.result : row.result + ": " + row.reason;
-    cells.push_back({row.device, Places(row.places),
+    const std::string result =
+        row.reason.empty() ? row.result : row.result + ": " + EscapeControlBytes(row.reason);
+    cells.push_back({EscapeControlBytes(row.device), Places(row.places),
                      row.firmwareBefore.empty() ? "-" : row.firmwareBefore, result, seconds});
   }
   std::vector<size_t> widths(cells.front().size(), 0);

@@ -108,7 +108,7 @@ TEST(Station, WatchUpdatesEachArrivalOnceAndEndsWithTheTimeline) {
   const std::string late = kStationLatePath;
   const std::string second = kScenarioSecondEnclosurePath;
   for (const std::string& line :
-       {"+ " + late + " I:", late + ": PASS; you may unplug it now", "- " + second + " removed",
+       {"+ " + late + " I:", late + ": PASS. Eject I:, then reconnect", "- " + second + " removed",
         std::string(kScenarioEnclosurePath) + ": PASS"}) {
     EXPECT_NE(std::string::npos, run.out.find(line)) << line << "\n" << run.out;
   }
@@ -143,6 +143,15 @@ TEST(Station, AStopDuringWatchUpdatesFinishesThemAndStartsNoOther) {
   const CliRun plain = RunTq214({"--simulate=station", "watch"}, options);
   EXPECT_EQ(0, early.begins());
   EXPECT_EQ(std::string::npos, plain.out.find(late)) << "ended before the arrival";
+}
+
+TEST(Station, WatchLooksAgainAtABridgeStillBusyAfterPlugIn) {
+  CliRunOptions options;
+  options.onSimulation = [](VirtualMachine& machine) {
+    machine.Find(kStationLatePath)->faults().failFirstCommands = 2;
+  };
+  const CliRun run = RunTq214({"--simulate=station", "watch", "--update", "--yes"}, options);
+  EXPECT_NE(std::string::npos, run.out.find(std::string(kStationLatePath) + ": PASS")) << run.out;
 }
 
 TEST(Station, ASessionRecordedSideBySideReplays) {

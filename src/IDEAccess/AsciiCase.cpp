@@ -7,7 +7,7 @@ void AsciiLowerInPlace(char* text) {
 }
 
 std::string AsciiLower(std::string text) {
-  for (char& c : text) c = AsciiLower(c);
+  std::transform(text.begin(), text.end(), text.begin(), [](char c) { return AsciiLower(c); });
   return text;
 }
 

@@ -1,6 +1,8 @@
 #include "engine/Refusals.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "IDEAccess/AsciiCase.h"
 #include "IDEAccess/FamilyIds.h"
@@ -41,10 +43,9 @@ const Refusal kNewerFirmwareRefusal = {"newer-firmware", "",
                                        "its firmware is newer than this tool's"};
 
 const Refusal& RefusalFor(ReadingOutcome outcome) {
-  for (const Row& row : kRows) {
-    if (row.outcome == outcome) return row.refusal;
-  }
-  return kRows[0].refusal;
+  const auto* found = std::find_if(std::begin(kRows), std::end(kRows),
+                                   [outcome](const Row& row) { return row.outcome == outcome; });
+  return found == std::end(kRows) ? kRows[0].refusal : found->refusal;
 }
 
 std::string RefusalSentence(const Refusal& refusal, ChipCode chipCode, const uint8_t* version) {

@@ -92,10 +92,8 @@ class Watch {
   void Say(const std::string& line) { progress_.Say(EscapeControlBytes(line)); }
 
   bool RetriesDue() const {
-    for (const auto& entry : known_) {
-      if (entry.second.state == State::kRetrying) return true;
-    }
-    return false;
+    return std::any_of(known_.begin(), known_.end(),
+                       [](const auto& entry) { return entry.second.state == State::kRetrying; });
   }
 
   // The arrivals whose time to be looked at again has come.

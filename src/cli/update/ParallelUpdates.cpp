@@ -94,15 +94,15 @@ size_t ParallelUpdates::running() const {
 std::string ParallelUpdates::Notice() const {
   std::lock_guard<std::mutex> guard(lock_);
   int longest = -1;
-  size_t running = 0;
+  size_t unfinished = 0;
   for (const auto& job : jobs_) {
     if (job->done) continue;
-    ++running;
+    ++unfinished;
     if (job->monitor.writing()) longest = std::max(longest, job->monitor.SecondsLeftNow());
   }
   const std::string when = longest < 0 ? "how long they still take cannot be told yet"
                                        : "they end in about " + std::to_string(longest) + " s";
-  return "\ntq214: " + std::to_string(running) +
+  return "\ntq214: " + std::to_string(unfinished) +
          " update(s) running; stopping now could leave enclosures unusable. The request to stop "
          "is held until they have ended (" +
          when + ").\n";

@@ -83,6 +83,11 @@ JsonWriter& JsonWriter::Bool(bool value) {
   return *this;
 }
 
+JsonWriter& JsonWriter::Null() {
+  Add(nullptr);
+  return *this;
+}
+
 JsonWriter& JsonWriter::Member(const std::string& name, const std::vector<std::string>& values) {
   Key(name).BeginArray();
   for (const std::string& value : values) String(value);

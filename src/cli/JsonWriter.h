@@ -22,6 +22,7 @@ class JsonWriter {  // NOLINT(bugprone-exception-escape)
   JsonWriter& String(const std::string& value);
   JsonWriter& Number(int64_t value);
   JsonWriter& Bool(bool value);
+  JsonWriter& Null();
 
   // Shorthands for one member.
   JsonWriter& Member(const std::string& name, const std::string& value) {
@@ -32,6 +33,10 @@ class JsonWriter {  // NOLINT(bugprone-exception-escape)
   JsonWriter& Member(const std::string& name, int value) { return Key(name).Number(value); }
   JsonWriter& Member(const std::string& name, bool value) { return Key(name).Bool(value); }
   JsonWriter& Member(const std::string& name, const std::vector<std::string>& values);
+  // A text, or null when it is empty (a serial number the device has not).
+  JsonWriter& MemberOrNull(const std::string& name, const std::string& value) {
+    return value.empty() ? Key(name).Null() : Member(name, value);
+  }
 
   // The text of what was written so far.
   std::string text() const;

@@ -94,11 +94,11 @@ TEST(DeviceText, PathsAndReasonsReachTheTerminalWithoutTheirControlBytes) {
   EXPECT_EQ("\\\\?\\usb\\x1b[2J", EscapeControlBytes("\\\\?\\usb\x1b[2J"))
       << "a Windows path keeps its backslashes";
   ResultRow row;
-  row.device = "/dev/sdb\x1b[2J";
+  row.name = "/dev/sdb\x1b[2J";
   row.places = {"/media/\x1b]0;x\x07"};
   row.result = "FAIL";
   row.reason = "could not flush /media/\x1b]0;x\x07";
-  EXPECT_EQ(std::string::npos, ResultTableText({row}, "mounted at").find('\x1b'));
+  EXPECT_EQ(std::string::npos, ResultTableText({row}).find('\x1b'));
 
   // A session whose recorded path carries an escape sequence, replayed.
   const std::string file = testing::TempDir() + "evil-path-session.json";

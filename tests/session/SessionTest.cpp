@@ -113,7 +113,7 @@ TEST_F(KernelSessionTest, Tq214AndTheWindowReachTheVerdictsOfTheLiveRun) {
   const CliRun replayed = ReplayedUpdate(file);
   EXPECT_EQ(kExitSuccess, replayed.code) << replayed.err;
   const std::vector<std::string> lines = replayed.outLines();
-  EXPECT_EQ("Device: /dev/sda  USB  \"Orvexa  TQ-214 Enclosure\"", lines.front());
+  EXPECT_EQ("Device: /dev/sda  USB  no serial  \"Orvexa  TQ-214 Enclosure\"", lines.front());
   EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), "Chip FW Version[  21.32.00.01  ]"));
   EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), "PASS"));
 

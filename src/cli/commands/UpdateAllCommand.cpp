@@ -22,7 +22,7 @@ namespace {
 void ShowFound(CommandRun& run, const std::vector<ExaminedEnclosure>& found) {
   for (const ExaminedEnclosure& device : found) {
     const ResultRow& row = device.row;
-    run.text() << row.device << "  "
+    run.text() << EscapeControlBytes(row.name) << "  "
                << (device.toUpdate      ? "update needed"
                    : row.reason.empty() ? row.result
                                         : row.result + ": " + row.reason)
@@ -77,12 +77,12 @@ int RunUpdateAll(CommandRun& run) {
     if (!device.toUpdate) rows.push_back(device.row);
   }
 
-  run.text() << '\n' << ResultTableText(rows, run.host.placesLabel());
+  run.text() << '\n' << ResultTableText(rows);
   WriteResultRows(run.json, rows, run.host.placesKey());
   ReportHeld(run, held);
   for (const ResultRow& row : rows) {
     if (row.result != "PASS") continue;
-    run.text() << EscapeControlBytes(row.device) << ": " << ReconnectAdvice(run.host, row.places)
+    run.text() << EscapeControlBytes(row.name) << ": " << ReconnectAdvice(run.host, row.places)
                << '\n';
   }
   const int code = ResultsExitCode(rows);

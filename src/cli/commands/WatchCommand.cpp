@@ -40,9 +40,10 @@ enum class State { kNotABridge, kPresent, kUpdating, kLeftAlone, kRetrying };
 
 struct Tracked {
   State state = State::kPresent;
-  std::string path;  // as the system spells it
-  std::string shown;
-  bool gone = false;  // unplugged while its update ran
+  std::string path;    // as the system spells it
+  std::string device;  // as shown
+  std::string name;    // as a technician names it
+  bool gone = false;   // unplugged while its update ran
   size_t retries = 0;
   Clock::time_point retryAt;
 };
@@ -80,7 +81,7 @@ class Watch {
     if (hold) hold->SetRunEndsOnRequest(false);
     const std::vector<std::string> held = updates_.held();
 
-    run_.text() << '\n' << ResultTableText(rows_, run_.host.placesLabel());
+    run_.text() << '\n' << ResultTableText(rows_);
     WriteResultRows(run_.json, rows_, run_.host.placesKey());
     ReportHeld(run_, held);
     const int code = ResultsExitCode(rows_);
@@ -117,7 +118,7 @@ class Watch {
   // Results of updates that ended: said, kept for the table.
   void Collect() {
     for (const ResultRow& row : updates_.Collect()) {
-      const std::string shown = row.device;
+      const std::string shown = row.name;
       if (row.result == "PASS") {
         Say(shown + ": PASS. " + ReconnectAdvice(run_.host, row.places));
       } else {
@@ -125,7 +126,7 @@ class Watch {
       }
       rows_.push_back(row);
       for (auto& [key, tracked] : known_) {
-        if (tracked.shown != row.device || tracked.state != State::kUpdating) continue;
+        if (tracked.device != row.device || tracked.state != State::kUpdating) continue;
         tracked.state = State::kLeftAlone;
         if (tracked.gone) known_.erase(key);
         break;
@@ -144,7 +145,7 @@ class Watch {
       }
       const State state = it->second.state;
       if (state != State::kNotABridge && state != State::kRetrying) {
-        Say("- " + it->second.shown + " removed");
+        Say("- " + it->second.name + " removed");
       }
       if (it->second.state == State::kUpdating) {
         it->second.gone = true;  // forgotten once its update has ended
@@ -169,20 +170,19 @@ class Watch {
     const ExaminedEnclosure device = Examine(LookAt(run_.host, path));
     if (device.unreadable && RetryLater(tracked)) return;
     tracked.state = State::kPresent;
-    tracked.shown = device.row.device;
+    tracked.device = device.row.device;
+    tracked.name = device.row.name;
     const ResultRow& row = device.row;
-    std::string places;
-    for (const std::string& place : row.places) places += " " + EscapeDeviceText(place);
     const std::string verdict = device.toUpdate      ? "update needed"
                                 : row.reason.empty() ? row.result
                                                      : row.result + ": " + row.reason;
-    Say("+ " + row.device + places + "  \"" + EscapeDeviceText(device.candidate.identification) +
-        "\"  " + (row.firmwareBefore.empty() ? "-" : row.firmwareBefore) + "  " + verdict);
+    Say("+ " + row.name + "  \"" + EscapeDeviceText(device.candidate.identification) + "\"  " +
+        (row.firmwareBefore.empty() ? "-" : row.firmwareBefore) + "  " + verdict);
     // Once a request to stop has arrived, nothing new is started.
     const bool stopping = run_.env.hold != nullptr && run_.env.hold->requested();
     if (device.toUpdate && run_.args.update && !stopping) {
       tracked.state = State::kUpdating;
-      Say(row.device + ": updating");
+      Say(row.name + ": updating");
       updates_.Start(device);
       return;
     }

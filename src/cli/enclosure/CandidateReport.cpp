@@ -3,9 +3,30 @@
 #include "IDEAccess/ChipIdentification.h"
 #include "cli/DeviceText.h"
 
+namespace {
+
+// A path this short is what a person reads and types (/dev/sdb); a Windows
+// interface path is not.
+constexpr size_t kShortPath = 24;
+
+}  // namespace
+
+std::string SerialText(const std::string& serial) {
+  return serial.empty() ? "no serial" : "#" + EscapeDeviceText(serial);
+}
+
+std::string UnitName(const std::string& shown, const std::vector<std::string>& places,
+                     const std::string& serial) {
+  std::string name;
+  for (const std::string& place : places)
+    name += (name.empty() ? "" : ",") + EscapeDeviceText(place);
+  if (name.empty() && shown.size() <= kShortPath) name = shown;
+  return name.empty() ? SerialText(serial) : name + "  " + SerialText(serial);
+}
+
 std::string CandidateLine(const Candidate& candidate, const Host& host) {
-  std::string line = candidate.shown + "  " + candidate.bus + "  \"" +
-                     EscapeDeviceText(candidate.identification) + "\"  family " +
+  std::string line = candidate.shown + "  " + candidate.bus + "  " + SerialText(candidate.serial) +
+                     "  \"" + EscapeDeviceText(candidate.identification) + "\"  family " +
                      std::to_string(FamilyCodeOf(candidate.code));
   if (IsTbr640(candidate)) line += " (TBR640)";
   line += "  revision " + std::to_string(RevisionOf(candidate.code)) + "  " + host.placesLabel();
@@ -21,6 +42,7 @@ void WriteCandidate(JsonWriter& json, const Candidate& candidate, const Host& ho
   json.BeginObject()
       .Member("path", candidate.shown)
       .Member("bus", candidate.bus)
+      .MemberOrNull("serial", candidate.serial)
       .Member("identification", candidate.identification)
       .Member("familyCode", static_cast<int>(FamilyCodeOf(candidate.code)))
       .Member("revision", static_cast<int>(RevisionOf(candidate.code)))

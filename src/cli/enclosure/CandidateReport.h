@@ -7,9 +7,19 @@
 #include "cli/enclosure/Candidates.h"
 #include "cli/host/Host.h"
 
-//   /dev/sdb  USB  "Orvexa  TQ-214 Enclosure"  family 19 (TBR640)  revision 1  mounted at /media/x
+//   /dev/sdb  USB  #0000000000000214  "Orvexa  TQ-214 Enclosure"  family 19 (TBR640)
+//   revision 1  mounted at /media/x                        (one line)
 std::string CandidateLine(const Candidate& candidate, const Host& host);
 
-// {"path":...,"bus":...,"identification":...,"familyCode":19,"revision":1,"tbr640":true,
-//  "mountPoints"|"driveLetters":[...]}
+// "#0000000000000214", or "no serial".
+std::string SerialText(const std::string& serial);
+
+// The enclosure as a technician names it: its mount points or drive letters
+// (else its path, when that is short, as /dev/sdb is) and its serial number:
+// "E:  #0000000000000214". The whole path is in JSON and under --trace.
+std::string UnitName(const std::string& shown, const std::vector<std::string>& places,
+                     const std::string& serial);
+
+// {"path":...,"bus":...,"serial":...|null,"identification":...,"familyCode":19,"revision":1,
+//  "tbr640":true,"mountPoints"|"driveLetters":[...]}
 void WriteCandidate(JsonWriter& json, const Candidate& candidate, const Host& host);

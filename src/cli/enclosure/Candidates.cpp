@@ -30,6 +30,7 @@ Candidate ProbeCandidate(Host& host, const std::string& path, const char* bus) {
   candidate.shown = host.ShownPath(path);
   candidate.bus = bus;
   candidate.identification = Identification(path.c_str());
+  candidate.serial = host.SerialOf(path);
   candidate.code = IdentifyChip(path.c_str());
   candidate.places = host.Places(path);
   return candidate;

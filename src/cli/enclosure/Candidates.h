@@ -16,6 +16,7 @@ struct Candidate {
   std::string shown;           // as the user sees and names it
   std::string bus;             // "USB", "UASP", "1394" or kUnknownBus
   std::string identification;  // INQUIRY vendor and product, trailing blanks cut
+  std::string serial;          // the enclosure's USB serial number; "" when none
   ChipCode code = 0;           // family code 0: no recognised bridge
   std::vector<std::string> places;
 };

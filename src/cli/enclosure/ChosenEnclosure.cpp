@@ -99,8 +99,9 @@ int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure) {
   }
   enclosure->device = choice.device;
   const Candidate& device = *choice.device;
-  run.text() << "Device: " << EscapeControlBytes(device.shown) << "  " << device.bus << "  \""
-             << EscapeDeviceText(device.identification) << "\"\n";
+  run.text() << "Device: " << EscapeControlBytes(device.shown) << "  " << device.bus << "  "
+             << SerialText(device.serial) << "  \"" << EscapeDeviceText(device.identification)
+             << "\"\n";
   run.json.Key("device");
   WriteCandidate(run.json, device, run.host);
 

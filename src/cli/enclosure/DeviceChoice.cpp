@@ -29,6 +29,12 @@ bool Names(const Candidate& candidate, const std::string& wanted) {
       EqualsIgnoringAsciiCase(wanted, candidate.path)) {
     return true;
   }
+  // The serial number, as shown ("#0000000000000214") or bare.
+  const std::string_view serial =
+      !wanted.empty() && wanted[0] == '#' ? std::string_view(wanted).substr(1) : wanted;
+  if (!candidate.serial.empty() && EqualsIgnoringAsciiCase(serial, candidate.serial)) {
+    return true;
+  }
   // "\\.\E:" names the disk that volume E: lies on.
   std::string_view place = wanted;
   if (IsRawVolumePath(place)) place.remove_prefix(kRawPrefix.size());

@@ -1,7 +1,8 @@
 #pragma once
 // Which enclosure a command works on. Without --device: the one TBR640 among
 // the candidates. With --device: the candidate of that path (as shown, or as
-// the device commands take it) or with that mount point or drive letter,
+// the device commands take it), of that serial number, or with that mount
+// point or drive letter,
 // whatever its family; where the machine takes them, also a raw device path
 // that no candidate has (the disk-interface list can miss a disk), to be
 // probed as the candidates were.

@@ -1,10 +1,9 @@
 #include "cli/enclosure/Examine.h"
 
 #include "IDEAccess/ChipIdentification.h"
+#include "cli/enclosure/CandidateReport.h"
 #include "engine/FirmwareVersion.h"
 #include "engine/Refusals.h"
-
-namespace {}  // namespace
 
 ExaminedEnclosure Examine(const Candidate& candidate) {
   ExaminedEnclosure device;
@@ -12,6 +11,8 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
   ResultRow& row = device.row;
   row.device = candidate.shown;
   row.places = candidate.places;
+  row.serial = candidate.serial;
+  row.name = UnitName(candidate.shown, candidate.places, candidate.serial);
   if (!IsTbr640(candidate)) {
     row.result = "skipped";
     row.reason = RefusalSentence(RefusalFor(ReadingOutcome::kNotTbr640), candidate.code);

@@ -12,7 +12,9 @@
 
 // One line of the summary.
 struct ResultRow {
-  std::string device;  // as shown
+  std::string device;  // as shown (the whole path)
+  std::string name;    // as a technician names it: "E:  #0000000000000214"
+  std::string serial;  // "" when none
   std::vector<std::string> places;
   std::string firmwareBefore;  // "21.32.0.1", or "" when not read
   std::string result;          // "PASS", "FAIL", "skipped", "up to date"

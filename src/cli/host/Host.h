@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "IDEAccess/InterfaceSerial.h"
 #include "cli/host/DeviceEvents.h"
 #include "seams/Seams.h"
 
@@ -27,6 +28,13 @@ class Host {
   // Whether --device may name a raw device path ("\\.\E:",
   // "\\.\PhysicalDrive1"), also one that the disk-interface list misses.
   virtual bool TakesRawDevicePaths() const { return false; }
+
+  // The USB serial number of the enclosure a disk is in; "" when it has none.
+  // By default as the interface path carries it (Windows, a simulated
+  // machine).
+  virtual std::string SerialOf(const std::string& path) const {
+    return SerialOfInterfacePath(path);
+  }
 
   // Where the disk's volumes are: mount points, or drive letters ("E:").
   virtual std::vector<std::string> Places(const std::string& path) = 0;

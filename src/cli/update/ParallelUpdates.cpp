@@ -28,7 +28,7 @@ ParallelUpdates::~ParallelUpdates() {
 }
 
 void ParallelUpdates::Start(const ExaminedEnclosure& device) {
-  auto job = std::make_unique<Job>(progress_.Add(device.row.device), &hold_, seconds_);
+  auto job = std::make_unique<Job>(progress_.Add(device.row.name), &hold_, seconds_);
   job->row = device.row;
   job->path = device.candidate.path;
   job->monitor.SetTrace(trace_);

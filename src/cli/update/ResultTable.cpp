@@ -8,41 +8,59 @@
 
 namespace {
 
-std::string Places(const std::vector<std::string>& places) {
-  std::string text;
-  for (const std::string& place : places) {
-    text += (text.empty() ? "" : ", ") + EscapeDeviceText(place);
+// The table fits this many columns while the reasons are short; a longer
+// reason goes on under its row, in the result's column.
+constexpr size_t kTableWidth = 100;
+
+// `text` in lines of at most `width` characters, broken at blanks where it
+// can be.
+std::vector<std::string> Wrapped(const std::string& text, size_t width) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (text.size() - start > width) {
+    size_t cut = text.rfind(' ', start + width);
+    if (cut == std::string::npos || cut <= start) cut = start + width;
+    lines.push_back(text.substr(start, cut - start));
+    start = text[cut] == ' ' ? cut + 1 : cut;
   }
-  return text.empty() ? "-" : text;
+  lines.push_back(text.substr(start));
+  return lines;
 }
 
 }  // namespace
 
-std::string ResultTableText(const std::vector<ResultRow>& rows, const char* placesLabel) {
+std::string ResultTableText(const std::vector<ResultRow>& rows) {
+  // Enclosure, firmware before, seconds, then the result, which may be long.
   std::vector<std::vector<std::string>> cells = {
-      {"device", placesLabel, "firmware before", "result", "seconds"}};
+      {"enclosure", "firmware before", "seconds", "result"}};
   for (const ResultRow& row : rows) {
     char seconds[16] = "-";
     if (row.result == "PASS" || row.result == "FAIL") {
       std::snprintf(seconds, sizeof seconds, "%.1f", row.seconds);
     }
-    const std::string result =
-        row.reason.empty() ? row.result : row.result + ": " + EscapeControlBytes(row.reason);
-    cells.push_back({EscapeControlBytes(row.device), Places(row.places),
-                     row.firmwareBefore.empty() ? "-" : row.firmwareBefore, result, seconds});
+    const std::string result = row.reason.empty() ? row.result : row.result + ": " + row.reason;
+    cells.push_back({EscapeControlBytes(row.name),
+                     row.firmwareBefore.empty() ? "-" : row.firmwareBefore, seconds,
+                     EscapeControlBytes(result)});
   }
   std::vector<size_t> widths(cells.front().size(), 0);
   for (const auto& line : cells) {
     for (size_t i = 0; i < line.size(); ++i) widths[i] = std::max(widths[i], line[i].size());
   }
+  size_t resultColumn = 0;
+  for (size_t i = 0; i + 1 < widths.size(); ++i) resultColumn += widths[i] + 2;
+  const size_t resultWidth = kTableWidth > resultColumn + 20 ? kTableWidth - resultColumn : 20;
   std::string table;
   for (const auto& line : cells) {
     std::string text;
-    for (size_t i = 0; i < line.size(); ++i) {
-      text += line[i];
-      if (i + 1 < line.size()) text += std::string(widths[i] - line[i].size() + 2, ' ');
+    for (size_t i = 0; i + 1 < line.size(); ++i) {
+      text += line[i] + std::string(widths[i] - line[i].size() + 2, ' ');
     }
-    table += text + "\n";
+    const std::vector<std::string> result = Wrapped(line.back(), resultWidth);
+    table += text + result.front() + "\n";
+    for (size_t i = 1; i < result.size(); ++i) {
+      table += std::string(resultColumn, ' ') + result[i] + "\n";
+    }
   }
   return table;
 }
@@ -52,6 +70,7 @@ void WriteResultRows(JsonWriter& json, const std::vector<ResultRow>& rows, const
   for (const ResultRow& row : rows) {
     json.BeginObject()
         .Member("path", row.device)
+        .MemberOrNull("serial", row.serial)
         .Member(placesKey, row.places)
         .Member("firmwareBefore", row.firmwareBefore)
         .Member("result", row.result)

@@ -51,17 +51,6 @@ class LinuxGuards::Awake final : public SystemGuard {
   LinuxGuards& owner_;
 };
 
-std::string EnclosurePlaceInSysfs(const std::string& sysRoot, const std::string& node) {
-  const std::string name = std::filesystem::path(node).filename().string();
-  if (name.empty()) return "";
-  std::error_code error;
-  const std::string device =
-      std::filesystem::canonical(sysRoot + "/block/" + name + "/device", error).string();
-  if (error) return "";
-  const size_t host = device.find("/host");
-  return host == std::string::npos ? device : device.substr(0, host);
-}
-
 LinuxGuards::LinuxGuards(std::string sysRoot, std::string lockDir)
     : sysRoot_(std::move(sysRoot)), lockDir_(std::move(lockDir)), dirNamed_(!lockDir_.empty()) {
   if (lockDir_.empty()) {
@@ -73,7 +62,7 @@ LinuxGuards::LinuxGuards(std::string sysRoot, std::string lockDir)
 
 std::string LinuxGuards::LockFileOf(const std::string& path) const {
   const std::string node = NodeOfDiskPath(path);
-  std::string place = EnclosurePlaceInSysfs(sysRoot_, node);
+  std::string place = DiskPlaceInSysfs(sysRoot_, node);
   if (place.empty()) {
     if (node.compare(0, 5, "/dev/") != 0 && !dirNamed_) return "";
     place = node;

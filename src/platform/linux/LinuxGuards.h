@@ -40,7 +40,3 @@ class LinuxGuards final : public SystemGuards {
   int awakeUsers_ = 0;
   int inhibitor_ = -1;  // the file descriptor logind gave
 };
-
-// The place of a disk in sysfs that names its lock: for /dev/sdb, the
-// resolved /sys/block/sdb/device up to its SCSI host; empty when unknown.
-std::string EnclosurePlaceInSysfs(const std::string& sysRoot, const std::string& node);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 #include <utility>
 
@@ -125,4 +126,25 @@ InterfaceStep SysfsDiskInterfaces::Get(uint32_t index, std::string* path) {
 void SysfsDiskInterfaces::Close() {
   open_ = false;
   paths_.clear();
+}
+
+std::string DiskPlaceInSysfs(const std::string& sysRoot, const std::string& node) {
+  const std::string name = std::filesystem::path(node).filename().string();
+  if (name.empty()) return "";
+  std::error_code error;
+  const std::string device =
+      std::filesystem::canonical(sysRoot + "/block/" + name + "/device", error).string();
+  if (error) return "";
+  const size_t host = device.find("/host");
+  return host == std::string::npos ? device : device.substr(0, host);
+}
+
+std::string UsbSerialOfDisk(const std::string& sysRoot, const std::string& node) {
+  const std::string place = DiskPlaceInSysfs(sysRoot, node);
+  if (place.empty()) return "";
+  // The place is the USB interface ("2-1:1.0"); its parent is the device.
+  std::ifstream file(std::filesystem::path(place).parent_path() / "serial");
+  std::string serial;
+  std::getline(file, serial);
+  return serial;
 }

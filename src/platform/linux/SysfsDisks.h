@@ -31,6 +31,14 @@ struct SysfsDisk {
 // to sdz, then sdaa). Empty when <sys>/block cannot be read.
 std::vector<SysfsDisk> FindBridgeTransportDisks(const std::string& sysRoot);
 
+// The place of a disk in sysfs: for /dev/sdb, the resolved
+// <sys>/block/sdb/device up to its SCSI host (on USB, the interface the
+// enclosure is attached by); empty when sysfs does not know the disk.
+std::string DiskPlaceInSysfs(const std::string& sysRoot, const std::string& node);
+// The serial number (iSerial) of the USB device a disk sits on: the `serial`
+// of the device above the interface; "" when it has none or is not on USB.
+std::string UsbSerialOfDisk(const std::string& sysRoot, const std::string& node);
+
 // "usbstor:/dev/sdb" and the like.
 std::string TaggedDiskPath(const SysfsDisk& disk);
 // The node a tagged path names; any other path is returned as it is.

@@ -78,9 +78,10 @@ TEST_F(CliCommandsTest, ListShowsTheEnclosureWithBusIdentityFamilyAndDrive) {
   const CliRun run = Run({"--simulate", "list"});
   EXPECT_EQ(kExitSuccess, run.code);
   ASSERT_EQ(1u, run.outLines().size()) << "the system disk has no bridge: " << run.out;
-  EXPECT_EQ(
-      kEnclosure + "  USB  \"Orvexa  TQ-214 Enclosure\"  family 19 (TBR640)  revision 0  drives E:",
-      run.outLines()[0]);
+  EXPECT_EQ(kEnclosure +
+                "  USB  #0000000000000214  \"Orvexa  TQ-214 Enclosure\"  family 19 (TBR640)  "
+                "revision 0  drives E:",
+            run.outLines()[0]);
   EXPECT_EQ("", run.err);
   EXPECT_EQ(0u, Writes());
 }
@@ -118,7 +119,7 @@ TEST_F(CliCommandsTest, InfoPrintsTheWindowsFiveLinesAndTheVerdict) {
     EXPECT_EQ(0u, Writes());
   }
   const CliRun outdated = Run({"--simulate", "info"});
-  EXPECT_EQ("Device: " + kEnclosure + "  USB  \"Orvexa  TQ-214 Enclosure\"",
+  EXPECT_EQ("Device: " + kEnclosure + "  USB  #0000000000000214  \"Orvexa  TQ-214 Enclosure\"",
             outdated.outLines()[0]);
   EXPECT_EQ("USB Prod[  USB3.0 Disk  ]", IdentityPart(outdated)[2]);
   EXPECT_EQ("Chip FW Version[  21.32.00.02  ]", IdentityPart(outdated)[4]);
@@ -180,11 +181,14 @@ TEST_F(CliCommandsTest, SeveralEnclosuresAreListedAndNoneIsChosen) {
   EXPECT_EQ(0u, Count(CommandKind::kReadFlashIndex)) << "no device-information run";
 }
 
-TEST_F(CliCommandsTest, DeviceIsNamedByPathOrDriveLetter) {
-  for (const std::string& name : {kSecond, std::string("F:"), std::string("f:")}) {
+TEST_F(CliCommandsTest, DeviceIsNamedByPathDriveLetterOrSerialNumber) {
+  for (const std::string& name :
+       {kSecond, std::string("F:"), std::string("f:"), std::string("#0000000000000437"),
+        std::string("0000000000000437")}) {
     const CliRun run = Run({"--simulate=two", "info", "--device", name});
     EXPECT_EQ(kExitSuccess, run.code) << name << run.err;
-    EXPECT_EQ("Device: " + kSecond + "  USB  \"Orvexa  TQ-214 Enclosure\"", run.outLines()[0]);
+    EXPECT_EQ("Device: " + kSecond + "  USB  #0000000000000437  \"Orvexa  TQ-214 Enclosure\"",
+              run.outLines()[0]);
     EXPECT_EQ(0u, Count(CommandKind::kReadFlashIndex, kEnclosure)) << "only the one named";
     EXPECT_EQ(1u, Count(CommandKind::kReadFlashIndex, kSecond));
   }
@@ -204,7 +208,8 @@ TEST_F(CliCommandsTest, ARawDevicePathReachesAnEnclosureTheListMisses) {
 
   const CliRun info = Run({"--simulate=none", "info", "--device", raw});
   ASSERT_EQ(kExitSuccess, info.code) << info.err;
-  EXPECT_EQ("Device: " + raw + "  unknown  \"Orvexa  TQ-214 Enclosure\"", info.outLines()[0]);
+  EXPECT_EQ("Device: " + raw + "  unknown  no serial  \"Orvexa  TQ-214 Enclosure\"",
+            info.outLines()[0]);
   EXPECT_EQ("Chip FW Version[  21.32.00.01  ]", IdentityPart(info)[4]);
   EXPECT_EQ(0u, Writes());
 
@@ -254,7 +259,8 @@ TEST_F(CliCommandsTest, ARawDevicePathIsIdentifiedBeforeAnythingIsWritten) {
 TEST_F(CliCommandsTest, ARawVolumePathNamesTheListedEnclosureOfThatLetter) {
   const CliRun run = Run({"--simulate=two", "info", "--device", "\\\\.\\f:"});
   ASSERT_EQ(kExitSuccess, run.code) << run.err;
-  EXPECT_EQ("Device: " + kSecond + "  USB  \"Orvexa  TQ-214 Enclosure\"", run.outLines()[0]);
+  EXPECT_EQ("Device: " + kSecond + "  USB  #0000000000000437  \"Orvexa  TQ-214 Enclosure\"",
+            run.outLines()[0]);
 }
 
 TEST_F(CliCommandsTest, AnotherFamilyNamedByDeviceIsTurnedAwayByIdentification) {

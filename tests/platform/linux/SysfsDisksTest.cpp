@@ -36,6 +36,7 @@ class SysfsDisksTest : public testing::Test {
     // USB mass storage, partitioned: sdb1 and sdb2 mounted, sdb3 not.
     const fs::path usb = pci / "0000:00:14.0/usb2/2-1";
     Driver(usb, "usb", "usb");
+    Attribute(usb / "serial", "0000000000000214\n");
     Driver(usb / "2-1:1.0", "usb", "usb-storage");
     Disk(usb / "2-1:1.0/host6/target6:0:0/6:0:0:0", "sdb", "8:16");
     Partition("sdb", 1, "8:17");
@@ -145,6 +146,13 @@ TEST_F(SysfsDisksTest, InterfacesCarryTheBusWordAndTheNode) {
 
   SysfsDiskInterfaces missing((temp_.path() / "nothing").string());
   EXPECT_FALSE(missing.Open());
+}
+
+TEST_F(SysfsDisksTest, SerialNumberIsTheUsbDevicesAboveTheDisk) {
+  EXPECT_EQ("0000000000000214", UsbSerialOfDisk(sys_.string(), "/dev/sdb"));
+  for (const char* none : {"/dev/sdc", "/dev/sdd", "/dev/sda", "/dev/sdz"}) {
+    EXPECT_EQ("", UsbSerialOfDisk(sys_.string(), none)) << none;
+  }
 }
 
 TEST_F(SysfsDisksTest, NodeOfATaggedPathIsTheDeviceNode) {

@@ -45,6 +45,10 @@ class LinuxHost final : public Host {
     return error ? text : resolved.string();
   }
 
+  std::string SerialOf(const std::string& path) const override {
+    return UsbSerialOfDisk(kSysRoot, NodeOfDiskPath(path));
+  }
+
   std::vector<std::string> Places(const std::string& path) override {
     const std::string node = NodeOfDiskPath(path);
     return MountPointsOfDisk(kSysRoot, kProcRoot, std::filesystem::path(node).filename().string());

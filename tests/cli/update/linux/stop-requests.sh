@@ -81,7 +81,7 @@ wait_for '^\[3b 0e' "$work/err" || fail "update --all never started writing"
 kill -INT "$pid"
 wait "$pid"
 code=$?
-if [ "$code" -eq 0 ] && [ "$(grep -c '  PASS  ' "$work/out")" -eq 2 ] &&
+if [ "$code" -eq 0 ] && [ "$(grep -c ' PASS$' "$work/out")" -eq 2 ] &&
   [ "$(grep -c '2 update(s) running' "$work/err")" -eq 1 ] &&
   grep -q 'SIGINT was held while the update ran' "$work/err"; then
   pass "update --all: SIGINT held for both, both PASS, exit 0"

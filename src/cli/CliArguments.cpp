@@ -46,8 +46,10 @@ std::string ScenarioLines() {
 }
 
 // The options that commands take, as CliArguments::Gives names them.
-const char* const kCommandOptions[] = {kDeviceOption, "--all", "--yes", "--update",
-                                       "--allow-older"};
+constexpr char kSerialOption[] = "--serial";
+constexpr char kWaitOption[] = "--wait";
+const char* const kCommandOptions[] = {kDeviceOption,   "--all",       "--yes",    "--update",
+                                       "--allow-older", kSerialOption, kWaitOption};
 
 // Which command the word and its options name, and whether it takes them.
 bool CheckCommand(const std::string& word, CliArguments& a, std::string* error) {
@@ -128,6 +130,12 @@ class Parser {
       out_->update = true;
     } else if (arg == "--allow-older") {
       out_->allowOlder = true;
+    } else if (arg == kWaitOption || StartsWith(arg, std::string(kWaitOption) + "=")) {
+      return Wait(arg);
+    } else if (arg == "--no-history") {
+      out_->noHistory = true;
+    } else if (arg == kSerialOption || StartsWith(arg, std::string(kSerialOption) + "=")) {
+      return File(arg, kSerialOption, &out_->serial, "a serial number");
     } else if (arg == kSimulateOption || StartsWith(arg, std::string(kSimulateOption) + "=")) {
       return Simulate(arg);
     } else if (arg == kDeviceOption || StartsWith(arg, std::string(kDeviceOption) + "=")) {
@@ -170,6 +178,25 @@ class Parser {
     return true;
   }
 
+  // "--wait" or "--wait=SECONDS": a bare --wait takes no next word, which
+  // could be the command.
+  bool Wait(const std::string& arg) {
+    out_->wait = true;
+    if (arg.size() == sizeof kWaitOption - 1) return true;
+    const std::string value = arg.substr(sizeof kWaitOption);
+    uint32_t number = 0;
+    bool digits = !value.empty();
+    for (const char c : value) {
+      digits = digits && c >= '0' && c <= '9' && number <= kMaxWaitSeconds;
+      if (digits) number = number * 10 + static_cast<uint32_t>(c - '0');
+    }
+    if (!digits || number == 0 || number > kMaxWaitSeconds) {
+      return Fail("--wait takes seconds from 1 to " + std::to_string(kMaxWaitSeconds));
+    }
+    out_->waitSeconds = number;
+    return true;
+  }
+
   bool PieceMs(const std::string& arg) {
     std::string value;
     if (!Value(arg, sizeof kPieceMsOption - 1, &value)) return Fail("--piece-ms needs a number");
@@ -187,9 +214,11 @@ class Parser {
     return true;
   }
 
-  bool File(const std::string& arg, const char* name, std::string* file) {
+  // An option's text value: a file, by default.
+  bool File(const std::string& arg, const char* name, std::string* file,
+            const char* what = "a file") {
     if (!file->empty()) return Fail(std::string(name) + " given twice");
-    if (!Value(arg, std::strlen(name), file)) return Fail(std::string(name) + " needs a file");
+    if (!Value(arg, std::strlen(name), file)) return Fail(std::string(name) + " needs " + what);
     return true;
   }
 
@@ -217,6 +246,8 @@ bool CliArguments::Gives(const std::string& name) const {
   if (name == "--all") return all;
   if (name == "--yes") return yes;
   if (name == "--allow-older") return allowOlder;
+  if (name == kSerialOption) return !serial.empty();
+  if (name == kWaitOption) return wait;
   return name == "--update" && update;
 }
 
@@ -240,6 +271,11 @@ std::string UsageText() {
          "  --yes, -y               update without asking\n"
          "  --allow-older           with update --device: write this tool's firmware\n"
          "                          also into an enclosure that runs a newer one\n"
+         "  --wait[=SECONDS]        with update: after PASS, wait (300 s) for the\n"
+         "                          enclosure to be reconnected and confirm that it\n"
+         "                          runs the new firmware\n"
+         "  --serial S              with history: only the enclosure of that serial\n"
+         "                          number\n"
          "  --json                  one JSON object on standard output, for results and\n"
          "                          errors alike; no prompts (update --json needs --yes)\n"
          "  --trace                 every device command on standard error: its command\n"
@@ -250,6 +286,11 @@ std::string UsageText() {
          "  --piece-ms N            with --simulate: the enclosure takes N ms for each\n"
          "                          firmware piece, as a real one does (default 0; 20\n"
          "                          on a terminal, so that the bar can be watched)\n"
+         "  --no-history            records nothing in the update history (which update,\n"
+         "                          update --all and watch --update keep in\n"
+         "                          $XDG_STATE_HOME/tq214/history.jsonl, or\n"
+         "                          %LOCALAPPDATA%\\tq214\\history.jsonl; TQ214_HISTORY\n"
+         "                          names another file)\n"
          "  --record FILE           writes everything the run asks of the system and the\n"
          "                          answers into FILE, a session (JSON), as it goes\n"
          "  --replay FILE           runs against the session in FILE instead of a\n"

@@ -27,8 +27,12 @@ struct CliArguments {
   bool all = false;         // update --all
   bool update = false;      // watch --update
   bool allowOlder = false;  // update --allow-older
-  std::string scenario;     // with simulate: the machine to build
-  std::string device;       // --device; empty when not given
+  bool noHistory = false;   // --no-history
+  bool wait = false;        // update --wait[=SECONDS]
+  uint32_t waitSeconds = 300;
+  std::string serial;    // history --serial
+  std::string scenario;  // with simulate: the machine to build
+  std::string device;    // --device; empty when not given
   // --piece-ms: how long the simulated enclosure takes per firmware piece.
   bool pieceMsGiven = false;
   uint32_t pieceMs = 0;
@@ -36,9 +40,12 @@ struct CliArguments {
   std::string replay;  // --replay: the session file to run against
 
   // Whether the command option `name` ("--device", "--all", "--yes",
-  // "--update", "--allow-older") was given.
+  // "--update", "--allow-older", "--serial", "--wait") was given.
   bool Gives(const std::string& name) const;
 };
+
+// The longest --wait taken: a day.
+constexpr uint32_t kMaxWaitSeconds = 86400;
 
 // The longest --piece-ms taken: ten seconds a piece.
 constexpr uint32_t kMaxPieceMs = 10000;

@@ -38,6 +38,10 @@ struct CliEnvironment {
   // machine that brings none of its own (a simulated one); when null, locks
   // hold within the process only.
   SystemGuards* guards = nullptr;
+  // The update history: where it lives on this machine, and the file named
+  // by TQ214_HISTORY, which also simulated and replayed runs write.
+  std::string historyPath;
+  std::string historyOverride;
   // Holds stop requests while an update writes; none when null.
   InterruptHold* hold = nullptr;
 };

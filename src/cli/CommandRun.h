@@ -11,6 +11,7 @@
 #include "cli/CliArguments.h"
 #include "cli/CliEnvironment.h"
 #include "cli/JsonWriter.h"
+#include "cli/history/HistoryFile.h"
 #include "cli/host/AccessLog.h"
 #include "cli/host/Host.h"
 
@@ -23,7 +24,8 @@ class CommandRun {
   const CliArguments& args;
   Host& host;
   AccessLog& access;
-  JsonWriter json;  // the result object, begun with its "command" member
+  JsonWriter json;                 // the result object, begun with its "command" member
+  HistoryFile* history = nullptr;  // where updates are recorded; none when null
 
   bool jsonMode() const { return args.json; }
   // Text output; nothing reaches the terminal from it in JSON mode.

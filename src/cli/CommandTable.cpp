@@ -11,6 +11,7 @@ int RunInfo(CommandRun& run);
 int RunUpdate(CommandRun& run);
 int RunUpdateAll(CommandRun& run);
 int RunWatch(CommandRun& run);
+int RunHistory(CommandRun& run);
 
 namespace {
 
@@ -63,12 +64,12 @@ const std::vector<CommandEntry>& CommandTable() {
        nullptr},
       {"update",
        nullptr,
-       "update [--device PATH [--allow-older]] [--yes]",
+       "update [--device PATH [--allow-older]] [--yes] [--wait]",
        "writes the firmware and the configuration texts after\n"
        "asking \"Perform update? [y/N]\" unless --yes is given;\n"
        "an enclosure with newer firmware only with\n"
-       "--allow-older",
-       {"--device", "--yes", "--allow-older"},
+       "--allow-older; --wait confirms it after reconnecting",
+       {"--device", "--yes", "--allow-older", "--wait"},
        RunUpdate,
        CheckUpdate},
       {"update",
@@ -89,6 +90,14 @@ const std::vector<CommandEntry>& CommandTable() {
        {"--update", "--yes"},
        RunWatch,
        CheckWatch},
+      {"history",
+       nullptr,
+       "history [--serial S]",
+       "the updates made here, oldest first: each enclosure's\n"
+       "serial number, firmware before and after, and result",
+       {"--serial"},
+       RunHistory,
+       nullptr},
   };
   return table;
 }

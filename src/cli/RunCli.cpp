@@ -29,6 +29,16 @@ int EarlyFailure(CliEnvironment& env, const CliArguments& args, const std::strin
   return code;
 }
 
+// The history the run writes and `history` reads: TQ214_HISTORY when set;
+// otherwise this machine's, except for a simulated or replayed run, whose
+// enclosures are not this machine's; none with --no-history.
+std::string HistoryPathOf(const CliEnvironment& env, const CliArguments& args) {
+  if (args.noHistory) return "";
+  if (!env.historyOverride.empty()) return env.historyOverride;
+  if (args.simulate || !args.replay.empty()) return "";
+  return env.historyPath;
+}
+
 std::unique_ptr<Host> MakeHost(CliEnvironment& env, const CliArguments& args) {
   if (!args.simulate) return env.systemHost ? env.systemHost() : nullptr;
   // As asked; otherwise a person watching the bar sees the pieces go by, and
@@ -96,6 +106,9 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
   ScopedSeams installed(seams);
 
   CommandRun run(env, parsed, machine, access, parsed.command->name);
+  const std::string historyPath = HistoryPathOf(env, parsed);
+  HistoryFile history(historyPath, env.err);
+  if (!historyPath.empty()) run.history = &history;
   if (replay) {
     replay->replayer().SetOnDiverge([&run](const std::string& line) { run.Halt(line); });
   }

@@ -1,6 +1,7 @@
 // tq214: the firmware update of the TQ-214 enclosure from the command line.
 
 #include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -27,6 +28,8 @@ int main(int argc, char** argv) {
   env.systemHost = MakeRealHost;
   env.resources = SystemResources();
   env.guards = SystemGuardsOfPlatform();
+  env.historyPath = DefaultHistoryPath();
+  if (const char* named = std::getenv("TQ214_HISTORY")) env.historyOverride = named;
   env.hold = hold.get();
   const int code = RunCli(args, env);
   std::cout.flush();

@@ -160,7 +160,7 @@ void VirtualEnclosure::SetRunningInternalCode(bool internal) {
 }
 
 void VirtualEnclosure::PowerCycle() {
-  if (downloadCoverage_ >= kActivationSize && !internalCode_) {
+  if (downloadCoverage_ >= kActivationSize && !internalCode_ && !faults_.keepOldFirmware) {
     const uint8_t* version = download_.data() + kImageVersionOffset;
     SetFirmwareVersion(version[0], version[1], version[2], version[3]);
   }

@@ -72,6 +72,7 @@ struct Faults {
   bool flipReadBack = false;        // READ BUFFER data flips one byte
   uint32_t flipOffset = 0;          // ... at this buffer offset
   uint32_t flipReadBackPasses = 0;  // ... for this many passes over it; 0 = always
+  bool keepOldFirmware = false;     // a power cycle does not start the download
 
   void FailEvery(CommandKind kind) { failKind[static_cast<int>(kind)] = true; }
   bool Fails(CommandKind kind) const { return failKind[static_cast<int>(kind)]; }

@@ -33,6 +33,8 @@ struct CliRunOptions {
   bool terminal = false;
   std::function<double()> seconds;
   InterruptHold* hold = nullptr;  // none: requests to stop are not held
+  std::string historyPath;        // the machine's update history
+  std::string historyOverride;    // TQ214_HISTORY
 };
 
 inline CliRun RunTq214(const std::vector<std::string>& args, const CliRunOptions& options = {}) {
@@ -47,6 +49,8 @@ inline CliRun RunTq214(const std::vector<std::string>& args, const CliRunOptions
   env.onSimulation = options.onSimulation;
   env.systemHost = options.systemHost;
   env.hold = options.hold;
+  env.historyPath = options.historyPath;
+  env.historyOverride = options.historyOverride;
   CliRun run;
   run.code = RunCli(args, env);
   run.out = out.str();

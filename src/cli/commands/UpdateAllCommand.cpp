@@ -10,6 +10,7 @@
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/RefusalReport.h"
+#include "cli/history/HistoryRecord.h"
 #include "cli/update/HeldReport.h"
 #include "cli/update/ParallelUpdates.h"
 #include "cli/update/ReconnectAdvice.h"
@@ -79,6 +80,7 @@ int RunUpdateAll(CommandRun& run) {
 
   run.text() << '\n' << ResultTableText(rows);
   WriteResultRows(run.json, rows, run.host.placesKey());
+  for (const ResultRow& row : rows) Record(run, row);
   ReportHeld(run, held);
   for (const ResultRow& row : rows) {
     if (row.result != "PASS") continue;

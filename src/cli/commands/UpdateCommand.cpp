@@ -15,9 +15,11 @@
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/ChosenEnclosure.h"
 #include "cli/enclosure/RefusalReport.h"
+#include "cli/history/HistoryRecord.h"
 #include "cli/update/EnclosureUpdate.h"
 #include "cli/update/HeldReport.h"
 #include "cli/update/Progress.h"
+#include "cli/update/Reconnect.h"
 #include "cli/update/ReconnectAdvice.h"
 #include "cli/update/UpdateMonitor.h"
 #include "cli/update/UpdatePlan.h"
@@ -40,6 +42,58 @@ void ReportUnflushed(CommandRun& run, const std::vector<FlushFailure>& unflushed
   run.json.EndArray();
 }
 
+// --wait: the unit reconnected and read again. Its history entry is
+// completed with what it runs now.
+int Confirm(CommandRun& run, const Candidate& device, const ResultRow& updated,
+            const std::string& updatedAt) {
+  std::unique_ptr<DeviceEvents> events = run.host.Events();
+  if (!events) {
+    run.Note("the disks of this machine cannot come and go: nothing to wait for");
+    return kExitSuccess;
+  }
+  run.text() << "Waiting up to " << run.args.waitSeconds
+             << " s for the enclosure to be reconnected (Ctrl+C ends the wait).\n"
+             << std::flush;
+  events->SimulateReconnect(device.path);
+  const Unit unit{device.serial, device.path};
+  const Reconnected back = WaitForReconnect(run, *events, unit, run.args.waitSeconds);
+
+  HistoryEntry confirmation = EntryOf(updated);
+  confirmation.kind = "confirmation";
+  confirmation.updated = updatedAt;
+  confirmation.firmwareAfter = back.found.row.firmwareBefore;
+  const bool upToDate = back.found.row.result == "up to date";
+  confirmation.confirmed = back.outcome == ReconnectOutcome::kBack && upToDate;
+  run.json.Key("confirmation")
+      .BeginObject()
+      .Member("confirmed", confirmation.confirmed)
+      .Member("firmwareAfter", confirmation.firmwareAfter)
+      .EndObject();
+  if (back.outcome == ReconnectOutcome::kEnded) {
+    run.Note("the wait was ended; the update's PASS stands, unconfirmed");
+    return kExitSuccess;
+  }
+  if (run.history != nullptr) run.history->Append(confirmation);
+  if (back.outcome == ReconnectOutcome::kTimedOut) {
+    return run.Fail(kExitFailure, "the enclosure did not come back within " +
+                                      std::to_string(run.args.waitSeconds) +
+                                      " s; the update's PASS stands, unconfirmed");
+  }
+  if (confirmation.confirmed) {
+    run.text() << "running " << confirmation.firmwareAfter << ", Up to date\n";
+    return kExitSuccess;
+  }
+  const ResultRow& found = back.found.row;
+  const std::string what =
+      found.firmwareBefore.empty()
+          ? std::string("it came back but could not be read")
+          : "running " + found.firmwareBefore + ", " +
+                (back.found.toUpdate
+                     ? std::string("update needed")
+                     : found.result + (found.reason.empty() ? "" : ": " + found.reason));
+  return run.Fail(kExitFailure, device.shown + ": " + what + "; the new firmware did not start");
+}
+
 std::unique_ptr<ProgressView> MakeView(CommandRun& run) {
   if (run.jsonMode()) return nullptr;
   if (run.env.outIsTerminal) {
@@ -53,21 +107,35 @@ std::unique_ptr<ProgressView> MakeView(CommandRun& run) {
 int RunUpdate(CommandRun& run) {
   ChosenEnclosure enclosure;
   const int code = ChooseAndRead(run, &enclosure);
-  if (code != kExitSuccess) return code;
+  if (code != kExitSuccess && enclosure.device == nullptr) return code;
+  // From here on each outcome is one entry of the history.
+  ResultRow row = RowOf(*enclosure.device);
+  std::string recordedAt;
+  const auto recorded = [&](const char* result, const std::string& reason, int exit) {
+    row.result = result;
+    row.reason = reason;
+    recordedAt = Record(run, row);
+    return exit;
+  };
+  if (code != kExitSuccess) return recorded("refused", enclosure.refusal, code);
+  TakeIdentity(row, enclosure.reading, enclosure.lines);
   ShowIdentity(run, enclosure);
   if (enclosure.lines.upToDate) {
     run.text() << "Up to date: nothing to do.\n";
     run.json.Member("result", "up to date");
-    return kExitSuccess;
+    return recorded("skipped", "up to date", kExitSuccess);
   }
 
+  const std::string prefix = enclosure.device->shown + ": ";
   // Older firmware over newer only when asked for, for one named enclosure.
   if (enclosure.verdict == Verdict::kNewer && !run.args.allowOlder) {
-    return ReportRefusal(run, kExitFailure, enclosure.device->shown + ": ", kNewerFirmwareRefusal,
-                         0, enclosure.version());
+    return recorded(
+        "refused", RefusalSentence(kNewerFirmwareRefusal, 0, enclosure.version()),
+        ReportRefusal(run, kExitFailure, prefix, kNewerFirmwareRefusal, 0, enclosure.version()));
   }
   if (const Refusal* refusal = FirmwareWriteRefusal()) {
-    return ReportRefusal(run, kExitFailure, enclosure.device->shown + ": ", *refusal);
+    return recorded("refused", RefusalSentence(*refusal),
+                    ReportRefusal(run, kExitFailure, prefix, *refusal));
   }
 
   ShowPlanFor(run, 1);
@@ -83,8 +151,10 @@ int RunUpdate(CommandRun& run) {
   if (run.args.trace) monitor.SetTrace(&run.env.err);
   const EnclosureUpdateResult result = UpdateEnclosure(path, enclosure.device->places, monitor);
   const std::vector<std::string> held = monitor.ReleaseHold();
+  row.seconds = result.seconds;
   if (result.busy) {
-    return ReportRefusal(run, kExitFailure, enclosure.device->shown + ": ", kEnclosureBusyRefusal);
+    return recorded("refused", RefusalSentence(kEnclosureBusyRefusal),
+                    ReportRefusal(run, kExitFailure, prefix, kEnclosureBusyRefusal));
   }
 
   ReportUnflushed(run, result.unflushed);
@@ -93,9 +163,10 @@ int RunUpdate(CommandRun& run) {
   ReportHeld(run, held);
   if (result.passed) {
     run.text() << ReconnectAdvice(run.host, enclosure.device->places) << '\n';
-    return kExitSuccess;
+    recorded("PASS", "", kExitSuccess);
+    return run.args.wait ? Confirm(run, *enclosure.device, row, recordedAt) : kExitSuccess;
   }
   std::string why = FailureReason(result);
   if (run.access.Refused(path)) why += " (" + run.host.AccessAdvice(run.access.code()) + ")";
-  return run.Fail(kExitFailure, enclosure.device->shown + ": " + why);
+  return recorded("FAIL", why, run.Fail(kExitFailure, prefix + why));
 }

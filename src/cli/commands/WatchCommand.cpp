@@ -15,6 +15,7 @@
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/RefusalReport.h"
+#include "cli/history/HistoryRecord.h"
 #include "cli/update/HeldReport.h"
 #include "cli/update/ParallelUpdates.h"
 #include "cli/update/ReconnectAdvice.h"
@@ -48,6 +49,14 @@ struct Tracked {
   Clock::time_point retryAt;
 };
 
+// An enclosure that passed, until it comes back from being reconnected.
+struct Awaited {
+  std::string serial;      // "" when it has none: then by its key
+  std::string key;         // its path, lower-cased
+  size_t row = 0;          // its result, in the rows
+  std::string recordedAt;  // its entry in the history
+};
+
 class Watch {
  public:
   explicit Watch(CommandRun& run)
@@ -61,6 +70,7 @@ class Watch {
   // arrived, held or not, nothing new is looked at or started; the watch
   // ends when the updates running have ended.
   int Run(DeviceEvents& events) {
+    events_ = &events;
     InterruptHold* hold = run_.env.hold;
     if (hold) hold->SetRunEndsOnRequest(true);
     run_.text() << "Watching for enclosures"
@@ -125,9 +135,15 @@ class Watch {
         Say(shown + ": FAIL: " + row.reason);
       }
       rows_.push_back(row);
+      const std::string recordedAt = Record(run_, row);
       for (auto& [key, tracked] : known_) {
         if (tracked.device != row.device || tracked.state != State::kUpdating) continue;
         tracked.state = State::kLeftAlone;
+        if (row.result == "PASS") {
+          // Confirmed once it comes back from being reconnected.
+          awaited_.push_back({row.serial, key, rows_.size() - 1, recordedAt});
+          events_->SimulateReconnect(tracked.path);
+        }
         if (tracked.gone) known_.erase(key);
         break;
       }
@@ -160,9 +176,39 @@ class Watch {
     }
   }
 
+  // An enclosure that passed, back: read again, it says whether its new
+  // firmware started.
+  bool Confirmed(const std::string& key, const std::string& path, Tracked& tracked) {
+    const std::string serial = run_.host.SerialOf(path);
+    const auto awaited = std::find_if(awaited_.begin(), awaited_.end(), [&](const Awaited& a) {
+      return a.serial.empty() ? a.key == key : a.serial == serial;
+    });
+    if (awaited == awaited_.end() || !AnswersBridge(path.c_str())) return false;
+    const ExaminedEnclosure back = Examine(LookAt(run_.host, path));
+    if (back.unreadable && RetryLater(tracked)) return true;
+    ResultRow& row = rows_[awaited->row];
+    row.firmwareAfter = back.row.firmwareBefore;
+    row.confirmed = back.row.result == "up to date";
+    Say(back.row.name + (row.confirmed ? ": confirmed, running " + row.firmwareAfter
+                                       : ": back, running " + row.firmwareAfter +
+                                             "; the new firmware did not start"));
+    HistoryEntry confirmation = EntryOf(row);
+    confirmation.kind = "confirmation";
+    confirmation.updated = awaited->recordedAt;
+    confirmation.firmwareAfter = row.firmwareAfter;
+    confirmation.confirmed = row.confirmed;
+    if (run_.history != nullptr) run_.history->Append(confirmation);
+    awaited_.erase(awaited);
+    tracked.state = State::kLeftAlone;
+    tracked.device = back.row.device;
+    tracked.name = back.row.name;
+    return true;
+  }
+
   void Arrived(const std::string& key, const std::string& path) {
     Tracked& tracked = known_[key];
     tracked.path = path;
+    if (Confirmed(key, path, tracked)) return;
     if (!AnswersBridge(path.c_str())) {
       if (!RetryLater(tracked)) tracked.state = State::kNotABridge;
       return;
@@ -194,6 +240,8 @@ class Watch {
       seen.counts = false;
     }
     rows_.push_back(seen);
+    // A watch that updates keeps what it left alone, and why, too.
+    if (run_.args.update) Record(run_, seen);
   }
 
   CommandRun& run_;
@@ -201,6 +249,8 @@ class Watch {
   ParallelUpdates updates_;
   std::map<std::string, Tracked> known_;
   std::vector<ResultRow> rows_;
+  std::vector<Awaited> awaited_;
+  DeviceEvents* events_ = nullptr;
 };
 
 }  // namespace

@@ -67,11 +67,13 @@ int RawPathRefused(CommandRun& run, const std::string& path) {
                   path + ": " + kNoDeviceText + " It does not answer the bridge's probe.");
 }
 
-int Refused(CommandRun& run, const ChosenEnclosure& enclosure, ReadingOutcome outcome) {
+int Refused(CommandRun& run, ChosenEnclosure& enclosure, ReadingOutcome outcome) {
   const Candidate& device = *enclosure.device;
   if (run.access.Refused(device.path)) {
+    enclosure.refusal = run.host.AccessAdvice(run.access.code());
     return AccessFailure(run, device.path, run.access.code());
   }
+  enclosure.refusal = RefusalSentence(RefusalFor(outcome), enclosure.reading.chipCode);
   const int code = outcome == ReadingOutcome::kNotTbr640 ? kExitNoDevice : kExitFailure;
   return ReportRefusal(run, code, device.shown + ": " + kNoDeviceText + " ", RefusalFor(outcome),
                        enclosure.reading.chipCode);

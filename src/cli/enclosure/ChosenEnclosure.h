@@ -17,13 +17,16 @@ struct ChosenEnclosure {
   DeviceReading reading;
   IdentityLines lines;
   Verdict verdict = Verdict::kUpdateNeeded;
+  // Why the chosen device was turned away by its reading; "" when it was not.
+  std::string refusal;
   // The four version bytes of the chip information.
   const uint8_t* version() const { return reading.chipInfo.data() + kChipInfoVersion; }
 };
 
 // Chooses and reads the enclosure, shows the device (text: a "Device:" line;
 // JSON: the "device" member) and returns kExitSuccess; or reports why it
-// cannot and returns the exit code.
+// cannot and returns the exit code (with `refusal` set when a device was
+// chosen and its reading turned it away).
 int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure);
 
 // The five lines (text) or "lines" and the decoded fields (JSON).

@@ -1,18 +1,37 @@
 #include "cli/enclosure/Examine.h"
 
+#include <cstdio>
+
 #include "IDEAccess/ChipIdentification.h"
 #include "cli/enclosure/CandidateReport.h"
 #include "engine/FirmwareVersion.h"
 #include "engine/Refusals.h"
 
-ExaminedEnclosure Examine(const Candidate& candidate) {
-  ExaminedEnclosure device;
-  device.candidate = candidate;
-  ResultRow& row = device.row;
+ResultRow RowOf(const Candidate& candidate) {
+  ResultRow row;
   row.device = candidate.shown;
   row.places = candidate.places;
   row.serial = candidate.serial;
   row.name = UnitName(candidate.shown, candidate.places, candidate.serial);
+  return row;
+}
+
+void TakeIdentity(ResultRow& row, const DeviceReading& reading, const IdentityLines& lines) {
+  row.firmwareBefore = FirmwareVersionText(reading.chipInfo.data() + kChipInfoVersion);
+  char id[8];
+  std::snprintf(id, sizeof id, "%04X", VendorIdOf(reading.block));
+  row.vid = id;
+  std::snprintf(id, sizeof id, "%04X", ProductIdOf(reading.block));
+  row.pid = id;
+  row.productBefore = lines.product;
+  row.diskBefore = lines.disk;
+}
+
+ExaminedEnclosure Examine(const Candidate& candidate) {
+  ExaminedEnclosure device;
+  device.candidate = candidate;
+  ResultRow& row = device.row;
+  row = RowOf(candidate);
   if (!IsTbr640(candidate)) {
     row.result = "skipped";
     row.reason = RefusalSentence(RefusalFor(ReadingOutcome::kNotTbr640), candidate.code);
@@ -34,6 +53,7 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
     return device;
   }
   BuildIdentityLines(device.reading.block, device.reading.chipInfo.data(), &device.lines);
+  TakeIdentity(row, device.reading, device.lines);
   const uint8_t* version = device.reading.chipInfo.data() + kChipInfoVersion;
   switch (VerdictOf(device.lines.upToDate, version)) {
     case Verdict::kUpToDate:

@@ -17,10 +17,16 @@ struct ResultRow {
   std::string serial;  // "" when none
   std::vector<std::string> places;
   std::string firmwareBefore;  // "21.32.0.1", or "" when not read
-  std::string result;          // "PASS", "FAIL", "skipped", "up to date"
-  std::string reason;          // why FAIL or skipped
+  // What the configuration block said before, for the history ("" when not
+  // read): vendor and product numbers, product text, disk text.
+  std::string vid, pid, productBefore, diskBefore;
+  std::string result;  // "PASS", "FAIL", "skipped", "up to date"
+  std::string reason;  // why FAIL or skipped
   double seconds = 0;
   bool counts = true;  // a TBR640: its result decides the exit code
+  // After PASS, when it came back from being reconnected (a watch).
+  bool confirmed = false;
+  std::string firmwareAfter;
 };
 
 // An enclosure read as the window reads it.
@@ -36,3 +42,9 @@ struct ExaminedEnclosure {
 
 // Reads `candidate` (when it is a TBR640) and says what it is.
 ExaminedEnclosure Examine(const Candidate& candidate);
+
+// The row of `candidate`, before anything is read of it.
+ResultRow RowOf(const Candidate& candidate);
+// What a device-information run that read everything found: the firmware
+// version and the configuration block's identity.
+void TakeIdentity(ResultRow& row, const DeviceReading& reading, const IdentityLines& lines);

@@ -35,6 +35,24 @@ bool PollingEvents::Wait(uint32_t milliseconds) {
 TimelineEvents::TimelineEvents(VirtualMachine& machine, std::vector<TimelineStep> steps)
     : machine_(machine), steps_(std::move(steps)), start_(std::chrono::steady_clock::now()) {}
 
+void TimelineEvents::SimulateReconnect(const std::string& path) {
+  // Unplugged a moment after the update, plugged in again a moment later.
+  constexpr uint32_t kUnplugMs = 150;
+  constexpr uint32_t kPlugMs = 300;
+  const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                       std::chrono::steady_clock::now() - start_)
+                       .count();
+  const auto at = static_cast<uint32_t>(now);
+  std::vector<TimelineStep> later(steps_.begin() + static_cast<std::ptrdiff_t>(next_),
+                                  steps_.end());
+  later.push_back({at + kUnplugMs, path, false});
+  later.push_back({at + kPlugMs, path, true});
+  std::stable_sort(later.begin(), later.end(),
+                   [](const TimelineStep& a, const TimelineStep& b) { return a.atMs < b.atMs; });
+  steps_.resize(next_);
+  steps_.insert(steps_.end(), later.begin(), later.end());
+}
+
 bool TimelineEvents::Wait(uint32_t milliseconds) {
   auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
   if (next_ < steps_.size()) {

@@ -24,6 +24,10 @@ class DeviceEvents {
   virtual bool Wait(uint32_t milliseconds) = 0;
   // A simulated machine's timeline ends; a real machine's events never do.
   virtual bool Finished() const { return false; }
+  // After an update: on a simulated machine the technician unplugs the
+  // enclosure at `path` and plugs it in again a moment later; on a real one
+  // a person does, and nothing happens here.
+  virtual void SimulateReconnect(const std::string& path) { (void)path; }
 };
 
 // Whether the list of disks discovery would look at changed since the last look.
@@ -50,6 +54,7 @@ class TimelineEvents final : public DeviceEvents {
   TimelineEvents(VirtualMachine& machine, std::vector<TimelineStep> steps);
   bool Wait(uint32_t milliseconds) override;
   bool Finished() const override { return next_ >= steps_.size(); }
+  void SimulateReconnect(const std::string& path) override;
 
  private:
   VirtualMachine& machine_;

@@ -15,6 +15,11 @@ Resources* SystemResources();
 // awake.
 SystemGuards* SystemGuardsOfPlatform();
 bool StandardOutputIsTerminal();
+// Where this machine keeps the update history: on Linux
+// $XDG_STATE_HOME/tq214/history.jsonl (by default ~/.local/state/, of the
+// user the program runs as: root's under sudo), on Windows
+// %LOCALAPPDATA%\tq214\history.jsonl; "" when there is no such place.
+std::string DefaultHistoryPath();
 // The width of the terminal on standard output; 0 when it cannot be told.
 size_t TerminalColumns();
 // A closed pipe or a full disk on standard output or error ends the printing

@@ -38,7 +38,8 @@ std::string ResultTableText(const std::vector<ResultRow>& rows) {
     if (row.result == "PASS" || row.result == "FAIL") {
       std::snprintf(seconds, sizeof seconds, "%.1f", row.seconds);
     }
-    const std::string result = row.reason.empty() ? row.result : row.result + ": " + row.reason;
+    std::string result = row.reason.empty() ? row.result : row.result + ": " + row.reason;
+    if (row.confirmed) result += " (confirmed, running " + row.firmwareAfter + ")";
     cells.push_back({EscapeControlBytes(row.name),
                      row.firmwareBefore.empty() ? "-" : row.firmwareBefore, seconds,
                      EscapeControlBytes(result)});
@@ -76,6 +77,7 @@ void WriteResultRows(JsonWriter& json, const std::vector<ResultRow>& rows, const
         .Member("result", row.result)
         .Member("reason", row.reason)
         .Member("milliseconds", static_cast<int64_t>(row.seconds * 1000))
+        .Member("confirmed", row.confirmed)
         .EndObject();
   }
   json.EndArray();

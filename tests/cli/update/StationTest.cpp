@@ -112,7 +112,8 @@ TEST(Station, WatchUpdatesEachArrivalOnceAndEndsWithTheTimeline) {
   EXPECT_EQ(kExitFailure, run.code) << run.err;
   for (const std::string& line :
        {"+ " + kLate + "  \"Orvexa", kLate + ": PASS. Eject I:, then reconnect",
-        "- " + kSecond + " removed", kFirst + ": PASS"}) {
+        "- " + kSecond + " removed", kFirst + ": PASS", kFirst + ": confirmed, running 21.32.0.3",
+        std::string("PASS (confirmed, running 21.32.0.3)")}) {
     EXPECT_NE(std::string::npos, run.out.find(line)) << line << "\n" << run.out;
   }
   EXPECT_EQ(std::string::npos, run.out.find(kStationLatePath)) << "paths are in JSON and --trace";

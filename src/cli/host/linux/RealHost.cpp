@@ -3,6 +3,7 @@
 
 #include "cli/host/RealHost.h"
 
+#include <pwd.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -93,6 +94,21 @@ Resources* SystemResources() {
 
 SystemGuards* SystemGuardsOfPlatform() {
   return LinuxPlatformSeams().guards;
+}
+
+std::string DefaultHistoryPath() {
+  const char* state = std::getenv("XDG_STATE_HOME");
+  std::string base;
+  if (state != nullptr && state[0] == '/' && geteuid() != 0) {
+    base = state;
+  } else {
+    // The home of the user the program runs as, not of the one who ran sudo.
+    const passwd* user = getpwuid(geteuid());
+    const char* home = user != nullptr ? user->pw_dir : std::getenv("HOME");
+    if (home == nullptr || home[0] != '/') return "";
+    base = std::string(home) + "/.local/state";
+  }
+  return base + "/tq214/history.jsonl";
 }
 
 bool StandardOutputIsTerminal() {

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "cli/host/DriveLetterPlaces.h"
@@ -47,6 +48,12 @@ Resources* SystemResources() {
 
 SystemGuards* SystemGuardsOfPlatform() {
   return Win32PlatformSeams().guards;
+}
+
+std::string DefaultHistoryPath() {
+  const char* local = std::getenv("LOCALAPPDATA");
+  if (local == nullptr || local[0] == '\0') return "";
+  return std::string(local) + "\\tq214\\history.jsonl";
 }
 
 bool StandardOutputIsTerminal() {

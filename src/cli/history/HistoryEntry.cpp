@@ -1,0 +1,115 @@
+#include "cli/history/HistoryEntry.h"
+
+#include <chrono>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// The text members, in the order they are written; read back by name.
+struct TextMember {
+  const char* name;
+  std::string HistoryEntry::*field;
+};
+const TextMember kTexts[] = {
+    {"kind", &HistoryEntry::kind},
+    {"time", &HistoryEntry::time},
+    {"tool", &HistoryEntry::tool},
+    {"imageSha256", &HistoryEntry::imageSha256},
+    {"device", &HistoryEntry::device},
+    {"serial", &HistoryEntry::serial},
+    {"vid", &HistoryEntry::vid},
+    {"pid", &HistoryEntry::pid},
+    {"firmwareBefore", &HistoryEntry::firmwareBefore},
+    {"productBefore", &HistoryEntry::productBefore},
+    {"diskBefore", &HistoryEntry::diskBefore},
+    {"result", &HistoryEntry::result},
+    {"reason", &HistoryEntry::reason},
+    {"updated", &HistoryEntry::updated},
+    {"firmwareAfter", &HistoryEntry::firmwareAfter},
+};
+
+}  // namespace
+
+std::string HistoryLine(const HistoryEntry& entry) {
+  JsonWriter json;
+  WriteHistoryEntry(json, entry);
+  return json.text();
+}
+
+void WriteHistoryEntry(JsonWriter& json, const HistoryEntry& entry) {
+  json.BeginObject();
+  for (const TextMember& member : kTexts) {
+    const std::string& value = entry.*member.field;
+    if (member.field == &HistoryEntry::serial) {
+      json.MemberOrNull(member.name, value);
+    } else if (!value.empty()) {
+      json.Member(member.name, value);
+    }
+  }
+  if (entry.kind == "update") {
+    json.Member("milliseconds", static_cast<int64_t>(entry.seconds * 1000));
+  } else {
+    json.Member("confirmed", entry.confirmed);
+  }
+  json.EndObject();
+}
+
+bool ParseHistoryLine(const std::string& line, HistoryEntry* entry, std::string* error) {
+  const Json value = Json::parse(line, nullptr, false);
+  if (!value.is_object()) {
+    *error = "not a JSON object";
+    return false;
+  }
+  *entry = HistoryEntry{};
+  for (const TextMember& member : kTexts) {
+    const auto found = value.find(member.name);
+    if (found == value.end() || found->is_null()) continue;
+    if (!found->is_string()) {
+      *error = std::string("'") + member.name + "' is not a text";
+      return false;
+    }
+    entry->*member.field = found->get<std::string>();
+  }
+  if (entry->time.empty() || (entry->kind != "update" && entry->kind != "confirmation")) {
+    *error = "no time or kind";
+    return false;
+  }
+  const auto ms = value.find("milliseconds");
+  if (ms != value.end() && ms->is_number()) entry->seconds = ms->get<double>() / 1000;
+  const auto confirmed = value.find("confirmed");
+  entry->confirmed = confirmed != value.end() && confirmed->is_boolean() && confirmed->get<bool>();
+  return true;
+}
+
+std::string UtcTimestampOf(long long seconds) {
+  // Days since 1970 to a civil date (proleptic Gregorian), without gmtime's
+  // shared buffer.
+  long long days = seconds / 86400;
+  long long rest = seconds % 86400;
+  if (rest < 0) {
+    rest += 86400;
+    --days;
+  }
+  days += 719468;
+  const long long era = (days >= 0 ? days : days - 146096) / 146097;
+  const long long dayOfEra = days - era * 146097;
+  const long long yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const long long monthIndex = (5 * dayOfYear + 2) / 153;
+  const long long day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+  const long long month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+  const long long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+  char text[128];  // room for any year the arithmetic can give
+  std::snprintf(text, sizeof text, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lldZ", year, month, day,
+                rest / 3600, rest / 60 % 60, rest % 60);
+  return text;
+}
+
+std::string UtcTimestamp() {
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  return UtcTimestampOf(std::chrono::duration_cast<std::chrono::seconds>(now).count());
+}

@@ -1,0 +1,29 @@
+#include "cli/history/HistoryRecord.h"
+
+#include "embedded/FirmwareImageDigest.h"
+#include "seams/ProgramVersion.h"
+
+HistoryEntry EntryOf(const ResultRow& row) {
+  HistoryEntry entry;
+  entry.time = UtcTimestamp();
+  entry.tool = kProgramVersionText;
+  entry.imageSha256 = kFirmwareImageSha256;
+  entry.device = row.device;
+  entry.serial = row.serial;
+  entry.vid = row.vid;
+  entry.pid = row.pid;
+  entry.firmwareBefore = row.firmwareBefore;
+  entry.productBefore = row.productBefore;
+  entry.diskBefore = row.diskBefore;
+  // One word for each way an enclosure was left alone.
+  entry.result = row.result == "up to date" ? "skipped" : row.result;
+  entry.reason = row.result == "up to date" ? "up to date" : row.reason;
+  entry.seconds = row.seconds;
+  return entry;
+}
+
+std::string Record(CommandRun& run, const ResultRow& row) {
+  const HistoryEntry entry = EntryOf(row);
+  if (run.history != nullptr) run.history->Append(entry);
+  return entry.time;
+}

@@ -1,0 +1,62 @@
+#include "cli/update/Reconnect.h"
+
+#include <chrono>
+
+#include "IDEAccess/AsciiCase.h"
+#include "IDEAccess/Discovery.h"
+
+namespace {
+
+constexpr uint32_t kWaitMs = 100;
+// A bridge answers a moment after it is plugged in; it is read once it does.
+constexpr int kReadTries = 4;
+constexpr uint32_t kReadRetryMs = 250;
+
+// The path of the unit among the disks now, or "".
+std::string Present(const Host& host, const Unit& unit) {
+  for (const std::string& path : ListBusDiskPaths(1)) {
+    if (IsUnit(host, unit, path)) return path;
+  }
+  return "";
+}
+
+}  // namespace
+
+bool IsUnit(const Host& host, const Unit& unit, const std::string& path) {
+  if (!unit.serial.empty()) return host.SerialOf(path) == unit.serial;
+  return EqualsIgnoringAsciiCase(path, unit.path);
+}
+
+Reconnected WaitForReconnect(CommandRun& run, DeviceEvents& events, const Unit& unit,
+                             uint32_t seconds) {
+  InterruptHold* hold = run.env.hold;
+  if (hold) hold->SetRunEndsOnRequest(true);
+  Reconnected result;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  bool gone = false;
+  std::string back;
+  while (back.empty()) {
+    if (hold && hold->requested()) {
+      result.outcome = ReconnectOutcome::kEnded;
+      break;
+    }
+    if (std::chrono::steady_clock::now() >= until) break;
+    events.Wait(kWaitMs);
+    const std::string present = Present(run.host, unit);
+    if (present.empty()) {
+      gone = true;
+    } else if (gone) {
+      back = present;
+    }
+  }
+  if (hold) hold->SetRunEndsOnRequest(false);
+  if (back.empty()) return result;
+  result.outcome = ReconnectOutcome::kBack;
+  for (int tries = 0; tries < kReadTries; ++tries) {
+    if (tries > 0) events.Wait(kReadRetryMs);
+    if (!AnswersBridge(back.c_str())) continue;
+    result.found = Examine(LookAt(run.host, back));
+    if (!result.found.unreadable) break;
+  }
+  return result;
+}

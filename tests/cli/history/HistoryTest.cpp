@@ -1,0 +1,74 @@
+// The update history: what an update leaves in it, also when it fails
+// midway; a damaged line skipped and named; a file that cannot be written
+// never stops an update; simulated runs leave the machine's history alone.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "cli/ExitCodes.h"
+#include "cli/history/HistoryFile.h"
+#include "support/CliRun.h"
+#include "support/TempDir.h"
+
+namespace {
+
+class HistoryTest : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(temp_.ok()); }
+  std::string File(const char* name) const { return (temp_.path() / name).string(); }
+  CliRunOptions Writing(const std::string& file) const {
+    CliRunOptions options;
+    options.historyOverride = file;
+    return options;
+  }
+
+ private:
+  TempDir temp_;
+};
+
+TEST_F(HistoryTest, AnUpdateThatFailsMidwayLeavesItsLine) {
+  const std::string file = File("history.jsonl");
+  EXPECT_EQ(kExitFailure,
+            RunTq214({"--simulate=unplug-during-update", "update", "--yes"}, Writing(file)).code);
+  const HistoryRead read = ReadHistory(file);
+  ASSERT_EQ(1u, read.entries.size());
+  const HistoryEntry& entry = read.entries[0];
+  EXPECT_EQ("FAIL", entry.result);
+  EXPECT_EQ("0000000000000214", entry.serial);
+  EXPECT_EQ("21.32.0.2", entry.firmwareBefore);
+  EXPECT_EQ("USB3.0 Disk", entry.productBefore);
+  EXPECT_NE(std::string::npos, entry.reason.find("could not be written")) << entry.reason;
+}
+
+TEST_F(HistoryTest, ADamagedLineIsNamedAndSkipped) {
+  const std::string file = File("history.jsonl");
+  RunTq214({"--simulate", "update", "--yes"}, Writing(file));
+  std::ofstream(file, std::ios::app) << "{\"kind\":\"update\",\"ti\n";
+  RunTq214({"--simulate=current", "update", "--yes"}, Writing(file));
+  const CliRun shown = RunTq214({"--simulate", "history"}, Writing(file));
+  EXPECT_EQ(kExitSuccess, shown.code);
+  ASSERT_EQ(2u, shown.outLines().size()) << shown.out;
+  EXPECT_NE(std::string::npos, shown.outLines()[0].find("#0000000000000214  21.32.0.2  PASS"));
+  EXPECT_NE(std::string::npos, shown.outLines()[1].find("skipped: up to date"));
+  EXPECT_NE(std::string::npos, shown.err.find("line 2: not a JSON object; skipped")) << shown.err;
+}
+
+TEST_F(HistoryTest, AFileThatCannotBeWrittenNeverStopsTheUpdate) {
+  std::ofstream(File("a-file")) << "in the way";
+  const CliRun run = RunTq214({"--simulate=two", "update", "--all", "--yes"},
+                              Writing(File("a-file") + "/history.jsonl"));
+  EXPECT_EQ(kExitSuccess, run.code) << run.err;
+  EXPECT_EQ(1u, run.errLines().size()) << "one warning for both: " << run.err;
+}
+
+TEST_F(HistoryTest, SimulatedRunsLeaveTheMachinesHistoryAlone) {
+  CliRunOptions options;
+  options.historyPath = File("machine.jsonl");
+  RunTq214({"--simulate", "update", "--yes"}, options);
+  RunTq214({"--simulate", "--no-history", "update", "--yes"}, Writing(File("named.jsonl")));
+  EXPECT_FALSE(ReadHistory(File("machine.jsonl")).found);
+  EXPECT_FALSE(ReadHistory(File("named.jsonl")).found);
+}
+
+}  // namespace

@@ -49,12 +49,31 @@ int Inquiry(const char* path, uint8_t* buffer, int32_t length) {
   return In12(path, cdb, buffer, length);
 }
 
-int RequestSense(const char* path) {
+namespace {
+
+int RequestSenseInto(const char* path, uint8_t (&sense)[kRequestSenseLength]) {
   Cdb12 cdb{};
   cdb[cdb_inquiry::kOpcode] = opcode::kRequestSense;
   cdb[cdb_inquiry::kAllocationLength] = static_cast<uint8_t>(kRequestSenseLength);
-  uint8_t sense[kRequestSenseLength] = {};
   return In12(path, cdb, sense, kRequestSenseLength);
+}
+
+// After a failed buffer command: the REQUEST SENSE, as ever; what the device
+// said is kept for the thread, the command's own sense first (the system may
+// have fetched it already, and cleared the condition by doing so).
+void SenseAfterFailure(const char* path) {
+  const SenseData own = LastCommandSense();
+  uint8_t reply[kRequestSenseLength] = {};
+  const bool answered = RequestSenseInto(path, reply) != 0;
+  const SenseData asked = answered ? DecodeSense(reply, sizeof reply) : SenseData{};
+  NoteFailureSense(own.present ? own : asked);
+}
+
+}  // namespace
+
+int RequestSense(const char* path) {
+  uint8_t sense[kRequestSenseLength] = {};
+  return RequestSenseInto(path, sense);
 }
 
 int ReadBuffer(const char* path, uint8_t mode, uint8_t bufferId, uint32_t offset, uint8_t* buffer,
@@ -66,7 +85,7 @@ int ReadBuffer(const char* path, uint8_t mode, uint8_t bufferId, uint32_t offset
                  transferred ? transferred : &ignored)) {
     return 1;
   }
-  RequestSense(path);
+  SenseAfterFailure(path);
   return 0;
 }
 
@@ -81,7 +100,7 @@ int WriteBuffer(const char* path, uint8_t bufferId, uint8_t mode, const uint8_t*
   }
   uint32_t transferred = 0;
   if (ScsiDataOut(path, cdb.data(), kCdb10Length, buffer, length, &transferred)) return 1;
-  RequestSense(path);
+  SenseAfterFailure(path);
   return 0;
 }
 

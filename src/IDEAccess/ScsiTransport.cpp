@@ -28,11 +28,17 @@ void PrepareRecord(uint8_t* record, Direction direction, const uint8_t* cdb, uin
   std::memcpy(record + ptr::kCdb, cdb, copied);
 }
 
+thread_local SenseData tLastCommandSense;
+
 bool ThreePartSuccess(const BackendResult& result, const uint8_t* record) {
   return result.requestSucceeded && result.lastError == 0 && record[ptr::kScsiStatus] == 0;
 }
 
 }  // namespace
+
+SenseData LastCommandSense() {
+  return tLastCommandSense;
+}
 
 uint32_t TransferLengthFor(uint32_t requested) {
   return requested == 1 ? 2 : requested;
@@ -65,6 +71,7 @@ int ScsiDataIn(const char* devicePath, const uint8_t* cdb, uint8_t cdbLength, ui
   request.record = record;
   request.data = dataBlock.data();
   const BackendResult result = ActiveScsiBackend().Execute(request);
+  tLastCommandSense = DecodeSense(result.sense, result.senseLength);
   if (!result.opened) return 0;
 
   // The caller sees what arrived followed by zeros, whatever the outcome.
@@ -94,6 +101,7 @@ int ScsiDataOut(const char* devicePath, const uint8_t* cdb, uint8_t cdbLength,
   request.record = record;
   request.data = dataBlock.data();
   const BackendResult result = ActiveScsiBackend().Execute(request);
+  tLastCommandSense = DecodeSense(result.sense, result.senseLength);
   if (!result.opened) return 0;
 
   if (transferred) *transferred = ptr::Get32(record, ptr::kDataTransferLength);

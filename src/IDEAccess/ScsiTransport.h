@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "IDEAccess/SenseData.h"
 #include "seams/StorageDeviceNumber.h"
 
 // Time-outs, in seconds, of the three kinds of transfer.
@@ -30,3 +31,7 @@ uint32_t TransferLengthFor(uint32_t requested);
 // The time-out of a data-out command: 100 s for CDB byte 2 = 0x13 or for the
 // 12-byte form with byte 11 = 0xFB and byte 1 = 3, else 50 s.
 uint32_t DataOutTimeout(const uint8_t* cdb, uint8_t cdbLength);
+
+// The sense the system fetched by itself for the last command this thread
+// sent (not present when it fetched none).
+SenseData LastCommandSense();

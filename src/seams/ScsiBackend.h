@@ -4,6 +4,7 @@
 // happened. The rules (transfer length, buffers, time-outs, the success test)
 // stay above this seam, in ScsiTransport.cpp.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "seams/StorageDeviceNumber.h"
@@ -32,12 +33,21 @@ struct ScsiRequest {
   uint8_t* data = nullptr;
 };
 
+// The sense bytes a backend can hand up with a failed command.
+constexpr size_t kAutoSenseCapacity = 32;
+
 struct BackendResult {
   bool opened = false;            // false: the device could not be opened
   bool requestSucceeded = false;  // the request call itself returned success
   // The error code read right after the request; when the device could not be
   // opened, the open's error code (so that a front end can say "access denied").
   uint32_t lastError = 0;
+  // The sense data the system fetched by itself for a command that ended in
+  // CHECK CONDITION (SG_IO's sense buffer). None through the Windows record,
+  // which asks for none, nor from the virtual enclosure, which keeps its
+  // sense for the REQUEST SENSE that follows.
+  uint8_t sense[kAutoSenseCapacity] = {};
+  uint8_t senseLength = 0;
 };
 
 class ScsiBackend {

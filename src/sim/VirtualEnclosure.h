@@ -64,6 +64,7 @@ struct Faults {
   uint32_t shortLength = 0;          // kShortGood: the bytes that arrive
   uint32_t vanishAfterCommands = 0;  // gone (opens fail) after this many; 0 = never
   uint32_t vanishAtWritePiece = 0;   // unplugged during the k-th WRITE BUFFER piece
+  uint32_t failWritePiecesFrom = 0;  // the k-th WRITE BUFFER piece and every later one fail
   // Chip level.
   uint32_t busyReads = 0;           // the next n status reads report busy
   bool ignoreMemoryWrites = false;  // bridge memory writes succeed but store nothing

@@ -103,8 +103,9 @@ BackendResult VirtualMachine::ExecuteOnDisk(const ScsiRequest& request, TraceEnt
   if (faults.vanishAfterCommands != 0 && disk->commands >= faults.vanishAfterCommands) {
     disk->present = false;  // this command is the last one the disk sees
   }
-  if (entry.kind == CommandKind::kWriteBufferData && faults.vanishAtWritePiece != 0 &&
-      ++disk->writePieces == faults.vanishAtWritePiece) {
+  const bool piece = entry.kind == CommandKind::kWriteBufferData;
+  if (piece) ++disk->writePieces;
+  if (piece && faults.vanishAtWritePiece != 0 && disk->writePieces == faults.vanishAtWritePiece) {
     // Unplugged while this piece was on its way: it never completes.
     disk->present = false;
     CompleteRecord(request.record, 0, 0);
@@ -112,8 +113,10 @@ BackendResult VirtualMachine::ExecuteOnDisk(const ScsiRequest& request, TraceEnt
     return result;
   }
 
-  const bool injected = faults.Fails(entry.kind) || (faults.failCommandNumber == disk->commands) ||
-                        disk->commands <= faults.failFirstCommands;
+  const bool injected =
+      faults.Fails(entry.kind) || (faults.failCommandNumber == disk->commands) ||
+      disk->commands <= faults.failFirstCommands ||
+      (piece && faults.failWritePiecesFrom != 0 && disk->writePieces >= faults.failWritePiecesFrom);
   if (injected && faults.style == FailureStyle::kIoError) {
     chip.RecordInjectedFailure();
     CompleteRecord(request.record, 0, 0);

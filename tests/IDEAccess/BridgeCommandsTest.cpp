@@ -3,9 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "IDEAccess/BridgeCommands.h"
+#include "IDEAccess/PassThroughRecord.h"
+#include "IDEAccess/SenseData.h"
+#include "seams/Seams.h"
 #include "support/TestSeams.h"
 
 namespace {
@@ -131,6 +136,8 @@ TEST_F(BridgeCommandsTest, FailedBufferCommandsFetchSenseThenReportFailure) {
   EXPECT_EQ(CommandKind::kRequestSense, At(1).kind);
   EXPECT_EQ((Bytes{0x03, 0, 0, 0, 0x12, 0, 0, 0, 0, 0, 0, 0}), At(1).cdb);
   EXPECT_EQ(18u, At(1).length);
+  EXPECT_EQ("HARDWARE ERROR, INTERNAL TARGET FAILURE", SenseText(LastFailureSense()))
+      << "kept from the reply";
 
   // A failed REQUEST SENSE does not change the result.
   machine.ClearTrace();
@@ -145,6 +152,38 @@ TEST_F(BridgeCommandsTest, FailedBufferCommandsFetchSenseThenReportFailure) {
   chip.faults().FailEvery(CommandKind::kReadBridgeMemory);
   EXPECT_EQ(0, ReadBridgeMemory(kUsbPath, 0xD000, piece.data(), 512));
   EXPECT_EQ(1u, machine.trace().size());
+}
+
+// The sense the system fetched with the failed command itself comes first:
+// the REQUEST SENSE after it may find the condition cleared.
+TEST_F(BridgeCommandsTest, TheFailedCommandsOwnSenseIsKeptBeforeTheReply) {
+  class AutoSense final : public ScsiBackend {
+   public:
+    explicit AutoSense(ScsiBackend& inner) : inner_(inner) {}
+    BackendResult Execute(const ScsiRequest& request) override {
+      BackendResult result = inner_.Execute(request);
+      if (request.record[ptr::kScsiStatus] != 0) {
+        const uint8_t illegal[18] = {0x70, 0, 0x05, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x24, 0x00};
+        std::copy(std::begin(illegal), std::end(illegal), result.sense);
+        result.senseLength = sizeof illegal;
+      }
+      return result;
+    }
+    BackendResult QueryDeviceNumber(const char* path, StorageDeviceNumber* number) override {
+      return inner_.QueryDeviceNumber(path, number);
+    }
+
+   private:
+    ScsiBackend& inner_;
+  } autoSense(machine);
+  Seams seams;
+  seams.scsi = &autoSense;
+  const ScopedSeams installed(seams);
+  chip.faults().failCommandNumber = 1;
+  Bytes piece(1024);
+  EXPECT_EQ(0, WriteBuffer(kUsbPath, 0, 0x0E, piece.data(), 0, 1024));
+  EXPECT_EQ(CommandKind::kRequestSense, At(1).kind) << "sent all the same";
+  EXPECT_EQ("ILLEGAL REQUEST, INVALID FIELD IN CDB", SenseText(LastFailureSense()));
 }
 
 TEST_F(BridgeCommandsTest, SuccessfulBufferCommandsSendNoSense) {

@@ -505,15 +505,16 @@ step_station() {
   start_station 1
   tq214 watch --update --yes >/tmp/watch.out 2>&1 &
   watch=$!
-  wait_until 300 grep -q 'PASS; you may unplug' /tmp/watch.out
+  wait_until 300 grep -q ': PASS\. ' /tmp/watch.out
   bind_station 1
-  wait_until 300 sh -c "[ \$(grep -c 'PASS; you may unplug' /tmp/watch.out) -ge 2 ]"
-  kill -INT $watch
+  wait_until 300 sh -c "[ \$(grep -c ': PASS\. ' /tmp/watch.out) -ge 2 ]"
+  # A background job starts with SIGINT ignored: SIGTERM asks it to end.
+  kill -TERM $watch
   wait $watch
   code=$?
   show "tq214 watch --update" /tmp/watch.out
   arrivals=$(grep -c '^+ ' /tmp/watch.out)
-  passes=$(grep -c 'PASS; you may unplug' /tmp/watch.out)
+  passes=$(grep -c ': PASS\. ' /tmp/watch.out)
   say station_watch_arrivals "$arrivals"
   say station_watch_passes "$passes"
   [ $code -eq 0 ] && [ "$arrivals" -eq 2 ] && [ "$passes" -eq 2 ]

@@ -160,6 +160,15 @@ int RunUpdate(CommandRun& run) {
   ReportUnflushed(run, result.unflushed);
   run.text() << (result.passed ? "PASS\n" : "FAIL\n");
   run.json.Member("result", result.passed ? "PASS" : "FAIL");
+  if (result.sense.present) {
+    run.json.Key("sense")
+        .BeginObject()
+        .Member("key", static_cast<int>(result.sense.key))
+        .Member("asc", static_cast<int>(result.sense.asc))
+        .Member("ascq", static_cast<int>(result.sense.ascq))
+        .Member("text", SenseText(result.sense))
+        .EndObject();
+  }
   ReportHeld(run, held);
   if (result.passed) {
     run.text() << ReconnectAdvice(run.host, enclosure.device->places) << '\n';

@@ -22,6 +22,7 @@ struct ResultRow {
   std::string vid, pid, productBefore, diskBefore;
   std::string result;  // "PASS", "FAIL", "skipped", "up to date"
   std::string reason;  // why FAIL or skipped
+  std::string sense;   // FAIL: what the device said, when it said something
   double seconds = 0;
   bool counts = true;  // a TBR640: its result decides the exit code
   // After PASS, when it came back from being reconnected (a watch).

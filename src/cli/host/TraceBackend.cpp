@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr uint8_t kRequestSenseOpcode = 0x03;
+
 std::string Outcome(const BackendResult& result, uint8_t scsiStatus) {
   char text[48];
   if (!result.opened) {
@@ -40,7 +42,17 @@ std::string FormatTraceLine(const uint8_t* cdb, size_t cdbLength, bool dataIn, u
   if (dataIn && ok && scsiStatus == 0 && transferred < length) {
     line += " (" + std::to_string(transferred) + " arrived)";
   }
+  // What the device said: the sense the system fetched with a failed command.
+  const SenseData own = DecodeSense(result.sense, result.senseLength);
+  if (own.present) line += ", sense " + SenseText(own);
   return line;
+}
+
+std::string SenseReplyNote(const uint8_t* cdb, size_t cdbLength, const uint8_t* data,
+                           uint32_t transferred) {
+  if (cdbLength == 0 || cdb[0] != kRequestSenseOpcode || data == nullptr) return "";
+  const SenseData reply = DecodeSense(data, transferred);
+  return reply.present ? ": " + SenseText(reply) : "";
 }
 
 BackendResult TraceBackend::Execute(const ScsiRequest& request) {
@@ -55,9 +67,10 @@ BackendResult TraceBackend::Execute(const ScsiRequest& request) {
 
   const BackendResult result = inner_.Execute(request);
   std::lock_guard<std::mutex> guard(lock_);
+  const uint32_t transferred = ptr::Get32(record, ptr::kDataTransferLength);
   err_ << FormatTraceLine(cdb, cdbLength, dataIn, length, result, record[ptr::kScsiStatus],
-                          ptr::Get32(record, ptr::kDataTransferLength))
-       << '\n';
+                          transferred)
+       << SenseReplyNote(cdb, cdbLength, request.data, std::min(transferred, length)) << '\n';
   return result;
 }
 

@@ -13,13 +13,20 @@
 #include <ostream>
 #include <string>
 
+#include "IDEAccess/SenseData.h"
 #include "seams/ScsiBackend.h"
 
 // One command's line, without the line end; a data-in reply of fewer than
-// `length` bytes ends in "(N arrived)".
+// `length` bytes ends in "(N arrived)", a failed command whose sense the
+// system fetched in ", sense ILLEGAL REQUEST, INVALID FIELD IN CDB".
 std::string FormatTraceLine(const uint8_t* cdb, size_t cdbLength, bool dataIn, uint32_t length,
                             const BackendResult& result, uint8_t scsiStatus,
                             uint32_t transferred = UINT32_MAX);
+
+// After a REQUEST SENSE's line: ": NOT READY, ..." decoded from its reply;
+// "" for any other command.
+std::string SenseReplyNote(const uint8_t* cdb, size_t cdbLength, const uint8_t* data,
+                           uint32_t transferred);
 
 class TraceBackend final : public ScsiBackend {
  public:

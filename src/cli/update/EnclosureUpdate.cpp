@@ -22,6 +22,7 @@ EnclosureUpdateResult UpdateEnclosure(const std::string& path,
     }
     awake = span.awake();
     monitor.Trace("enclosure locked; " + span.awakeNote());
+    ClearFailureSense();
     result.unflushed = FlushFileSystems(places);
     result.downloaded = UpdateFirmware(path.c_str(), &monitor);
     if (result.downloaded) {
@@ -30,6 +31,7 @@ EnclosureUpdateResult UpdateEnclosure(const std::string& path,
       if (result.passed) monitor.Configuration(1);
     }
     monitor.End();
+    if (!result.passed) result.sense = LastFailureSense();
   }
   monitor.Trace(awake ? "enclosure unlocked; sleep lock released" : "enclosure unlocked");
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -38,7 +40,11 @@ EnclosureUpdateResult UpdateEnclosure(const std::string& path,
 
 std::string FailureReason(const EnclosureUpdateResult& result) {
   if (result.busy) return RefusalSentence(kEnclosureBusyRefusal);
-  return result.downloaded ? "the configuration block could not be written and verified"
-                           : "the firmware could not be written and read back equal; the "
-                             "configuration block was left as it was";
+  const std::string said =
+      result.sense.present ? " (the device answered " + SenseText(result.sense) + ")" : "";
+  return (result.downloaded
+              ? std::string("the configuration block could not be written and verified")
+              : std::string("the firmware could not be written and read back equal; "
+                            "the configuration block was left as it was")) +
+         said;
 }

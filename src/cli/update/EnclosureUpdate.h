@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "IDEAccess/SenseData.h"
 #include "cli/update/UpdateMonitor.h"
 #include "engine/FlushFileSystems.h"
 
@@ -18,6 +19,7 @@ struct EnclosureUpdateResult {
   bool downloaded = false;  // the firmware was written and read back equal
   bool passed = false;      // ... and the configuration block too
   double seconds = 0;       // from the flush to the end of the block's read-back
+  SenseData sense;          // what the device said when a command of it failed
 };
 
 EnclosureUpdateResult UpdateEnclosure(const std::string& path,

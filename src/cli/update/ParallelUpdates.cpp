@@ -49,6 +49,7 @@ void ParallelUpdates::Start(const ExaminedEnclosure& device) {
           std::string(started->row.reason.empty() ? "" : "; ") + "could not flush " + failure.place;
     }
     started->row.seconds = result.seconds;
+    started->row.sense = SenseText(result.sense);
     started->done = true;
   });
 }

@@ -76,6 +76,7 @@ void WriteResultRows(JsonWriter& json, const std::vector<ResultRow>& rows, const
         .Member("firmwareBefore", row.firmwareBefore)
         .Member("result", row.result)
         .Member("reason", row.reason)
+        .Member("sense", row.sense)
         .Member("milliseconds", static_cast<int64_t>(row.seconds * 1000))
         .Member("confirmed", row.confirmed)
         .EndObject();

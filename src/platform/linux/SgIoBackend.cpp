@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <utility>
@@ -245,7 +246,14 @@ BackendResult SgIoBackend::Execute(const ScsiRequest& request) {
   const int ioctlResult = ioctl(fd, SG_IO, &hdr);
   const int ioctlErrno = ioctlResult != 0 ? errno : 0;
   close(fd);
-  return ApplySgIoOutcome(hdr, ioctlResult, ioctlErrno, request.record);
+  BackendResult outcome = ApplySgIoOutcome(hdr, ioctlResult, ioctlErrno, request.record);
+  // The kernel fetched the sense of a CHECK CONDITION by itself.
+  if (ioctlResult == 0) {
+    outcome.senseLength =
+        static_cast<uint8_t>(std::min<size_t>({hdr.sb_len_wr, sizeof sense, sizeof outcome.sense}));
+    std::memcpy(outcome.sense, sense, outcome.senseLength);
+  }
+  return outcome;
 }
 
 BackendResult SgIoBackend::QueryDeviceNumber(const char* path, StorageDeviceNumber* result) {

@@ -8,6 +8,7 @@
 
 #include "cli/ExitCodes.h"
 #include "cli/history/HistoryFile.h"
+#include "sim/Scenarios.h"
 #include "support/CliRun.h"
 #include "support/TempDir.h"
 
@@ -27,10 +28,14 @@ class HistoryTest : public testing::Test {
   TempDir temp_;
 };
 
-TEST_F(HistoryTest, AnUpdateThatFailsMidwayLeavesItsLine) {
+TEST_F(HistoryTest, AnUpdateThatFailsMidwayLeavesItsLineWithWhatTheDeviceSaid) {
   const std::string file = File("history.jsonl");
-  EXPECT_EQ(kExitFailure,
-            RunTq214({"--simulate=unplug-during-update", "update", "--yes"}, Writing(file)).code);
+  CliRunOptions options = Writing(file);
+  options.onSimulation = [](VirtualMachine& machine) {
+    machine.Find(kScenarioEnclosurePath)->faults().failWritePiecesFrom = 25;
+  };
+  const CliRun run = RunTq214({"--simulate", "--json", "update", "--yes"}, options);
+  EXPECT_EQ(kExitFailure, run.code);
   const HistoryRead read = ReadHistory(file);
   ASSERT_EQ(1u, read.entries.size());
   const HistoryEntry& entry = read.entries[0];
@@ -38,7 +43,11 @@ TEST_F(HistoryTest, AnUpdateThatFailsMidwayLeavesItsLine) {
   EXPECT_EQ("0000000000000214", entry.serial);
   EXPECT_EQ("21.32.0.2", entry.firmwareBefore);
   EXPECT_EQ("USB3.0 Disk", entry.productBefore);
-  EXPECT_NE(std::string::npos, entry.reason.find("could not be written")) << entry.reason;
+  EXPECT_NE(std::string::npos,
+            entry.reason.find("(the device answered HARDWARE ERROR, INTERNAL TARGET FAILURE)"))
+      << entry.reason;
+  EXPECT_NE(std::string::npos, run.out.find("\"sense\":{\"key\":4,\"asc\":68,\"ascq\":0"))
+      << run.out;
 }
 
 TEST_F(HistoryTest, ADamagedLineIsNamedAndSkipped) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <system_error>
 
@@ -14,8 +15,16 @@ class TempDir {
     std::error_code error;
     const std::filesystem::path base = std::filesystem::temp_directory_path(error);
     if (error) return;
-    std::string pattern = (base / "tq214-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    // A name no other test of any process has: create_directory says whether
+    // it was new.
+    std::random_device random;
+    for (int tries = 0; tries < 100; ++tries) {
+      const std::filesystem::path candidate = base / ("tq214-" + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate, error)) {
+        path_ = candidate;
+        return;
+      }
+    }
   }
   ~TempDir() {
     std::error_code ignored;

@@ -16,10 +16,11 @@ constexpr uint32_t kErrorNoDevice = 2;
 constexpr size_t kDigestShown = 12;
 
 std::string Described(const SessionEvent& c, bool withPath, bool withDigest) {
+  const CommandBytes& bytes = *c.command;
   std::string text =
-      "[" + SpacedHexOf(c.cdb) + "] " + (c.dataIn ? "in " : "out ") + std::to_string(c.length);
+      "[" + SpacedHexOf(bytes.cdb) + "] " + (c.dataIn ? "in " : "out ") + std::to_string(c.length);
   if (withDigest) {
-    text += " sha256 " + (c.outSha256.empty() ? "-" : c.outSha256.substr(0, kDigestShown));
+    text += " sha256 " + (bytes.outSha256.empty() ? "-" : bytes.outSha256.substr(0, kDigestShown));
   }
   if (withPath) text += " on " + c.path;
   return text;
@@ -62,9 +63,9 @@ BackendResult SessionReplayer::Execute(const ScsiRequest& request) {
   }
   const std::string number = std::to_string(queue.front() + 1);
   const SessionEvent& recorded = session_.events[commands_[queue.front()]];
-  const bool sameData = recorded.outSha256 == now.outSha256;
-  if (recorded.cdb != now.cdb || recorded.dataIn != now.dataIn || recorded.length != now.length ||
-      !sameData) {
+  const bool sameData = recorded.command->outSha256 == now.command->outSha256;
+  if (recorded.command->cdb != now.command->cdb || recorded.dataIn != now.dataIn ||
+      recorded.length != now.length || !sameData) {
     return Diverge("the session differs at command " + number + ": recorded " +
                    Described(recorded, false, !sameData) + ", now " +
                    Described(now, false, !sameData));
@@ -75,7 +76,8 @@ BackendResult SessionReplayer::Execute(const ScsiRequest& request) {
   if (recorded.opened) {
     if (recorded.dataIn && request.data != nullptr) {
       std::memset(request.data, 0, recorded.length);
-      if (!recorded.in.empty()) std::memcpy(request.data, recorded.in.data(), recorded.in.size());
+      const std::vector<uint8_t>& in = recorded.command->in;
+      if (!in.empty()) std::memcpy(request.data, in.data(), in.size());
     }
     request.record[ptr::kScsiStatus] = recorded.status;
     ptr::Put32(request.record, ptr::kDataTransferLength, recorded.transferred);
@@ -146,9 +148,11 @@ uint32_t SessionReplayer::WindowsDirectory(char* buffer, uint32_t size) {
   std::lock_guard<std::mutex> guard(lock_);
   const SessionEvent* e =
       Answer(EventKind::kWindowsDirectory, [](const SessionEvent&) { return true; });
-  if (e == nullptr || e->value == 0 || e->text.size() + 1 > size) return 0;
-  std::memcpy(buffer, e->text.c_str(), e->text.size() + 1);
-  return static_cast<uint32_t>(e->text.size());
+  if (e == nullptr || e->value == 0) return 0;
+  const std::string& directory = e->texts->text;
+  if (directory.size() + 1 > size) return 0;
+  std::memcpy(buffer, directory.c_str(), directory.size() + 1);
+  return static_cast<uint32_t>(directory.size());
 }
 
 uint32_t SessionReplayer::DriveType(const char* rootPath) {
@@ -175,7 +179,7 @@ const SessionEvent* SessionReplayer::PlacesOf(const std::string& path) {
 std::string SessionReplayer::ShownPathOf(const std::string& path) const {
   std::lock_guard<std::mutex> guard(lock_);
   for (const SessionEvent& event : session_.events) {
-    if (event.kind == EventKind::kPlaces && event.path == path) return event.shown;
+    if (event.kind == EventKind::kPlaces && event.path == path) return event.texts->text;
   }
   return path;
 }

@@ -7,8 +7,8 @@ std::vector<std::string> RecordingHost::Places(const std::string& path) {
   SessionEvent e;
   e.kind = EventKind::kPlaces;
   e.path = path;
-  e.shown = inner_->ShownPath(path);
-  e.places = inner_->Places(path);
+  e.texts->text = inner_->ShownPath(path);
+  e.texts->places = inner_->Places(path);
   writer_.Append(e);
-  return e.places;
+  return e.texts->places;
 }

@@ -133,6 +133,19 @@ TEST_F(KernelSessionTest, Tq214AndTheWindowReachTheVerdictsOfTheLiveRun) {
   EXPECT_EQ("", replay.Verdict());
 }
 
+// The configuration block as the update writes it back: kept whole in the
+// session, unlike the firmware pieces.
+SessionEvent& BlockWrite(Session& session) {
+  for (SessionEvent& e : session.events) {
+    if (e.kind == EventKind::kCommand && !e.dataIn && e.command->cdb[0] == 0xDF &&
+        e.command->cdb[1] == 0x01) {
+      return e;
+    }
+  }
+  ADD_FAILURE() << "the session writes no configuration block";
+  return session.events.front();
+}
+
 TEST_F(KernelSessionTest, AReplayStopsWhereTheRunDiffers) {
   const auto commandAt = [this](size_t k) -> SessionEvent& {
     for (SessionEvent& e : session.events) {
@@ -161,6 +174,26 @@ TEST_F(KernelSessionTest, AReplayStopsWhereTheRunDiffers) {
          }
        },
        "the session differs at command"},
+      {"a time-out", [&] { commandAt(1).timeout = 11; },
+       "the session differs at command 1: recorded [12 00 00 00 28 00 00 00 00 00 00 00] in 40 "
+       "timeout 11, now [12 00 00 00 28 00 00 00 00 00 00 00] in 40 timeout 10"},
+      {"a share mode", [&] { commandAt(1).share = ShareMode::kNone; },
+       "the session differs at command 1: recorded [12 00 00 00 28 00 00 00 00 00 00 00] in 40 "
+       "share none, now [12 00 00 00 28 00 00 00 00 00 00 00] in 40 share readWrite"},
+      {"a byte the block write sent", [&] { BlockWrite(session).command->out[100] ^= 0x01; },
+       "the session differs at command 112: recorded [df 01 00 02 00 00 00 00 00 d0 00 fb] out 512 "
+       "sha256 e5f956c85e06, now [df 01 00 02 00 00 00 00 00 d0 00 fb] out 512 sha256 "
+       "3f2bf8b523df"},
+      {"the block write's digest, its bytes not kept",
+       [&] {
+         CommandBytes& write = *BlockWrite(session).command;
+         write.outKept = false;
+         write.out.clear();
+         write.outSha256[0] = write.outSha256[0] == '0' ? '1' : '0';
+       },
+       "the session differs at command 112: recorded [df 01 00 02 00 00 00 00 00 d0 00 fb] out 512 "
+       "sha256 0f2bf8b523df, now [df 01 00 02 00 00 00 00 00 d0 00 fb] out 512 sha256 "
+       "3f2bf8b523df"},
       {"commands the run did not send", [&] { session.events.push_back(commandAt(2)); },
        "the run ended with 1 recorded command left over"},
       {"a session that ends early", [&] { session.events.resize(session.events.size() / 2); },
@@ -177,6 +210,30 @@ TEST_F(KernelSessionTest, AReplayStopsWhereTheRunDiffers) {
     const std::string said = run.errLines().back();
     EXPECT_EQ(0u, said.find("tq214: ")) << said;
     EXPECT_NE(std::string::npos, said.find(c.said)) << c.name << ": " << said;
+  }
+}
+
+// The data sent compares whole where both sides have the bytes, by SHA-256
+// where the session has only that, or only the bytes.
+TEST_F(KernelSessionTest, AReplayFollowsTheDataSentHoweverTheSessionKeptIt) {
+  struct Case {
+    const char* name;
+    std::function<void(CommandBytes&)> keep;
+  } const cases[] = {
+      {"the bytes alone", [](CommandBytes& c) { c.outSha256.clear(); }},
+      {"the digest alone",
+       [](CommandBytes& c) {
+         c.outKept = false;
+         c.out.clear();
+       }},
+  };
+  const Session original = session;
+  for (const Case& c : cases) {
+    session = original;
+    c.keep(*BlockWrite(session).command);
+    Save(session, altered.path());
+    const CliRun run = ReplayedUpdate(altered.path());
+    EXPECT_EQ(kExitSuccess, run.code) << c.name << ": " << run.err;
   }
 }
 

@@ -70,8 +70,16 @@ struct CommandBytes {
 
 // The answers in words: the system's directory, a disk's places.
 struct AnswerTexts {
-  std::string text;                 // kWindowsDirectory: the directory; kPlaces: the disk as shown
-  std::vector<std::string> places;  // kPlaces
+  std::string text;  // kWindowsDirectory: the directory; kPlaces: the disk as shown
+
+  // kPlaces: where the disk's volumes are.
+  std::vector<std::string> Places() const;
+  void SetPlaces(const std::vector<std::string>& places);
+
+ private:
+  // Each place after its length in four bytes: as a list of strings, an
+  // empty place would cost 32 bytes, ten times what it takes in a file.
+  std::string places_;
 };
 
 // The many small answers of a session (a million at most) are what a file

@@ -190,9 +190,15 @@ bool ReadBody(EventKind kind, Members& m, SessionEvent* e) {
       return m.Text("path", &e->path) && m.Number("value", UINT32_MAX, &e->value);
     case EventKind::kLogicalDrives:
       return m.Number("value", UINT32_MAX, &e->value);
-    case EventKind::kPlaces:
-      return m.Text("path", &e->path) && m.Text("shown", &e->texts->text) &&
-             m.Texts("places", kMaxPlaces, &e->texts->places);
+    case EventKind::kPlaces: {
+      std::vector<std::string> places;
+      if (!m.Text("path", &e->path) || !m.Text("shown", &e->texts->text) ||
+          !m.Texts("places", kMaxPlaces, &places)) {
+        return false;
+      }
+      e->texts->SetPlaces(places);
+      return true;
+    }
   }
   return false;
 }
@@ -270,7 +276,7 @@ Json EventToJson(const SessionEvent& e) {
     case EventKind::kPlaces:
       json["path"] = e.path;
       json["shown"] = e.texts->text;
-      json["places"] = e.texts->places;
+      json["places"] = e.texts->Places();
       break;
   }
   return json;

@@ -8,7 +8,8 @@ std::vector<std::string> RecordingHost::Places(const std::string& path) {
   e.kind = EventKind::kPlaces;
   e.path = path;
   e.texts->text = inner_->ShownPath(path);
-  e.texts->places = inner_->Places(path);
+  std::vector<std::string> places = inner_->Places(path);
+  e.texts->SetPlaces(places);
   writer_.Append(e);
-  return e.texts->places;
+  return places;
 }

@@ -124,7 +124,7 @@ class StreamIterator {
   ByteStream* stream_ = nullptr;
 };
 
-// The members a kept object keeps; the others are passed over unread.
+// The members a kept object keeps; the others are parsed past, never kept.
 struct MemberNames {
   const char* const* names;
   size_t count;
@@ -171,6 +171,8 @@ class SessionSax final : public nlohmann::json_sax<Json> {
   bool number_float(number_float_t value, const string_t& /*text*/) override {
     return Value(Json(value));
   }
+  // The parser clears its buffer before the next token: a long member is
+  // taken from it, not copied.
   bool string(string_t& value) override { return Value(Json(std::move(value))); }
   bool binary(binary_t& /*value*/) override { return Value(Json()); }
   bool start_object(std::size_t /*elements*/) override { return Open(true); }

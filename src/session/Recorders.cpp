@@ -39,17 +39,18 @@ SessionEvent CommandAsked(const ScsiRequest& request) {
   e.path = request.path ? request.path : "";
   const uint8_t* record = request.record;
   const size_t cdbLength = std::min<size_t>(record[ptr::kCdbLength], ptr::kCdbCapacity);
-  e.cdb.assign(record + ptr::kCdb, record + ptr::kCdb + cdbLength);
+  CommandBytes& bytes = *e.command;
+  bytes.cdb.assign(record + ptr::kCdb, record + ptr::kCdb + cdbLength);
   e.dataIn = record[ptr::kDataIn] == ptr::kDataInValue;
   e.length = ptr::Get32(record, ptr::kDataTransferLength);
   e.timeout = ptr::Get32(record, ptr::kTimeOutValue);
   e.share = request.share;
   if (!e.dataIn && e.length != 0 && request.data != nullptr) {
     Sha256Digest digest{};
-    if (ComputeSha256(request.data, e.length, &digest)) e.outSha256 = Sha256Hex(digest);
+    if (ComputeSha256(request.data, e.length, &digest)) bytes.outSha256 = Sha256Hex(digest);
     // Firmware pieces are known by their digest; everything else is kept whole.
-    e.outKept = e.cdb.empty() || e.cdb[0] != kWriteBufferOpcode;
-    if (e.outKept) e.out.assign(request.data, request.data + e.length);
+    bytes.outKept = bytes.cdb.empty() || bytes.cdb[0] != kWriteBufferOpcode;
+    if (bytes.outKept) bytes.out.assign(request.data, request.data + e.length);
   }
   return e;
 }
@@ -68,7 +69,7 @@ BackendResult RecordingScsiBackend::Execute(const ScsiRequest& request) {
     // What came in; the zeros the buffer ends with are the transport's own.
     size_t end = e.length;
     while (end > 0 && request.data[end - 1] == 0) --end;
-    e.in.assign(request.data, request.data + end);
+    e.command->in.assign(request.data, request.data + end);
   }
   writer_.Append(e);
   return result;
@@ -118,7 +119,7 @@ uint32_t RecordingVolumes::WindowsDirectory(char* buffer, uint32_t size) {
   SessionEvent e;
   e.kind = EventKind::kWindowsDirectory;
   e.value = inner_.WindowsDirectory(buffer, size);
-  if (e.value != 0 && e.value < size) e.text.assign(buffer, e.value);
+  if (e.value != 0 && e.value < size) e.texts->text.assign(buffer, e.value);
   writer_.Append(e);
   return e.value;
 }

@@ -84,7 +84,7 @@ class Members {
     const Json* member = Find(key);
     if (member == nullptr) return false;
     if (!member->is_string() || member->get_ref<const std::string&>().size() > 2 * maxBytes ||
-        !BytesOfHex(member->get<std::string>(), bytes)) {
+        !BytesOfHex(member->get_ref<const std::string&>(), bytes)) {
       return Fail(key, "hexadecimal bytes, at most " + std::to_string(maxBytes));
     }
     return true;
@@ -127,7 +127,8 @@ class Members {
 bool ReadCommand(Members& m, SessionEvent* e) {
   std::string direction;
   std::string share;
-  if (!m.Hex("cdb", kMaxCdbBytes, &e->cdb) || !m.Text("dir", &direction) ||
+  CommandBytes& c = *e->command;
+  if (!m.Hex("cdb", kMaxCdbBytes, &c.cdb) || !m.Text("dir", &direction) ||
       !m.Number("length", kMaxTransferBytes, &e->length) ||
       !m.Number("timeout", UINT32_MAX, &e->timeout) || !m.Text("share", &share) ||
       !m.Bool("opened", &e->opened) || !m.Bool("succeeded", &e->succeeded) ||
@@ -140,15 +141,15 @@ bool ReadCommand(Members& m, SessionEvent* e) {
   e->dataIn = direction == "in";
   if (share != "readWrite" && share != "none") return m.Fail("share", "\"readWrite\" or \"none\"");
   e->share = share == "none" ? ShareMode::kNone : ShareMode::kReadWrite;
-  if (m.Has("in") && !m.Hex("in", e->length, &e->in)) return false;
+  if (m.Has("in") && !m.Hex("in", e->length, &c.in)) return false;
   if (m.Has("outSha256")) {
-    if (!m.Text("outSha256", &e->outSha256)) return false;
-    if (e->outSha256.size() != 64) return m.Fail("outSha256", "64 hexadecimal digits");
+    if (!m.Text("outSha256", &c.outSha256)) return false;
+    if (c.outSha256.size() != 64) return m.Fail("outSha256", "64 hexadecimal digits");
   }
   if (m.Has("out")) {
-    if (!m.Hex("out", e->length, &e->out)) return false;
-    if (e->out.size() != e->length) return m.Fail("out", "as many bytes as 'length'");
-    e->outKept = true;
+    if (!m.Hex("out", e->length, &c.out)) return false;
+    if (c.out.size() != e->length) return m.Fail("out", "as many bytes as 'length'");
+    c.outKept = true;
   }
   return true;
 }
@@ -183,15 +184,21 @@ bool ReadBody(EventKind kind, Members& m, SessionEvent* e) {
       return true;
     }
     case EventKind::kWindowsDirectory:
-      return m.Text("text", &e->text) && m.Number("value", UINT32_MAX, &e->value);
+      return m.Text("text", &e->texts->text) && m.Number("value", UINT32_MAX, &e->value);
     case EventKind::kDriveType:
     case EventKind::kFlush:
       return m.Text("path", &e->path) && m.Number("value", UINT32_MAX, &e->value);
     case EventKind::kLogicalDrives:
       return m.Number("value", UINT32_MAX, &e->value);
-    case EventKind::kPlaces:
-      return m.Text("path", &e->path) && m.Text("shown", &e->shown) &&
-             m.Texts("places", kMaxPlaces, &e->places);
+    case EventKind::kPlaces: {
+      std::vector<std::string> places;
+      if (!m.Text("path", &e->path) || !m.Text("shown", &e->texts->text) ||
+          !m.Texts("places", kMaxPlaces, &places)) {
+        return false;
+      }
+      e->texts->SetPlaces(places);
+      return true;
+    }
   }
   return false;
 }
@@ -222,7 +229,7 @@ Json EventToJson(const SessionEvent& e) {
   switch (e.kind) {
     case EventKind::kCommand:
       json["path"] = e.path;
-      json["cdb"] = HexOf(e.cdb);
+      json["cdb"] = HexOf(e.command->cdb);
       json["dir"] = e.dataIn ? "in" : "out";
       json["length"] = e.length;
       json["timeout"] = e.timeout;
@@ -232,9 +239,9 @@ Json EventToJson(const SessionEvent& e) {
       json["error"] = e.error;
       json["status"] = e.status;
       json["transferred"] = e.transferred;
-      if (e.dataIn) json["in"] = HexOf(e.in);
-      if (!e.outSha256.empty()) json["outSha256"] = e.outSha256;
-      if (e.outKept) json["out"] = HexOf(e.out);
+      if (e.dataIn) json["in"] = HexOf(e.command->in);
+      if (!e.command->outSha256.empty()) json["outSha256"] = e.command->outSha256;
+      if (e.command->outKept) json["out"] = HexOf(e.command->out);
       json["us"] = e.micros;
       break;
     case EventKind::kDeviceNumber:
@@ -255,7 +262,7 @@ Json EventToJson(const SessionEvent& e) {
       json["path"] = e.path;
       break;
     case EventKind::kWindowsDirectory:
-      json["text"] = e.text;
+      json["text"] = e.texts->text;
       json["value"] = e.value;
       break;
     case EventKind::kDriveType:
@@ -268,8 +275,8 @@ Json EventToJson(const SessionEvent& e) {
       break;
     case EventKind::kPlaces:
       json["path"] = e.path;
-      json["shown"] = e.shown;
-      json["places"] = e.places;
+      json["shown"] = e.texts->text;
+      json["places"] = e.texts->Places();
       break;
   }
   return json;

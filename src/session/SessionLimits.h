@@ -1,7 +1,8 @@
 #pragma once
-// What a session file may hold. A file beyond these is refused before it is
-// read into memory, or where the reader finds it, so that no file can make the
-// program allocate without bound.
+// What a session file may hold. A file beyond these is refused where the
+// reader comes to the excess, as it reads (it keeps only the session it
+// builds, never the whole document), so that no file can make the program
+// allocate without bound.
 
 #include <cstddef>
 #include <cstdint>

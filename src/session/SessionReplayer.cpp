@@ -15,13 +15,47 @@ constexpr uint32_t kErrorNoDevice = 2;
 // How much of a digest a message shows.
 constexpr size_t kDigestShown = 12;
 
-std::string Described(const SessionEvent& c, bool withPath, bool withDigest) {
-  std::string text =
-      "[" + SpacedHexOf(c.cdb) + "] " + (c.dataIn ? "in " : "out ") + std::to_string(c.length);
-  if (withDigest) {
-    text += " sha256 " + (c.outSha256.empty() ? "-" : c.outSha256.substr(0, kDigestShown));
+// What a divergence message shows beyond the command block, direction and
+// length: what differs.
+enum Shown : unsigned {
+  kShowPath = 1,
+  kShowDigest = 2,
+  kShowTimeout = 4,
+  kShowShare = 8,
+};
+
+// The SHA-256 of the data a command sent ("" for none): of the bytes where
+// the session keeps them, else as recorded.
+std::string SentDigest(const SessionEvent& c) {
+  if (c.dataIn || c.length == 0) return "";
+  const CommandBytes& bytes = *c.command;
+  if (!bytes.outKept) return bytes.outSha256;
+  Sha256Digest digest{};
+  if (!ComputeSha256(bytes.out.data(), bytes.out.size(), &digest)) return "";
+  return Sha256Hex(digest);
+}
+
+// Whole data where both sides have it, else the SHA-256 each side has or
+// makes of its bytes.
+bool SameDataSent(const SessionEvent& recorded, const SessionEvent& now) {
+  if (!recorded.dataIn && !now.dataIn && recorded.command->outKept && now.command->outKept) {
+    return recorded.command->out == now.command->out;
   }
-  if (withPath) text += " on " + c.path;
+  return SentDigest(recorded) == SentDigest(now);
+}
+
+std::string Described(const SessionEvent& c, unsigned shown) {
+  std::string text = "[" + SpacedHexOf(c.command->cdb) + "] " + (c.dataIn ? "in " : "out ") +
+                     std::to_string(c.length);
+  if ((shown & kShowTimeout) != 0) text += " timeout " + std::to_string(c.timeout);
+  if ((shown & kShowShare) != 0) {
+    text += std::string(" share ") + (c.share == ShareMode::kNone ? "none" : "readWrite");
+  }
+  if ((shown & kShowDigest) != 0) {
+    const std::string digest = SentDigest(c);
+    text += " sha256 " + (digest.empty() ? "-" : digest.substr(0, kDigestShown));
+  }
+  if ((shown & kShowPath) != 0) text += " on " + c.path;
   return text;
 }
 
@@ -58,16 +92,18 @@ BackendResult SessionReplayer::Execute(const ScsiRequest& request) {
   std::deque<size_t>& queue = pending_[now.path];
   if (queue.empty()) {
     return Diverge("the session differs at command " + std::to_string(replayed_ + 1) +
-                   ": recorded nothing more, now " + Described(now, true, false));
+                   ": recorded nothing more, now " + Described(now, kShowPath));
   }
   const std::string number = std::to_string(queue.front() + 1);
   const SessionEvent& recorded = session_.events[commands_[queue.front()]];
-  const bool sameData = recorded.outSha256 == now.outSha256;
-  if (recorded.cdb != now.cdb || recorded.dataIn != now.dataIn || recorded.length != now.length ||
-      !sameData) {
+  unsigned differs = 0;
+  if (recorded.timeout != now.timeout) differs |= kShowTimeout;
+  if (recorded.share != now.share) differs |= kShowShare;
+  if (!SameDataSent(recorded, now)) differs |= kShowDigest;
+  if (recorded.command->cdb != now.command->cdb || recorded.dataIn != now.dataIn ||
+      recorded.length != now.length || differs != 0) {
     return Diverge("the session differs at command " + number + ": recorded " +
-                   Described(recorded, false, !sameData) + ", now " +
-                   Described(now, false, !sameData));
+                   Described(recorded, differs) + ", now " + Described(now, differs));
   }
   queue.pop_front();
   ++replayed_;
@@ -75,7 +111,8 @@ BackendResult SessionReplayer::Execute(const ScsiRequest& request) {
   if (recorded.opened) {
     if (recorded.dataIn && request.data != nullptr) {
       std::memset(request.data, 0, recorded.length);
-      if (!recorded.in.empty()) std::memcpy(request.data, recorded.in.data(), recorded.in.size());
+      const std::vector<uint8_t>& in = recorded.command->in;
+      if (!in.empty()) std::memcpy(request.data, in.data(), in.size());
     }
     request.record[ptr::kScsiStatus] = recorded.status;
     ptr::Put32(request.record, ptr::kDataTransferLength, recorded.transferred);
@@ -146,9 +183,11 @@ uint32_t SessionReplayer::WindowsDirectory(char* buffer, uint32_t size) {
   std::lock_guard<std::mutex> guard(lock_);
   const SessionEvent* e =
       Answer(EventKind::kWindowsDirectory, [](const SessionEvent&) { return true; });
-  if (e == nullptr || e->value == 0 || e->text.size() + 1 > size) return 0;
-  std::memcpy(buffer, e->text.c_str(), e->text.size() + 1);
-  return static_cast<uint32_t>(e->text.size());
+  if (e == nullptr || e->value == 0) return 0;
+  const std::string& directory = e->texts->text;
+  if (directory.size() + 1 > size) return 0;
+  std::memcpy(buffer, directory.c_str(), directory.size() + 1);
+  return static_cast<uint32_t>(directory.size());
 }
 
 uint32_t SessionReplayer::DriveType(const char* rootPath) {
@@ -175,7 +214,7 @@ const SessionEvent* SessionReplayer::PlacesOf(const std::string& path) {
 std::string SessionReplayer::ShownPathOf(const std::string& path) const {
   std::lock_guard<std::mutex> guard(lock_);
   for (const SessionEvent& event : session_.events) {
-    if (event.kind == EventKind::kPlaces && event.path == path) return event.shown;
+    if (event.kind == EventKind::kPlaces && event.path == path) return event.texts->text;
   }
   return path;
 }
@@ -191,5 +230,5 @@ std::string SessionReplayer::LeftOver() const {
   const size_t left = commands_.size() - replayed_;
   return "the run ended with " + std::to_string(left) + " recorded command" +
          (left == 1 ? "" : "s") + " left over, from command " + std::to_string(first + 1) + ": " +
-         Described(session_.events[commands_[first]], false, false);
+         Described(session_.events[commands_[first]], 0);
 }

@@ -4,14 +4,15 @@
 // every device command are answered as recorded.
 //
 // Device commands are strict: each must be the next one recorded for its
-// device path, with the same command block, direction, length and (for data
-// sent) the same SHA-256 of the data. (Per path, so that a run that updated
-// several enclosures side by side replays whatever the order in which its
-// threads' commands interleave.) The first that differs ends the replay: it is
-// said once (onDiverge), and from then on no device opens. The other answers
-// are looked up by what is asked (the first unused answer to the same
-// question, else the last one given), and a question never recorded gets the
-// answer of a system that has nothing there.
+// device path, with the same command block, direction, length, time-out and
+// share mode, and the same data sent: byte for byte where the session keeps
+// the bytes, else by SHA-256 (of the bytes, on the side that has them). (Per
+// path, so that a run that updated several enclosures side by side replays
+// whatever the order in which its threads' commands interleave.) The first
+// that differs ends the replay: it is said once (onDiverge), and from then on
+// no device opens. The other answers are looked up by what is asked (the
+// first unused answer to the same question, else the last one given), and a
+// question never recorded gets the answer of a system that has nothing there.
 
 #include <deque>
 #include <functional>

@@ -133,6 +133,19 @@ TEST_F(KernelSessionTest, Tq214AndTheWindowReachTheVerdictsOfTheLiveRun) {
   EXPECT_EQ("", replay.Verdict());
 }
 
+// The configuration block as the update writes it back: kept whole in the
+// session, unlike the firmware pieces.
+SessionEvent& BlockWrite(Session& session) {
+  for (SessionEvent& e : session.events) {
+    if (e.kind == EventKind::kCommand && !e.dataIn && e.command->cdb[0] == 0xDF &&
+        e.command->cdb[1] == 0x01) {
+      return e;
+    }
+  }
+  ADD_FAILURE() << "the session writes no configuration block";
+  return session.events.front();
+}
+
 TEST_F(KernelSessionTest, AReplayStopsWhereTheRunDiffers) {
   const auto commandAt = [this](size_t k) -> SessionEvent& {
     for (SessionEvent& e : session.events) {
@@ -145,7 +158,7 @@ TEST_F(KernelSessionTest, AReplayStopsWhereTheRunDiffers) {
     std::function<void()> alter;
     const char* said;
   } const cases[] = {
-      {"a command block", [&] { commandAt(37).cdb.back() = 0xFF; },
+      {"a command block", [&] { commandAt(37).command->cdb.back() = 0xFF; },
        "the session differs at command 37: recorded [3b 0e 00 00 64 00 00 04 00 ff] out 1024, "
        "now [3b 0e 00 00 64 00 00 04 00 00] out 1024"},
       {"a byte of a reply",
@@ -153,13 +166,34 @@ TEST_F(KernelSessionTest, AReplayStopsWhereTheRunDiffers) {
          for (SessionEvent& e : session.events) {
            // The first piece read back: the compare fails, and the second
            // attempt is not in the session.
-           if (e.kind == EventKind::kCommand && e.cdb[0] == 0x3C && e.cdb[1] == 0x01) {
-             e.in[0] ^= 0xFF;
+           if (e.kind == EventKind::kCommand && e.command->cdb[0] == 0x3C &&
+               e.command->cdb[1] == 0x01) {
+             e.command->in[0] ^= 0xFF;
              break;
            }
          }
        },
        "the session differs at command"},
+      {"a time-out", [&] { commandAt(1).timeout = 11; },
+       "the session differs at command 1: recorded [12 00 00 00 28 00 00 00 00 00 00 00] in 40 "
+       "timeout 11, now [12 00 00 00 28 00 00 00 00 00 00 00] in 40 timeout 10"},
+      {"a share mode", [&] { commandAt(1).share = ShareMode::kNone; },
+       "the session differs at command 1: recorded [12 00 00 00 28 00 00 00 00 00 00 00] in 40 "
+       "share none, now [12 00 00 00 28 00 00 00 00 00 00 00] in 40 share readWrite"},
+      {"a byte the block write sent", [&] { BlockWrite(session).command->out[100] ^= 0x01; },
+       "the session differs at command 112: recorded [df 01 00 02 00 00 00 00 00 d0 00 fb] out 512 "
+       "sha256 e5f956c85e06, now [df 01 00 02 00 00 00 00 00 d0 00 fb] out 512 sha256 "
+       "3f2bf8b523df"},
+      {"the block write's digest, its bytes not kept",
+       [&] {
+         CommandBytes& write = *BlockWrite(session).command;
+         write.outKept = false;
+         write.out.clear();
+         write.outSha256[0] = write.outSha256[0] == '0' ? '1' : '0';
+       },
+       "the session differs at command 112: recorded [df 01 00 02 00 00 00 00 00 d0 00 fb] out 512 "
+       "sha256 0f2bf8b523df, now [df 01 00 02 00 00 00 00 00 d0 00 fb] out 512 sha256 "
+       "3f2bf8b523df"},
       {"commands the run did not send", [&] { session.events.push_back(commandAt(2)); },
        "the run ended with 1 recorded command left over"},
       {"a session that ends early", [&] { session.events.resize(session.events.size() / 2); },
@@ -179,16 +213,42 @@ TEST_F(KernelSessionTest, AReplayStopsWhereTheRunDiffers) {
   }
 }
 
+// The data sent compares whole where both sides have the bytes, by SHA-256
+// where the session has only that, or only the bytes.
+TEST_F(KernelSessionTest, AReplayFollowsTheDataSentHoweverTheSessionKeptIt) {
+  struct Case {
+    const char* name;
+    std::function<void(CommandBytes&)> keep;
+  } const cases[] = {
+      {"the bytes alone", [](CommandBytes& c) { c.outSha256.clear(); }},
+      {"the digest alone",
+       [](CommandBytes& c) {
+         c.outKept = false;
+         c.out.clear();
+       }},
+  };
+  const Session original = session;
+  for (const Case& c : cases) {
+    session = original;
+    c.keep(*BlockWrite(session).command);
+    Save(session, altered.path());
+    const CliRun run = ReplayedUpdate(altered.path());
+    EXPECT_EQ(kExitSuccess, run.code) << c.name << ": " << run.err;
+  }
+}
+
 std::string With(std::string text, const std::string& part, const std::string& instead) {
   return text.replace(text.find(part), part.size(), instead);
 }
 
+const std::string kHeader =
+    R"({"format":1,"program":"tq214","version":"1","firmware":{"version":"21.32.0.3",)"
+    R"("kind":"k","sha256":"s"},"system":"s","placesKey":"driveLetters","started":"t",)"
+    R"("arguments":[],"events":[)";
+
 TEST(SessionFile, WhatIsNotASessionIsRefusedWithOneLine) {
   Session session;
-  const std::string header =
-      R"({"format":1,"program":"tq214","version":"1","firmware":{"version":"21.32.0.3",)"
-      R"("kind":"k","sha256":"s"},"system":"s","placesKey":"driveLetters","started":"t",)"
-      R"("arguments":[],"events":[)";
+  const std::string& header = kHeader;
   const std::string command =
       R"({"kind":"command","path":"p","cdb":"12","dir":"in","length":4,"timeout":10,)"
       R"("share":"readWrite","opened":true,"succeeded":true,"error":0,"status":0,)"
@@ -221,6 +281,60 @@ TEST(SessionFile, WhatIsNotASessionIsRefusedWithOneLine) {
   EXPECT_TRUE(cut.ok) << cut.error;
   EXPECT_TRUE(cut.cutShort);
   EXPECT_EQ(1u, session.events.size());
+}
+
+// The shapes that cost a reader most for their size: a list of the smallest
+// values, and the most events, of the smallest kind (smaller here than the
+// 64 MiB and million events scripts/session-memory.sh measures). Each is read
+// or refused with one line.
+TEST(SessionFile, HostileFilesAreReadOrRefusedWithOneLine) {
+  const size_t maxEvents = 1000;
+  const auto events = [](size_t count) {
+    const std::string event = R"({"kind":"logicalDrives","value":0})";
+    std::string text = kHeader;
+    for (size_t i = 0; i < count; ++i) text += (i == 0 ? "\n" : ",\n") + event;
+    return text + "\n]}\n";
+  };
+  const TempFile zeros("zeros.json");
+  {
+    std::ofstream out(zeros.path(), std::ios::binary);
+    out << '[';
+    for (int i = 0; i < 512 * 1024; ++i) out << "0,";
+    out << "0]";
+  }
+  const TempFile large("large.json");
+  std::ofstream(large.path(), std::ios::binary).close();
+  fs::resize_file(large.path(), kMaxSessionFileBytes + 1);
+
+  const auto loaded = [](const TempFile& file) {
+    return [&file](Session* session) { return LoadSession(file.path(), session); };
+  };
+  const auto parsed = [&events, maxEvents](size_t count) {
+    return [&events, maxEvents, count](Session* session) {
+      return ParseSession(events(count), "f", session, maxEvents);
+    };
+  };
+  struct Case {
+    const char* name;
+    std::function<SessionLoad(Session*)> read;
+    std::string said;  // "" when read
+  } const cases[] = {
+      {"a list of zeros", loaded(zeros), zeros.path() + ": not a session file: not a JSON object"},
+      {"a byte more than a session file holds", loaded(large),
+       large.path() + ": more than 67108864 bytes, more than a session file holds"},
+      {"as many events as a session holds", parsed(maxEvents), ""},
+      {"one more", parsed(maxEvents + 1), "f: 1001 events, more than a session holds (1000)"},
+  };
+  for (const Case& c : cases) {
+    Session session;
+    const SessionLoad load = c.read(&session);
+    if (c.said.empty()) {
+      EXPECT_TRUE(load.ok) << c.name << ": " << load.error;
+      EXPECT_EQ(maxEvents, session.events.size()) << c.name;
+    } else {
+      EXPECT_EQ(c.said, load.error) << c.name;
+    }
+  }
 }
 
 }  // namespace

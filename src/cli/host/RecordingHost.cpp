@@ -7,8 +7,9 @@ std::vector<std::string> RecordingHost::Places(const std::string& path) {
   SessionEvent e;
   e.kind = EventKind::kPlaces;
   e.path = path;
-  e.shown = inner_->ShownPath(path);
-  e.places = inner_->Places(path);
+  e.texts->text = inner_->ShownPath(path);
+  std::vector<std::string> places = inner_->Places(path);
+  e.texts->SetPlaces(places);
   writer_.Append(e);
-  return e.places;
+  return places;
 }

@@ -31,7 +31,7 @@ std::string ReplayHost::ShownPath(const std::string& path) const {
 
 std::vector<std::string> ReplayHost::Places(const std::string& path) {
   const SessionEvent* recorded = replayer_.PlacesOf(path);
-  return recorded == nullptr ? std::vector<std::string>() : recorded->places;
+  return recorded == nullptr ? std::vector<std::string>() : recorded->texts->Places();
 }
 
 bool ReplayHost::MountPoints() const {

@@ -65,6 +65,10 @@ BackendResult RecordingScsiBackend::Execute(const ScsiRequest& request) {
   e.error = result.lastError;
   e.status = request.record[ptr::kScsiStatus];
   e.transferred = ptr::Get32(request.record, ptr::kDataTransferLength);
+  if (result.senseLength != 0) {
+    const size_t length = std::min<size_t>(result.senseLength, kAutoSenseCapacity);
+    e.command->sense.assign(result.sense, result.sense + length);
+  }
   if (e.dataIn && request.data != nullptr) {
     // What came in; the zeros the buffer ends with are the transport's own.
     size_t end = e.length;

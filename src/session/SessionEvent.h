@@ -66,11 +66,14 @@ struct CommandBytes {
   std::string outSha256;    // of the `length` bytes sent (empty when none)
   bool outKept = false;     // `out` holds them (all but firmware pieces)
   std::vector<uint8_t> out;
+  // The sense the system fetched by itself for a failed command.
+  std::vector<uint8_t> sense;
 };
 
 // The answers in words: the system's directory, a disk's places.
 struct AnswerTexts {
-  std::string text;  // kWindowsDirectory: the directory; kPlaces: the disk as shown
+  std::string text;    // kWindowsDirectory: the directory; kPlaces: the disk as shown
+  std::string serial;  // kPlaces: its enclosure's USB serial number, "" when none
 
   // kPlaces: where the disk's volumes are.
   std::vector<std::string> Places() const;

@@ -142,6 +142,7 @@ bool ReadCommand(Members& m, SessionEvent* e) {
   if (share != "readWrite" && share != "none") return m.Fail("share", "\"readWrite\" or \"none\"");
   e->share = share == "none" ? ShareMode::kNone : ShareMode::kReadWrite;
   if (m.Has("in") && !m.Hex("in", e->length, &c.in)) return false;
+  if (m.Has("sense") && !m.Hex("sense", kAutoSenseCapacity, &c.sense)) return false;
   if (m.Has("outSha256")) {
     if (!m.Text("outSha256", &c.outSha256)) return false;
     if (c.outSha256.size() != 64) return m.Fail("outSha256", "64 hexadecimal digits");
@@ -193,7 +194,8 @@ bool ReadBody(EventKind kind, Members& m, SessionEvent* e) {
     case EventKind::kPlaces: {
       std::vector<std::string> places;
       if (!m.Text("path", &e->path) || !m.Text("shown", &e->texts->text) ||
-          !m.Texts("places", kMaxPlaces, &places)) {
+          !m.Texts("places", kMaxPlaces, &places) ||
+          (m.Has("serial") && !m.Text("serial", &e->texts->serial))) {
         return false;
       }
       e->texts->SetPlaces(places);
@@ -240,6 +242,7 @@ Json EventToJson(const SessionEvent& e) {
       json["status"] = e.status;
       json["transferred"] = e.transferred;
       if (e.dataIn) json["in"] = HexOf(e.command->in);
+      if (!e.command->sense.empty()) json["sense"] = HexOf(e.command->sense);
       if (!e.command->outSha256.empty()) json["outSha256"] = e.command->outSha256;
       if (e.command->outKept) json["out"] = HexOf(e.command->out);
       json["us"] = e.micros;
@@ -277,6 +280,7 @@ Json EventToJson(const SessionEvent& e) {
       json["path"] = e.path;
       json["shown"] = e.texts->text;
       json["places"] = e.texts->Places();
+      json["serial"] = e.texts->serial;
       break;
   }
   return json;

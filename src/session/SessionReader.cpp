@@ -140,11 +140,11 @@ struct MemberNames {
 constexpr const char* kHeaderKeys[] = {"format", "program",   "version", "firmware",
                                        "system", "placesKey", "started", "arguments"};
 constexpr const char* kFirmwareKeys[] = {"version", "kind", "sha256"};
-constexpr const char* kEventKeys[] = {"kind",    "path",        "cdb",    "dir",       "length",
-                                      "timeout", "share",       "opened", "succeeded", "error",
-                                      "status",  "transferred", "in",     "outSha256", "out",
-                                      "us",      "type",        "number", "partition", "index",
-                                      "step",    "text",        "value",  "shown",     "places"};
+constexpr const char* kEventKeys[] = {
+    "kind",   "path",      "cdb",   "dir",    "length",      "timeout", "share",
+    "opened", "succeeded", "error", "status", "transferred", "in",      "outSha256",
+    "out",    "us",        "type",  "number", "partition",   "index",   "step",
+    "text",   "value",     "shown", "places", "serial",      "sense"};
 constexpr MemberNames kHeaderMembers{kHeaderKeys, std::size(kHeaderKeys)};
 constexpr MemberNames kFirmwareMembers{kFirmwareKeys, std::size(kFirmwareKeys)};
 constexpr MemberNames kEventMembers{kEventKeys, std::size(kEventKeys)};

@@ -121,6 +121,9 @@ BackendResult SessionReplayer::Execute(const ScsiRequest& request) {
   result.opened = recorded.opened;
   result.requestSucceeded = recorded.succeeded;
   result.lastError = recorded.error;
+  const std::vector<uint8_t>& sense = recorded.command->sense;
+  result.senseLength = static_cast<uint8_t>(std::min(sense.size(), kAutoSenseCapacity));
+  std::copy(sense.begin(), sense.begin() + result.senseLength, result.sense);
   return result;
 }
 

@@ -109,6 +109,33 @@ class KernelSessionTest : public ::testing::Test {
   Session session;
 };
 
+// What a unit is and what a device said travel with the session: the serial
+// number with a disk's places, the sense the system fetched with a command.
+TEST_F(KernelSessionTest, SerialNumbersAndSenseAreKeptInTheFile) {
+  Session kept = session;
+  SessionEvent places;
+  places.kind = EventKind::kPlaces;
+  places.path = "usbstor:/dev/sdz";
+  places.texts->text = "/dev/sdz";
+  places.texts->serial = "0000000000000214";
+  kept.events.push_back(places);
+  SessionEvent* command = nullptr;
+  for (SessionEvent& e : kept.events) {
+    if (e.kind == EventKind::kCommand && command == nullptr) command = &e;
+  }
+  ASSERT_NE(nullptr, command);
+  command->command->sense = {0x70, 0, 0x05, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x24, 0};
+  const std::vector<uint8_t> sense = command->command->sense;
+  Save(kept, altered.path());
+  Session read;
+  ASSERT_TRUE(LoadSession(altered.path(), &read).ok);
+  EXPECT_EQ("0000000000000214", read.events.back().texts->serial);
+  const auto first =
+      std::find_if(read.events.begin(), read.events.end(),
+                   [](const SessionEvent& e) { return e.kind == EventKind::kCommand; });
+  EXPECT_EQ(sense, first->command->sense);
+}
+
 TEST_F(KernelSessionTest, Tq214AndTheWindowReachTheVerdictsOfTheLiveRun) {
   const CliRun replayed = ReplayedUpdate(file);
   EXPECT_EQ(kExitSuccess, replayed.code) << replayed.err;

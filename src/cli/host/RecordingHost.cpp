@@ -8,6 +8,7 @@ std::vector<std::string> RecordingHost::Places(const std::string& path) {
   e.kind = EventKind::kPlaces;
   e.path = path;
   e.texts->text = inner_->ShownPath(path);
+  e.texts->serial = inner_->SerialOf(path);
   std::vector<std::string> places = inner_->Places(path);
   e.texts->SetPlaces(places);
   writer_.Append(e);

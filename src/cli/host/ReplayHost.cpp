@@ -29,6 +29,11 @@ std::string ReplayHost::ShownPath(const std::string& path) const {
   return replayer_.ShownPathOf(path);
 }
 
+std::string ReplayHost::SerialOf(const std::string& path) const {
+  const SessionEvent* recorded = replayer_.PlacesOf(path);
+  return recorded == nullptr ? Host::SerialOf(path) : recorded->texts->serial;
+}
+
 std::vector<std::string> ReplayHost::Places(const std::string& path) {
   const SessionEvent* recorded = replayer_.PlacesOf(path);
   return recorded == nullptr ? std::vector<std::string>() : recorded->texts->Places();

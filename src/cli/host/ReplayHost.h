@@ -18,6 +18,9 @@ class ReplayHost final : public Host {
   std::string ShownPath(const std::string& path) const override;
   // As the recorded machine: a Windows one takes raw device paths.
   bool TakesRawDevicePaths() const override { return !MountPoints(); }
+  // As recorded with the disk's places; a session from before serial numbers
+  // were recorded gives what its paths carry.
+  std::string SerialOf(const std::string& path) const override;
   std::vector<std::string> Places(const std::string& path) override;
   const char* placesKey() const override;
   const char* placesLabel() const override;
@@ -28,6 +31,6 @@ class ReplayHost final : public Host {
  private:
   bool MountPoints() const;
 
-  SessionReplayer replayer_;
+  mutable SessionReplayer replayer_;  // its answers are looked up, which it counts
   Resources* resources_;
 };

@@ -1,6 +1,8 @@
 #include "IDEAccess/SenseData.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
@@ -83,9 +85,10 @@ const char* SenseKeyName(uint8_t key) {
 std::string SenseText(const SenseData& sense) {
   if (!sense.present) return "";
   std::string text = SenseKeyName(sense.key);
-  for (const CodeName& code : kCodeNames) {
-    if (code.asc == sense.asc && code.ascq == sense.ascq) return text + ", " + code.name;
-  }
+  const auto named = std::find_if(
+      std::begin(kCodeNames), std::end(kCodeNames),
+      [&sense](const CodeName& code) { return code.asc == sense.asc && code.ascq == sense.ascq; });
+  if (named != std::end(kCodeNames)) return text + ", " + named->name;
   char codes[40];
   std::snprintf(codes, sizeof codes, ", ASC 0x%02x, ASCQ 0x%02x", sense.asc, sense.ascq);
   return text + codes;

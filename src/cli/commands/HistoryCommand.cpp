@@ -66,7 +66,9 @@ int RunHistory(CommandRun& run) {
   }
   const HistoryRead read = ReadHistory(path);
   for (const std::string& damaged : read.damaged) {
-    run.Note(path + ": " + damaged + "; skipped");
+    std::string note = path;
+    note.append(": ").append(damaged).append("; skipped");
+    run.Note(note);
   }
   const std::string wanted = !run.args.serial.empty() && run.args.serial[0] == '#'
                                  ? run.args.serial.substr(1)

@@ -51,9 +51,10 @@ struct Tracked {
 
 // An enclosure that passed, until it comes back from being reconnected.
 struct Awaited {
-  std::string serial;      // "" when it has none: then by its key
-  std::string key;         // its path, lower-cased
-  size_t row = 0;          // its result, in the rows
+  std::string serial;  // "" when it has none: then by its key
+  std::string key;     // its path, lower-cased
+  size_t row = 0;      // its result, in the rows
+  // cppcheck-suppress unusedStructMember ; read through the iterator that finds it
   std::string recordedAt;  // its entry in the history
 };
 

@@ -1,6 +1,8 @@
 #include "cli/update/Reconnect.h"
 
+#include <algorithm>
 #include <chrono>
+#include <vector>
 
 #include "IDEAccess/AsciiCase.h"
 #include "IDEAccess/Discovery.h"
@@ -14,10 +16,11 @@ constexpr uint32_t kReadRetryMs = 250;
 
 // The path of the unit among the disks now, or "".
 std::string Present(const Host& host, const Unit& unit) {
-  for (const std::string& path : ListBusDiskPaths(1)) {
-    if (IsUnit(host, unit, path)) return path;
-  }
-  return "";
+  const std::vector<std::string> paths = ListBusDiskPaths(1);
+  const auto found = std::find_if(paths.begin(), paths.end(), [&](const std::string& path) {
+    return IsUnit(host, unit, path);
+  });
+  return found == paths.end() ? "" : *found;
 }
 
 }  // namespace

@@ -724,7 +724,7 @@ step_wine_info_update() {
   timed wine_info tq214_exe --device "$WINE_DRIVE" info >/tmp/wine-info.out 2>&1
   status=$?
   show "tq214.exe info" /tmp/wine-info.out
-  [ $status -eq 0 ] && grep -qF "Device: $WINE_DRIVE  unknown  \"Orvexa  TQ-214 Enclosure\"" \
+  [ $status -eq 0 ] && grep -qF "Device: $WINE_DRIVE  unknown  no serial  \"Orvexa  TQ-214 Enclosure\"" \
     /tmp/wine-info.out && grep -qF 'Chip FW Version[  21.32.00.01  ]' /tmp/wine-info.out
   verdict wine_info $?
   compare_commands wine_info_commands /tmp/linux-info.reference

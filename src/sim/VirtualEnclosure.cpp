@@ -296,6 +296,10 @@ ChipReply VirtualEnclosure::ReadBufferData(const uint8_t* cdb, uint8_t* data, ui
   if (static_cast<uint64_t>(offset) + wanted > kDownloadStorageSize) {
     return CheckCondition(kSenseIllegalRequest, kAscInvalidField);
   }
+  const std::optional<uint32_t>& refused = faults_.refuseReadBackAt;
+  if (refused && *refused >= offset && *refused - offset < wanted) {
+    return CheckCondition(kSenseIllegalRequest, kAscInvalidField);
+  }
   ChipReply reply = Reply(download_.data() + offset, wanted, data, length);
   const uint32_t flip = faults_.flipOffset;
   if (faults_.flipReadBack && flip >= offset && flip < offset + reply.transferred) {

@@ -41,6 +41,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,7 +74,11 @@ struct Faults {
   bool flipReadBack = false;        // READ BUFFER data flips one byte
   uint32_t flipOffset = 0;          // ... at this buffer offset
   uint32_t flipReadBackPasses = 0;  // ... for this many passes over it; 0 = always
-  bool keepOldFirmware = false;     // a power cycle does not start the download
+  // READ BUFFER of download data that covers this buffer offset ends in CHECK
+  // CONDITION, ILLEGAL REQUEST, INVALID FIELD IN CDB: a refusal a host's SCSI
+  // layer passes on at once, where it retries a HARDWARE ERROR.
+  std::optional<uint32_t> refuseReadBackAt;
+  bool keepOldFirmware = false;  // a power cycle does not start the download
 
   void FailEvery(CommandKind kind) { failKind[static_cast<int>(kind)] = true; }
   bool Fails(CommandKind kind) const { return failKind[static_cast<int>(kind)]; }

@@ -87,9 +87,12 @@ else
   expect stand_in_refused ok
   expect tq214_list ok
   expect tq214_info ok
+  expect info_serial 0000000000000214
   expect tq214_update PASS
   expect tq214_download_pieces 49
   expect tq214_info_after ok
+  expect wait_attach ok
+  expect wait_confirmed ok
   expect repeated_downloads ok
   expect fault_attach ok
   expect fault_update FAIL
@@ -99,6 +102,13 @@ else
   expect short_read_arrived 128
   expect short_read_update_fail ok
   expect short_read_block_unchanged ok
+  expect refused_attach ok
+  expect refused_update FAIL
+  expect refused_config_unchanged ok
+  expect refused_sense_named ok
+  # What the kernel handed back is reported, whatever it was.
+  expect_pattern sense_own '.'
+  expect_pattern sense_reply '.'
   expect_number session_info
   expect_number session_update
   expect station_controllers 4

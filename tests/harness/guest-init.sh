@@ -27,6 +27,8 @@ G=/sys/kernel/config/usb_gadget/tq214
 FFS=/dev/ffs-tq214
 IMAGE=/share/image.bin
 FAULT_OFFSET=0x7400  # in the 30th 1024-byte piece
+SERIAL=0000000000000214  # the USB serial number of the first gadget
+WAIT_SECONDS=120     # how long update --wait waits for the re-attachment
 SHORT_BYTES=128      # what a shortened configuration block read delivers
 STATION_MAX=4        # enclosures updated side by side, one per emulated controller
 STATION_PIECE_MS=20  # what each takes to store a 1024-byte piece, as flash does
@@ -82,7 +84,7 @@ make_gadget() {
   echo 0x0200 > "$G/bcdUSB"
   echo Orvexa > "$G/strings/0x409/manufacturer"
   echo "TQ-214 Enclosure" > "$G/strings/0x409/product"
-  echo 0000000000000214 > "$G/strings/0x409/serialnumber"
+  echo "$SERIAL" > "$G/strings/0x409/serialnumber"
   echo "Bulk-Only Transport" > "$G/configs/c.1/strings/0x409/configuration"
   mkdir "$G/functions/ffs.tq214" || return 1
   ln -s "$G/functions/ffs.tq214" "$G/configs/c.1/" || return 1
@@ -303,6 +305,9 @@ step_tq214() {
   show "tq214 info" /tmp/info.out
   [ $status -eq 0 ] && grep -qF 'Chip FW Version[  21.32.00.01  ]' /tmp/info.out
   verdict tq214_info $?
+  # The serial number comes from sysfs, the gadget's iSerial string.
+  serial=$(sed -n 's/^Device: [^ ]*  USB  #\([^ ]*\)  .*/\1/p' /tmp/info.out)
+  say info_serial "${serial:-none}"
 
   timed_tq214_update --record /tmp/update-session.json
   show "tq214 update" /tmp/update.out
@@ -347,6 +352,27 @@ step_reattach() {
   show "tq214 info" /tmp/info-after.out
   [ $status -eq 0 ] && grep -qF 'Chip FW Version[  21.32.00.03  ] Up to date' /tmp/info-after.out
   verdict tq214_info_after $?
+}
+
+step_wait() {
+  # A fresh enclosure; update --wait keeps running after PASS until the same
+  # unit (by its serial number) has gone and come back. Nothing re-attaches a
+  # device by itself here, so the harness does it once the wait has begun: the
+  # line after PASS says so, flushed, and PASS is out by then.
+  detach
+  stop_gadget
+  start_gadget && attach
+  verdict wait_attach $?
+  tq214 update --yes --wait=$WAIT_SECONDS >/tmp/wait.out 2>&1 &
+  waiter=$!
+  wait_until 300 grep -q '^Waiting up to ' /tmp/wait.out && grep -qx PASS /tmp/wait.out
+  passed=$?
+  [ $passed -eq 0 ] && reattach
+  wait $waiter
+  status=$?
+  show "tq214 update --wait" /tmp/wait.out
+  [ $passed -eq 0 ] && [ $status -eq 0 ] && grep -qx 'running 21.32.0.3, Up to date' /tmp/wait.out
+  verdict wait_confirmed $?
 }
 
 step_fault() {
@@ -411,6 +437,55 @@ step_short_read() {
   verdict short_read_block_unchanged $?
 }
 
+step_refused_read_back() {
+  # The read-back's READ BUFFER that covers FAULT_OFFSET is refused with
+  # ILLEGAL REQUEST, INVALID FIELD IN CDB, which the SCSI layer does not
+  # retry. What tq214 learns of the sense: the command's own (handed back by
+  # SG_IO), shown on its trace line, and the REQUEST SENSE that follows.
+  say refused_read_back "the read-back's READ BUFFER at $FAULT_OFFSET: ILLEGAL REQUEST, INVALID FIELD IN CDB"
+  detach
+  stop_gadget
+  start_gadget --fail-read-back-at $FAULT_OFFSET && attach
+  verdict refused_attach $?
+  config_block /tmp/refused-before.bin
+  : > /run/commands
+  start=$(now_us)
+  tq214 --trace update --yes >/tmp/refused-update.out 2>&1
+  status=$?
+  say time_refused_update_ms $(( ($(now_us) - start) / 1000 ))
+  # The failed commands, REQUEST SENSE, and the rest of the output.
+  awk '/^\[3c 01 / && !/\] in [0-9]+ ok/ || /^\[03 / || /^[^[]/' \
+    /tmp/refused-update.out >/tmp/refused-update.shown
+  show "tq214 update (refused read-back)" /tmp/refused-update.shown
+  if [ $status -eq 1 ] && grep -qx FAIL /tmp/refused-update.out; then
+    say refused_update FAIL
+  else
+    say refused_update "unexpected(exit=$status)"
+    FAILURES=$((FAILURES + 1))
+  fi
+  # The failed READ BUFFER's line, and the REQUEST SENSE right after it.
+  awk 'failed && /^\[03 / { print; exit }
+    !failed && /^\[3c 01 / && !/\] in [0-9]+ ok/ { print; failed = 1 }' \
+    /tmp/refused-update.out >/tmp/refused-pair
+  own=$(sed -n '1s/.*, sense //p' /tmp/refused-pair)
+  reply=$(sed -n '2s/^\[03 [^]]*\] in [0-9]* [^:]*: //p' /tmp/refused-pair)
+  say sense_own "${own:-none}"
+  say sense_reply "${reply:-none}"
+  # What the device saw: how often the refused command came (a retry by the
+  # host would show here) and what followed it.
+  cdb=$(sed -n '1s/^\(\[[^]]*\]\).*/\1/p' /tmp/refused-pair)
+  if [ -n "$cdb" ]; then
+    say refused_device_count "$(grep -cF "$cdb" /run/commands)"
+    say refused_device_sequence "$(grep -F -A 2 -m 1 "$cdb" /run/commands | paste -sd ';' -)"
+  fi
+  grep -q '^tq214: .*(the device answered ILLEGAL REQUEST, INVALID FIELD IN CDB)$' \
+    /tmp/refused-update.out
+  verdict refused_sense_named $?
+  config_block /tmp/refused-after.bin
+  [ -s /tmp/refused-before.bin ] && cmp -s /tmp/refused-before.bin /tmp/refused-after.bin
+  verdict refused_config_unchanged $?
+}
+
 # The sessions recorded in the guest, to the console for the harness to take
 # out: "SESSION-BEGIN name", the file in base64, "SESSION-END name".
 step_sessions() {
@@ -437,7 +512,7 @@ make_station_gadget() {
   echo 0x0200 > "$g/bcdUSB"
   echo Orvexa > "$g/strings/0x409/manufacturer"
   echo "TQ-214 Enclosure" > "$g/strings/0x409/product"
-  echo "00000000000002${1}4" > "$g/strings/0x409/serialnumber"
+  echo "000000000000${1}214" > "$g/strings/0x409/serialnumber"  # each unit its own
   mkdir "$g/functions/ffs.station$1" || return 1
   ln -s "$g/functions/ffs.station$1" "$g/configs/c.1/" || return 1
   mkdir -p "$(station_ffs "$1")"
@@ -485,7 +560,7 @@ step_station() {
     tq214 update --all --yes >/tmp/station-$n.out 2>&1
     code=$?
     wall=$(( $(now_us) - start ))
-    passed=$(grep -cE '  PASS  ' /tmp/station-$n.out)
+    passed=$(grep -cE '  PASS$' /tmp/station-$n.out)
     show "tq214 update --all ($n)" /tmp/station-$n.out
     say "time_station_${n}_us" "$wall"
     eval "STATION_US_$n=$wall"
@@ -649,7 +724,7 @@ step_wine_info_update() {
   timed wine_info tq214_exe --device "$WINE_DRIVE" info >/tmp/wine-info.out 2>&1
   status=$?
   show "tq214.exe info" /tmp/wine-info.out
-  [ $status -eq 0 ] && grep -qF "Device: $WINE_DRIVE  unknown  \"Orvexa  TQ-214 Enclosure\"" \
+  [ $status -eq 0 ] && grep -qF "Device: $WINE_DRIVE  unknown  no serial  \"Orvexa  TQ-214 Enclosure\"" \
     /tmp/wine-info.out && grep -qF 'Chip FW Version[  21.32.00.01  ]' /tmp/wine-info.out
   verdict wine_info $?
   compare_commands wine_info_commands /tmp/linux-info.reference
@@ -748,8 +823,10 @@ linux_stage() {
     step_tq214
     step_more_rounds
     step_reattach
+    step_wait
     step_fault
     step_short_read
+    step_refused_read_back
     step_sessions
     step_station
   fi

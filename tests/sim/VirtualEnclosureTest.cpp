@@ -7,6 +7,7 @@
 
 #include "IDEAccess/BridgeCommands.h"
 #include "IDEAccess/ScsiTransport.h"
+#include "IDEAccess/SenseData.h"
 #include "support/TestSeams.h"
 
 namespace {
@@ -116,6 +117,19 @@ TEST_F(VirtualEnclosureTest, FlippedReadBackForAGivenNumberOfPasses) {
   ASSERT_EQ(1, ReadBuffer(kUsbPath, 0x01, 0, 0x400, back.data(), 1024));
   EXPECT_EQ(static_cast<uint8_t>(piece[0x10] ^ 0xFF), back[0x10]);
   ASSERT_EQ(1, ReadBuffer(kUsbPath, 0x01, 0, 0x400, back.data(), 1024));
+  EXPECT_EQ(piece, back);
+}
+
+TEST_F(VirtualEnclosureTest, RefusedReadBackIsAnInvalidFieldAndOnlyWhereItCovers) {
+  const Bytes piece = Piece(6);
+  ASSERT_EQ(1, WriteBuffer(kUsbPath, 0, 0x0E, piece.data(), 0x400, 1024));
+  ASSERT_EQ(1, WriteBuffer(kUsbPath, 0, 0x0E, piece.data(), 0x800, 1024));
+  chip.faults().refuseReadBackAt = 0x7FF;
+  Bytes back(1024);
+  ClearFailureSense();
+  EXPECT_EQ(0, ReadBuffer(kUsbPath, 0x01, 0, 0x400, back.data(), 1024));
+  EXPECT_EQ("ILLEGAL REQUEST, INVALID FIELD IN CDB", SenseText(LastFailureSense()));
+  ASSERT_EQ(1, ReadBuffer(kUsbPath, 0x01, 0, 0x800, back.data(), 1024));
   EXPECT_EQ(piece, back);
 }
 

@@ -73,6 +73,7 @@ int main(int argc, char** argv) {
     enclosure.faults().flipReadBack = true;
     enclosure.faults().flipOffset = *options.flipReadBack;
   }
+  enclosure.faults().refuseReadBackAt = options.failReadBackAt;
   RamDisk disk(options.diskMiB * kBlocksPerMiB);
   ScsiResponder responder(enclosure, disk);
   if (options.failPieceAt) responder.FailDownloadPiecesAt(*options.failPieceAt);

@@ -6,7 +6,8 @@
 const char kGadgetUsage[] =
     "usage: tq214-usb-gadget --ffs DIR [--ready FILE] [--stats FILE] [--commands FILE]\n"
     "                        [--disk-mib N] [--fail-piece-at OFFSET] [--flip-read-back OFFSET]\n"
-    "                        [--short-block-read N] [--piece-ms N] [--verbose]\n"
+    "                        [--fail-read-back-at OFFSET] [--short-block-read N] [--piece-ms N]\n"
+    "                        [--verbose]\n"
     "Serves a virtual TBR640 enclosure as a USB mass-storage device over FunctionFS.\n";
 
 namespace {
@@ -56,6 +57,8 @@ bool ParseGadgetOptions(const std::vector<std::string>& args, GadgetOptions* opt
       options->failPieceAt = number;
     } else if (arg == "--flip-read-back" && ParseNumber(value, &number)) {
       options->flipReadBack = number;
+    } else if (arg == "--fail-read-back-at" && ParseNumber(value, &number)) {
+      options->failReadBackAt = number;
     } else if (arg == "--short-block-read" && ParseNumber(value, &number) && number >= 1) {
       options->shortBlockRead = number;
     } else if (arg == "--piece-ms" && ParseNumber(value, &number) && number <= kMaxPieceMs) {

@@ -3,7 +3,8 @@
 //
 //   tq214-usb-gadget --ffs DIR [--ready FILE] [--stats FILE] [--commands FILE]
 //                    [--disk-mib N] [--fail-piece-at OFFSET] [--flip-read-back OFFSET]
-//                    [--short-block-read N] [--piece-ms N] [--verbose]
+//                    [--fail-read-back-at OFFSET] [--short-block-read N] [--piece-ms N]
+//                    [--verbose]
 //
 // Numbers are decimal or 0x-prefixed hexadecimal.
 
@@ -20,6 +21,7 @@ struct GadgetOptions {
   uint32_t diskMiB = 4;
   std::optional<uint32_t> failPieceAt;     // download pieces at this offset fail
   std::optional<uint32_t> flipReadBack;    // read-back flips the byte at this offset
+  std::optional<uint32_t> failReadBackAt;  // read-back of this offset: ILLEGAL REQUEST
   std::optional<uint32_t> shortBlockRead;  // the N-th configuration block read is cut short
   uint32_t pieceMs = 0;  // each firmware piece written takes this long, as flash does
   bool verbose = false;  // each command to stderr

@@ -13,10 +13,11 @@ bool Parse(const std::vector<std::string>& args, GadgetOptions* options, std::st
 TEST(GadgetOptionsTest, ReadsEveryOption) {
   GadgetOptions options;
   std::string error;
-  ASSERT_TRUE(Parse({"--ffs", "/dev/ffs-tq214", "--ready", "/run/r", "--stats", "/run/s",
-                     "--commands", "/run/c", "--disk-mib", "8", "--fail-piece-at", "0x7400",
-                     "--flip-read-back", "1234", "--short-block-read", "3", "--verbose"},
-                    &options, &error))
+  ASSERT_TRUE(
+      Parse({"--ffs", "/dev/ffs-tq214", "--ready", "/run/r", "--stats", "/run/s", "--commands",
+             "/run/c", "--disk-mib", "8", "--fail-piece-at", "0x7400", "--flip-read-back", "1234",
+             "--fail-read-back-at", "0x7400", "--short-block-read", "3", "--verbose"},
+            &options, &error))
       << error;
   EXPECT_EQ("/dev/ffs-tq214", options.ffsDir);
   EXPECT_EQ("/run/r", options.readyFile);
@@ -27,6 +28,7 @@ TEST(GadgetOptionsTest, ReadsEveryOption) {
   EXPECT_EQ(0x7400u, *options.failPieceAt);
   ASSERT_TRUE(options.flipReadBack.has_value());
   EXPECT_EQ(1234u, *options.flipReadBack);
+  EXPECT_EQ(0x7400u, options.failReadBackAt.value_or(0));
   EXPECT_EQ(3u, options.shortBlockRead.value_or(0));
   EXPECT_TRUE(options.verbose);
 }
@@ -38,6 +40,7 @@ TEST(GadgetOptionsTest, DefaultsWithoutFaults) {
   EXPECT_EQ(4u, options.diskMiB);
   EXPECT_FALSE(options.failPieceAt.has_value());
   EXPECT_FALSE(options.flipReadBack.has_value());
+  EXPECT_FALSE(options.failReadBackAt.has_value());
   EXPECT_FALSE(options.verbose);
 }
 
@@ -50,6 +53,7 @@ TEST(GadgetOptionsTest, RefusesBadUsageWithOneLine) {
       {"--ffs", "/x", "--fail-piece-at", "-1"},    // negative
       {"--ffs", "/x", "--fail-piece-at", "12ab"},  // not a number
       {"--ffs", "/x", "--flip-read-back", "0x100000000"},
+      {"--ffs", "/x", "--fail-read-back-at", "0x7400x"},
       {"--ffs", "/x", "--short-block-read", "0"},  // reads count from 1
       {"--ffs", "/x", "--colour", "red"},
   };

@@ -2,8 +2,9 @@
 # sign-program.sh IN OUT
 # Writes OUT: the Windows program IN with an Authenticode signature (SHA-256
 # digests) that carries the program's description, as its version block has
-# it (res/*.rc), and the maker's address, so that Windows shows both where it
-# asks for administrator rights. The certificate comes from the environment:
+# it (res/*.rc), and the maker's address: Windows's prompt for administrator
+# rights names the program by that description, beside the verified
+# publisher. The certificate comes from the environment:
 #   SIGN_CERT and SIGN_KEY   the code-signing certificate (PEM, the
 #                            intermediate certificates after it) and its key
 #   SIGN_PKCS12              or both in one PKCS#12 file
@@ -12,9 +13,10 @@
 #                            then trusts the signature after the certificate
 #                            expired
 # The signing time is SOURCE_DATE_EPOCH, as every other date of a release:
-# two signings of one program with one certificate give the same bytes (RSA
-# signatures have no random part). A time-stamp server's answer differs each
-# time; the program under the signature stays the same.
+# two signings of one program with one RSA certificate give the same bytes
+# (RSA signatures of this kind have no random part; ECDSA ones have). A
+# time-stamp server's answer differs each time; the program under the
+# signature stays the same.
 set -euo pipefail
 usage="usage: sign-program.sh IN OUT"
 in=${1:?$usage}

@@ -1,7 +1,8 @@
 # The release files of a release build (presets release-linux and
 # release-win32, put together by scripts/dist.sh):
 #   Linux    tq214_VERSION_amd64.deb, made by CPack (target "package")
-#   Windows  Tessaloft_Orvexa_TQ-214-VERSION-win32.zip (target release_zip)
+#   Windows  Tessaloft_Orvexa_TQ-214-VERSION-unsigned-win32.zip (target
+#            release_zip; scripts/dist.sh signs the programs when it can)
 # A build that carries the stand-in image says so in every release file name
 # and in the package's description.
 include(${PROJECT_SOURCE_DIR}/cmake/SourceDateEpoch.cmake)

@@ -1,7 +1,10 @@
-# Tessaloft_Orvexa_TQ-214-VERSION[-stand-in]-win32.zip: the two programs, a
-# README.txt for Windows users and SHA256SUMS, written by make-zip.sh with the
-# time of TQ214_SOURCE_DATE_EPOCH on every file.
-set(tq214_zip_name Tessaloft_Orvexa_TQ-214-${PROJECT_VERSION}${tq214_release_tag}-win32.zip)
+# Tessaloft_Orvexa_TQ-214-VERSION[-stand-in]-unsigned-win32.zip: the two
+# programs, a README.txt for Windows users and SHA256SUMS, written by
+# make-zip.sh with the time of TQ214_SOURCE_DATE_EPOCH on every file. The
+# programs are unsigned: scripts/dist.sh signs them, when it is given a
+# certificate, into a zip whose name drops "-unsigned".
+set(tq214_zip_name
+    Tessaloft_Orvexa_TQ-214-${PROJECT_VERSION}${tq214_release_tag}-unsigned-win32.zip)
 set(tq214_readme_txt ${CMAKE_BINARY_DIR}/generated/README.txt)
 # Windows line ends throughout, in the filled-in note too.
 string(REPLACE "\n" "\r\n" tq214_readme_stand_in_note "${tq214_readme_stand_in_note}")

@@ -13,6 +13,7 @@ packages=(
   xvfb xauth xdotool imagemagick
   qemu-system-x86 busybox-static sg3-utils cpio kmod xz-utils
   git python3 scdoc man-db groff-base dpkg-dev lintian zip unzip
+  osslsigncode gnupg openssl
 )
 
 missing=()

@@ -1,6 +1,9 @@
 #pragma once
 // A program's seams when it records its session or replays one: the window
-// programs use this around the seams they would install anyway.
+// programs use this around the seams they would install anyway. Recording is
+// in SessionSeams.cpp, replaying in SessionSeamsReplay.cpp, so that a program
+// that only records (the released window) links neither the reader nor the
+// replayer.
 
 #include <memory>
 #include <string>
@@ -8,8 +11,9 @@
 
 #include "seams/Seams.h"
 #include "session/Recorders.h"
-#include "session/SessionReplayer.h"
 #include "session/SessionWriter.h"
+
+class SessionReplayer;
 
 class SessionSeams {
  public:
@@ -29,7 +33,11 @@ class SessionSeams {
   std::string Verdict() const;
 
  private:
+  // Deleted through a function that Replay sets: destroying a SessionReplayer
+  // here would link its code into every program that records.
+  using ReplayerDeleter = void (*)(SessionReplayer*);
+
   SessionWriter writer_;
   std::unique_ptr<RecordedSeams> recorded_;
-  std::unique_ptr<SessionReplayer> replayer_;
+  std::unique_ptr<SessionReplayer, ReplayerDeleter> replayer_{nullptr, nullptr};
 };

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The README's install lines name the files that make dist wrote. The names
 # carry "-stand-in" right after the version when the build has the stand-in
-# image, which is what make dist writes without FIRMWARE_IMAGE; the install
-# lines name that form, and the README names the form a build with the real
-# image writes too. Any other release file name in the README (another
-# version, a tag in another place) is stale.
+# image, and the zip's name "-unsigned" after that when its programs are not
+# signed, which is what make dist writes without FIRMWARE_IMAGE and without a
+# certificate; the install lines name that form, and the README names the
+# form of a release (the real image, signed) too. Any other release file name
+# in the README (another version, a tag in another place) is stale.
 #
 #   readme-names.sh README DIST VERSION
 set -uo pipefail
@@ -29,17 +30,20 @@ echo "install lines name: $(echo $install_names)"
 known=()
 for file in "$deb" "$zip"; do
   built=$(basename "$file")
-  # Split at the version: the tag, when there is one, follows it.
+  unsigned=
+  [ "$file" = "$zip" ] && unsigned=-unsigned
+  # Split at the version: the tags, when there are any, follow it.
   before=${built%%"$version"*}
   after=${built#*"$version"}
   after=${after#"$tag"}
-  stand_in=$before$version$tag$after
-  real=$before$version$after
-  known+=("$stand_in" "$real")
-  grep -qxF -- "$stand_in" <<<"$install_names"
-  check $? "an install line names $stand_in (make dist wrote $built)"
-  grep -qxF -- "$real" <<<"$all_names"
-  check $? "the README names $real, as a build with the real image writes it"
+  after=${after#"$unsigned"}
+  plain=$before$version$tag$unsigned$after
+  release=$before$version$after
+  known+=("$plain" "$release" "$before$version$tag$after" "$before$version$unsigned$after")
+  grep -qxF -- "$plain" <<<"$install_names"
+  check $? "an install line names $plain (make dist wrote $built)"
+  grep -qxF -- "$release" <<<"$all_names"
+  check $? "the README names $release, as a signed build with the real image writes it"
 done
 
 for name in $all_names; do

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Reproducible release files: make dist once more, later, from a copy of the
-# source in another folder (its own build trees there); the release files
-# must be byte for byte those that make dist wrote into DIST.
+# source in another folder (its own build trees there); the release files and
+# SHA256SUMS must be byte for byte those that make dist wrote into DIST.
 #
 #   rebuild-elsewhere.sh SOURCE DIST VERSION
 set -uo pipefail
 source "$(dirname "$0")/release-files.sh"
 usage="usage: rebuild-elsewhere.sh SOURCE DIST VERSION"
 source_dir=${1:?$usage}
-find_release_files "${2:?$usage}" "${3:?$usage}"
+dist=${2:?$usage}
+find_release_files "$dist" "${3:?$usage}"
 
 work=$(mktemp -d /tmp/tq214-rebuild.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -36,7 +37,7 @@ fi
 echo "built again in $copy in $(($(date +%s) - started)) s"
 
 failures=0
-for file in "$deb" "$zip"; do
+for file in "$deb" "$zip" "$dist/SHA256SUMS"; do
   again=$work/dist/$(basename "$file")
   if cmp "$file" "$again"; then
     echo "ok   $(basename "$file"): the same $(stat -c %s "$file") bytes"
@@ -46,6 +47,7 @@ for file in "$deb" "$zip"; do
     case $file in
       *.deb) diff <(dpkg-deb -I "$file"; dpkg-deb -c "$file") <(dpkg-deb -I "$again"; dpkg-deb -c "$again") ;;
       *.zip) diff <(unzip -lv "$file") <(unzip -lv "$again") ;;
+      *) diff "$file" "$again" ;;
     esac
   fi
 done

@@ -1,6 +1,7 @@
-# The release files in DIST that make dist wrote for VERSION, for the tests
-# that check them (sourced). Sets deb and zip; ends the test as skipped (77)
-# when there are none yet, and fails when there are several of one kind.
+# What the tests of the release files share (sourced). find_release_files:
+# the release files in DIST that make dist wrote for VERSION. Sets deb and
+# zip; ends the test as skipped (77) when there are none yet, and fails when
+# there are several of one kind.
 find_release_files() {
   local dist=$1 version=$2
   shopt -s nullglob
@@ -17,4 +18,35 @@ find_release_files() {
   fi
   deb=${debs[0]}
   zip=${zips[0]}
+}
+
+# Copies the release files in DIST, with SHA256SUMS, into WORK and unpacks
+# the zip and the package there into folders of their names, as a user
+# would: there every line of SHA256SUMS names a file.
+unpack_beside() {
+  local dist=$1 work=$2
+  mkdir -p "$work"
+  cp "$dist/SHA256SUMS" "$deb" "$zip" "$work/"
+  unzip -q "$work/$(basename "$zip")" -d "$work/$(basename "$zip" .zip)"
+  dpkg-deb -x "$work/$(basename "$deb")" "$work/$(basename "$deb" .deb)"
+}
+
+# Changes the byte at OFFSET of FILE (inverts its bits).
+change_byte() {
+  local file=$1 offset=$2 byte
+  byte=$(od -An -tu1 -j "$offset" -N1 "$file" | tr -d ' ')
+  printf "\\$(printf %03o $((byte ^ 255)))" | dd of="$file" bs=1 seek="$offset" conv=notrunc 2>/dev/null
+}
+
+# The names that SHA256SUMS must list, sorted: the zip and the package, and
+# the programs as they unpack.
+expected_names() {
+  local folder package
+  folder=$(basename "$zip" .zip)
+  package=$(basename "$deb" .deb)
+  printf '%s\n' "$(basename "$zip")" "$folder/Tessaloft_Orvexa_TQ-214.exe" "$folder/tq214.exe" \
+    "$(basename "$deb")" "$package/usr/bin/tq214" | LC_ALL=C sort
+}
+summed_names() {
+  cut -d ' ' -f 3- "$1" | LC_ALL=C sort
 }

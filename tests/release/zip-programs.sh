@@ -41,7 +41,7 @@ check $? "tq214.exe --version: $(head -n 1 "$work/version" | tr -d '\r')"
 # to wine.log.
 "$wine_run" "$window_probe" caption "$gui" >"$work/caption" 2>>"$work/wine.log"
 code=$?
-caption=$(tr -d '\r' <"$work/caption")
+caption=$(tr -d '\r' <"$work/caption" | head -n 1)
 [ "$code" = 0 ] && [ "$caption" = "Tessaloft_Orvexa_TQ-214_v$version" ]
 check $? "Tessaloft_Orvexa_TQ-214.exe opens its window, caption \"$caption\", and closes: exit $code"
 

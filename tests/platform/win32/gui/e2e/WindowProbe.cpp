@@ -7,8 +7,10 @@
 //       enclosure shows "Up to date"; at every look the window must answer.
 //       Closes it; its exit code must be 0. Exit code 0 when all held.
 //   WindowProbe caption PROGRAM.exe
-//       Starts the program, waits for its window, prints the caption, closes
-//       it. Exit code 0 when the window appeared and the program ended 0.
+//       Starts the program, waits for its window, prints the caption and, on
+//       a second line, the first line of the window once the program filled
+//       it; closes it. Exit code 0 when the window appeared and the program
+//       ended 0.
 //   WindowProbe ready     waits for the window; prints its rectangle "X Y W H"
 //   WindowProbe update    presses Update, waits for "PASS" or "FAIL"
 //   WindowProbe settle    waits until a refresh replaced the result
@@ -217,7 +219,9 @@ int Caption(const std::string& program) {
     CloseHandle(process.hProcess);
     return 1;
   }
-  std::printf("%s\n", Text(w.main).c_str());
+  // The first line is filled once the program has looked for enclosures.
+  Watch([&] { return !Text(w.lines[0]).empty(); }, kStartLimitMs);
+  std::printf("%s\n%s\n", Text(w.main).c_str(), Text(w.lines[0]).c_str());
   PostMessageA(w.main, WM_CLOSE, 0, 0);
   const bool ended = WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0;
   DWORD code = 1;

@@ -12,16 +12,26 @@
 
 namespace {
 
-class KeyboardTest : public RealWindowTest {
+// The loops that take keys: the program's own, and the shell's pump that
+// flows run while they wait.
+enum class Loop { kMain, kFlowPump };
+
+class KeyboardTest : public RealWindowTest, public ::testing::WithParamInterface<Loop> {
  protected:
-  // A key pressed and released where the focus is, through the loop's path
-  // (the shell's message pump takes the same keys as the main loop).
+  // A key pressed and released where the focus is, taken by the loop under
+  // test.
   void Press(WPARAM key, bool shift = false) {
     SetShift(shift);
     HWND focus = GetFocus();
     PostMessageA(focus, WM_KEYDOWN, key, 1);
     PostMessageA(focus, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
-    shell.ProcessMessages();
+    if (GetParam() == Loop::kMain) {
+      // It comes once the keys have been taken.
+      PostQuitMessage(0);
+      RunMessageLoop();
+    } else {
+      shell.ProcessMessages();
+    }
     SetShift(false);
   }
   // The control that has the focus; the window itself when it keeps it.
@@ -40,7 +50,7 @@ class KeyboardTest : public RealWindowTest {
   }
 };
 
-TEST_F(KeyboardTest, TabAndShiftTabFollowTheLayoutPastWhatCannotTakeTheFocus) {
+TEST_P(KeyboardTest, TabAndShiftTabFollowTheLayoutPastWhatCannotTakeTheFocus) {
   Open("outdated");
   // All three at once only here: the model shows the list and Refresh never.
   form().cbb_DeviceList.SetVisible(true);
@@ -75,7 +85,7 @@ TEST_F(KeyboardTest, TabAndShiftTabFollowTheLayoutPastWhatCannotTakeTheFocus) {
   EXPECT_EQ(update, Focused()) << "past the hidden list: Update is the only one left";
 }
 
-TEST_F(KeyboardTest, EnterPressesTheFocusedButtonAndTheFocusOutlivesIt) {
+TEST_P(KeyboardTest, EnterPressesTheFocusedButtonAndTheFocusOutlivesIt) {
   Open("outdated");
   view().Show(SW_SHOW);
   HWND update = Child(form().btn_Update);
@@ -91,5 +101,10 @@ TEST_F(KeyboardTest, EnterPressesTheFocusedButtonAndTheFocusOutlivesIt) {
   form().btn_Update.SetVisible(false);
   EXPECT_EQ(main(), Focused());
 }
+
+INSTANTIATE_TEST_SUITE_P(BothLoops, KeyboardTest, ::testing::Values(Loop::kMain, Loop::kFlowPump),
+                         [](const ::testing::TestParamInfo<Loop>& info) {
+                           return info.param == Loop::kMain ? "MainLoop" : "FlowPump";
+                         });
 
 }  // namespace

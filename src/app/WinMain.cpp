@@ -1,6 +1,8 @@
 // Tessaloft_Orvexa_TQ-214.exe: the updater window over the system's disks.
 // It takes one option, for support: --record FILE writes everything the run
-// asks of the system and every answer into FILE (a session file).
+// asks of the system and every answer into FILE (a session file). Started
+// while it runs already in the session, it brings the running window to the
+// front and ends.
 
 #include <windows.h>
 
@@ -8,13 +10,18 @@
 #include <vector>
 
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/gui/SingleInstance.h"
 #include "platform/win32/gui/UpdaterWindow.h"
 #include "platform/win32/gui/Win32WindowShell.h"
+#include "platform/win32/gui/WindowMessages.h"
 #include "session/SessionSeams.h"
 
 namespace {
 
 constexpr char kProgramName[] = "Tessaloft_Orvexa_TQ-214";
+constexpr char kInstanceName[] = "Local\\Tessaloft.TQ214.Updater";
+// How long a second start waits for the first one's window to show.
+constexpr DWORD kFirstWindowLimitMs = 10000;
 constexpr int kUsageError = 2;
 
 }  // namespace
@@ -25,17 +32,25 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   seams.shell = &shell;
 
   const std::vector<std::string> arguments(__argv + 1, __argv + __argc);
+  const bool record = arguments.size() == 2 && arguments[0] == "--record";
+  if (!record && !arguments.empty()) {
+    MessageBoxA(nullptr, "usage: Tessaloft_Orvexa_TQ-214.exe [--record FILE]", kProgramName,
+                MB_OK | MB_ICONERROR);
+    return kUsageError;
+  }
+  // Before anything is recorded: a second start records nothing.
+  const SingleInstance oneWindow(kInstanceName);
+  if (oneWindow.another()) {
+    BringRunningWindowForward(kMainWindowClass, kFirstWindowLimitMs);
+    return 0;
+  }
   static SessionSeams session;
   std::string error;
-  if (arguments.size() == 2 && arguments[0] == "--record") {
+  if (record) {
     if (!session.Record(arguments[1], kProgramName, arguments, &seams, &error)) {
       MessageBoxA(nullptr, error.c_str(), kProgramName, MB_OK | MB_ICONERROR);
       return kUsageError;
     }
-  } else if (!arguments.empty()) {
-    MessageBoxA(nullptr, "usage: Tessaloft_Orvexa_TQ-214.exe [--record FILE]", kProgramName,
-                MB_OK | MB_ICONERROR);
-    return kUsageError;
   }
   InstallSeams(seams);
   RunShowingExceptions(kProgramName, [&] {

@@ -55,6 +55,8 @@ bool ParseDemoOptions(int argc, const char* const* argv, DemoOptions* options, s
       }
       file = value;
       ++i;
+    } else if (option == "--single-instance") {
+      options->singleInstance = true;
     } else {
       *error = "unknown option: " + option;
       return false;
@@ -70,10 +72,12 @@ bool ParseDemoOptions(int argc, const char* const* argv, DemoOptions* options, s
 std::string DemoUsage() {
   std::string usage =
       "Tessaloft_Orvexa_TQ-214_demo.exe [--scenario NAME] [--piece-ms N]\n"
-      "                                 [--record FILE | --replay FILE]\n\nScenarios:";
+      "                                 [--record FILE | --replay FILE] [--single-instance]\n"
+      "\nScenarios:";
   for (const std::string& name : ScenarioNames()) usage += " " + name;
   usage += "\n--piece-ms: milliseconds the enclosure takes per firmware piece written (150).";
   usage += "\n--record: writes the session (every device command and answer) into FILE.";
   usage += "\n--replay: runs against a recorded session instead of the scenario.";
+  usage += "\n--single-instance: a second demo started with it brings this one to the front.";
   return usage;
 }

@@ -5,6 +5,7 @@
 //
 // usage: Tessaloft_Orvexa_TQ-214_demo.exe [--scenario NAME] [--piece-ms N]
 //                                         [--record FILE | --replay FILE]
+//                                         [--single-instance]
 
 #include <windows.h>
 
@@ -14,8 +15,10 @@
 #include <vector>
 
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/gui/SingleInstance.h"
 #include "platform/win32/gui/UpdaterWindow.h"
 #include "platform/win32/gui/Win32WindowShell.h"
+#include "platform/win32/gui/WindowMessages.h"
 #include "session/SessionSeams.h"
 #include "sim/Scenarios.h"
 #include "window-demo/DemoOptions.h"
@@ -25,6 +28,10 @@
 namespace {
 
 constexpr char kProgramName[] = "Tessaloft_Orvexa_TQ-214_demo";
+// A name of its own: a demo never keeps the real program from starting, nor
+// the real program a demo.
+constexpr char kInstanceName[] = "Local\\Tessaloft.TQ214.UpdaterDemo";
+constexpr DWORD kFirstWindowLimitMs = 10000;
 constexpr int kUsageError = 2;
 
 }  // namespace
@@ -37,6 +44,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     std::fprintf(stderr, "%s\n", text.c_str());
     MessageBoxA(nullptr, text.c_str(), kProgramName, MB_OK | MB_ICONERROR);
     return kUsageError;
+  }
+  const SingleInstance oneWindow(options.singleInstance ? kInstanceName : nullptr);
+  if (oneWindow.another()) {
+    BringRunningWindowForward(kMainWindowClass, kFirstWindowLimitMs);
+    return 0;
   }
 
   static VirtualMachine machine;

@@ -29,6 +29,7 @@ TEST(DemoOptionsTest, DefaultsAreTheOutdatedEnclosureAtARealChipsPace) {
   EXPECT_EQ("outdated", parsed.options.scenario);
   EXPECT_EQ(150u, parsed.options.writePieceMs);
   EXPECT_EQ(20u, parsed.options.readPieceMs);
+  EXPECT_FALSE(parsed.options.singleInstance) << "a demo left over never stops the next";
 }
 
 TEST(DemoOptionsTest, ScenarioAndPieceTime) {
@@ -38,6 +39,7 @@ TEST(DemoOptionsTest, ScenarioAndPieceTime) {
   EXPECT_EQ(20u, parsed.options.writePieceMs);
   EXPECT_EQ(20u, parsed.options.readPieceMs) << "only the written pieces change";
   EXPECT_EQ(0u, Parse({"--piece-ms", "0"}).options.writePieceMs);
+  EXPECT_TRUE(Parse({"--single-instance", "--scenario", "none"}).options.singleInstance);
 }
 
 TEST(DemoOptionsTest, RefusesWhatItDoesNotKnow) {

@@ -5,6 +5,7 @@
 
 #include "Tessaloft_main/TForm1.h"
 #include "platform/win32/gui/ControlMirror.h"
+#include "platform/win32/gui/DialogKeys.h"
 #include "platform/win32/gui/DpiScale.h"
 #include "platform/win32/gui/HeldException.h"
 #include "platform/win32/gui/Win32WindowShell.h"
@@ -25,13 +26,6 @@ constexpr DWORD kBarStyle = kChildStyle | PBS_SMOOTH;
 // The list's item height, and how many items its drop-down shows.
 constexpr int kListItemHeight = 13;
 constexpr int kListDropItems = 8;
-
-// Messages that belong to the flows: while device work runs they are put
-// back into the queue and handled once the flow has returned.
-bool HeldDuringDeviceWork(UINT message) {
-  return message == WM_TIMER || message == WM_DEVICECHANGE || message == kWmHeldDeviceChange ||
-         message == WM_COMMAND || message == WM_CLOSE;
-}
 
 MainWindowView* ViewOf(HWND window) {
   return reinterpret_cast<MainWindowView*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -114,6 +108,12 @@ void MainWindowView::Mirror(TForm1& form) {
   // The bar lies over the fourth line, which is empty while it shows.
   SetWindowPos(ChildOf(form.prg_Update), HWND_TOP, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // Focus indicators as a dialog box starts them: hidden when the last input
+  // was the mouse, until a key moves the focus; shown when it was the
+  // keyboard, or when the user asked to see them always.
+  BOOL alwaysShown = FALSE;
+  SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &alwaysShown, 0);
+  if (!alwaysShown) SendMessageA(window_, WM_UPDATEUISTATE, MAKEWPARAM(UIS_INITIALIZE, 0), 0);
 }
 
 void MainWindowView::SetCaption(const std::string& caption) {
@@ -176,10 +176,40 @@ void MainWindowView::ApplyFont(const Child& child) {
 void MainWindowView::ControlChanged(const Control& control) {
   const Child* child = Find(control);
   if (child == nullptr || child->window == nullptr) return;
+  const bool hadFocus = ControlHolding(window_, GetFocus()) == child->window;
   MirrorControl(control, child->window);
   ApplyFont(*child);
   // The colour is asked for at painting (WM_CTLCOLORSTATIC).
   InvalidateRect(child->window, nullptr, TRUE);
+  KeepFocus(child->window, hadFocus);
+}
+
+void MainWindowView::FocusAControl() {
+  HWND control = lastFocus_ != nullptr && TakesFocus(lastFocus_) ? lastFocus_ : nullptr;
+  if (control == nullptr) {
+    const std::vector<HWND> order = FocusOrder(window_);
+    if (!order.empty()) control = order.front();
+  }
+  if (control != nullptr) SetFocus(control);
+}
+
+void MainWindowView::KeepFocus(HWND control, bool hadFocus) {
+  if (hadFocus && !TakesFocus(control)) {
+    // The system drops the focus of a control it disables: without this the
+    // keyboard would reach nothing once Update is pressed.
+    HWND next = nullptr;
+    for (HWND c = GetWindow(control, GW_HWNDNEXT); c != nullptr && next == nullptr;
+         c = GetWindow(c, GW_HWNDNEXT)) {
+      if (TakesFocus(c)) next = c;
+    }
+    if (next == nullptr) {
+      const std::vector<HWND> order = FocusOrder(window_);
+      if (!order.empty()) next = order.front();
+    }
+    SetFocus(next != nullptr ? next : window_);
+  } else if (GetFocus() == window_ && TakesFocus(control)) {
+    FocusAControl();
+  }
 }
 
 LRESULT CALLBACK MainWindowView::WindowProc(HWND window, UINT message, WPARAM wParam,
@@ -194,16 +224,36 @@ LRESULT CALLBACK MainWindowView::WindowProc(HWND window, UINT message, WPARAM wP
   return HoldingExceptions([&] { return view->Handle(message, wParam, lParam); }, LRESULT{0});
 }
 
-LRESULT MainWindowView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (shell_.DeviceWorkRunning() && HeldDuringDeviceWork(message)) {
-    // A device change's record is the sender's: only the event code is kept.
-    if (message == WM_DEVICECHANGE) {
-      PostMessageA(window_, kWmHeldDeviceChange, wParam, 0);
-      return TRUE;
-    }
-    PostMessageA(window_, message, wParam, lParam);
-    return 0;
+bool MainWindowView::HeldOrRefused(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  *result = 0;
+  switch (message) {
+    case WM_TIMER:
+      // The timer stays set: it fires again once the work has ended.
+      return true;
+    case WM_DEVICECHANGE:
+      // A device change's record is the sender's: only the event code is kept.
+      shell_.HoldUntilWorkEnds(kWmHeldDeviceChange, wParam, 0);
+      *result = TRUE;
+      return true;
+    case kWmHeldDeviceChange:
+    case WM_COMMAND:
+      shell_.HoldUntilWorkEnds(message, wParam, lParam);
+      return true;
+    case WM_CLOSE:
+      // Closing now would take away the result the operator waits for, and a
+      // close kept for later would close the window the moment the result
+      // shows. Refused at once, as a window refuses clicks while a modal box
+      // is up.
+      if (refusalSignal_) refusalSignal_();
+      return true;
+    default:
+      return false;
   }
+}
+
+LRESULT MainWindowView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (shell_.DeviceWorkRunning() && HeldOrRefused(message, wParam, lParam, &result)) return result;
   switch (message) {
     case WM_COMMAND:
       return OnCommand(wParam);
@@ -221,6 +271,15 @@ LRESULT MainWindowView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return OnStaticColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_DPICHANGED:
       OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
+    case WM_ACTIVATE:
+      // Whichever control had the focus gets it back when the window is
+      // active again. The system puts the focus on the window itself when
+      // it activates it (WM_SETFOCUS passes it on).
+      if (LOWORD(wParam) == WA_INACTIVE) lastFocus_ = ControlHolding(window_, GetFocus());
+      return DefWindowProcA(window_, message, wParam, lParam);
+    case WM_SETFOCUS:
+      FocusAControl();
       return 0;
     case WM_CLOSE:
       // The device notification names this window: it goes while the window

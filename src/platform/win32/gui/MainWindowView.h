@@ -2,12 +2,15 @@
 // The updater's main window on the screen: a fixed-size window with a child
 // window for every control of the window model, kept in step with the model,
 // scaled to the dots per inch of its monitor. Clicks, timers and device
-// changes go to the model (Form1); while device work runs they wait, closing
-// waits too, and the window refuses to let the session end.
+// changes go to the model (Form1); while device work runs they wait, a close
+// is refused, and the window refuses to let the session end. The focus stays
+// on a control whenever one can take it, on the window itself otherwise.
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Tessaloft_main/Controls.h"
@@ -49,6 +52,10 @@ class MainWindowView final : public ControlObserver {
 
   void ControlChanged(const Control& control) override;
 
+  // What the window does when it refuses to close while device work runs:
+  // the system's beep unless told otherwise (tests count instead).
+  void SetRefusalSignal(std::function<void()> signal) { refusalSignal_ = std::move(signal); }
+
  private:
   struct Child {
     Control* control;
@@ -59,11 +66,21 @@ class MainWindowView final : public ControlObserver {
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  // While device work runs: true when `message` waits or is refused, with
+  // its answer in `result`.
+  bool HeldOrRefused(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
   LRESULT OnCommand(WPARAM wParam);
   LRESULT OnStaticColour(HDC dc, HWND child);
   void OnDpiChanged(UINT dpi, const RECT& suggested);
   void Place(const Child& child);
   void ApplyFont(const Child& child);
+  // Gives the focus to the control that had it when the window was last
+  // active, else to the first that takes it; with none the window keeps it.
+  void FocusAControl();
+  // After `control` changed: a control that lost the focus this way passes it
+  // to the next that takes it (to the window when none does), and one that
+  // can take it again gets it back from the window.
+  void KeepFocus(HWND control, bool hadFocus);
   const Child* Find(HWND window) const;
   const Child* Find(const Control& control) const;
 
@@ -72,4 +89,6 @@ class MainWindowView final : public ControlObserver {
   UINT dpi_ = 96;
   std::vector<Child> children_;
   FontCache fonts_;
+  HWND lastFocus_ = nullptr;
+  std::function<void()> refusalSignal_ = [] { MessageBeep(MB_OK); };
 };

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/gui/DialogKeys.h"
 #include "platform/win32/gui/HeldException.h"
 #include "platform/win32/gui/Win32WindowShell.h"
 
@@ -30,8 +31,10 @@ int UpdaterWindow::RunMessageLoop() {
   MSG msg;
   BOOL got;
   while ((got = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    if (!HandleDialogKey(view_.window(), msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
     RethrowHeldException();
   }
   return got == 0 ? static_cast<int>(msg.wParam) : 0;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/win32/gui/DialogKeys.h"
 #include "platform/win32/gui/HeldException.h"
 
 // The version record the flows hand in: the extended form or the basic one.
@@ -25,8 +26,12 @@ void Win32WindowShell::ProcessMessages() {
       PostQuitMessage(static_cast<int>(msg.wParam));
       break;
     }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    // The keys work as in the main loop: a flow that lets the window answer
+    // lets it answer the keyboard too.
+    if (!HandleDialogKey(window_, msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
     RethrowHeldException();
   }
 }

@@ -10,6 +10,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <vector>
 
 #include "platform/win32/Win32Shell.h"
 
@@ -33,9 +34,12 @@ class Win32WindowShell : public Win32Shell {
   bool ExecutableFileVersion(uint16_t version[4]) override;
 
   // The work runs on a worker thread; until it ends the window thread only
-  // paints, answers messages sent to it, and runs the tasks posted to it. Its
-  // own timer, device-change and input messages wait in the queue. Meanwhile
-  // the main window carries a shutdown-block reason.
+  // paints, answers messages sent to it, runs the tasks posted to it, and
+  // lets the system move, minimise and restore the window and open its system
+  // menu (a close that comes so goes to the window, which refuses it). The
+  // flows' messages wait: timers, device changes, clicks, and the keys that
+  // could press a control stay in the queue or are held (HoldUntilWorkEnds).
+  // Meanwhile the main window carries a shutdown-block reason.
   void RunDeviceWork(const std::function<void()>& work) override;
   void PostToWindowThread(const std::function<void()>& task) override;
 
@@ -48,11 +52,20 @@ class Win32WindowShell : public Win32Shell {
   // Runs what was posted to the window thread (the window procedure calls it
   // for kWmRunTasks).
   void RunQueuedTasks();
+  // On the window thread while device work runs: a message of the flows that
+  // the main window got meanwhile (from the wait, or from a loop of the
+  // system's, such as the one that moves the window) is posted to it again
+  // once the work has ended, in the order they came.
+  void HoldUntilWorkEnds(UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
   bool OnWindowThread() const;
-  // One pass over paint messages, sent messages and queued tasks.
+  // One pass over paint messages, sent messages, queued tasks and the
+  // messages of the window's frame.
   void PaintAndRunTasks();
+  // Dispatches the queued messages in [first, last] for `window` (null: any
+  // window of the thread); a quit message is kept for after the work.
+  void DispatchQueued(HWND window, UINT first, UINT last);
   // Passes until the worker signals workDone_.
   void PaintUntilWorkEnds();
 
@@ -66,4 +79,5 @@ class Win32WindowShell : public Win32Shell {
   HANDLE workDone_ = nullptr;
   bool quitHeld_ = false;
   int quitCode_ = 0;
+  std::vector<MSG> held_;
 };

@@ -20,9 +20,35 @@ constexpr wchar_t kDeviceWorkBlockReason[] =
 constexpr DWORD kWaitSliceMs = 50;
 
 // What wakes the waiting window thread: painting, messages sent to it from
-// other threads and processes, and posted messages (the task message among
-// them).
-constexpr DWORD kWakeMask = QS_PAINT | QS_SENDMESSAGE | QS_POSTMESSAGE;
+// other threads and processes, posted messages (the task message among
+// them), and the mouse buttons and keys that may be meant for the frame.
+constexpr DWORD kWakeMask = QS_PAINT | QS_SENDMESSAGE | QS_POSTMESSAGE | QS_MOUSEBUTTON | QS_KEY;
+
+struct MessageRange {
+  UINT first;
+  UINT last;
+  // Posted messages are taken for the main window only; input for whichever
+  // window of the thread it goes to (Alt+F4 to the control with the focus).
+  bool mainWindowOnly;
+};
+
+// Taken from the queue while the work runs, besides painting and tasks:
+constexpr MessageRange kTakenDuringWork[] = {
+    // The window's frame, which the system runs and which needs nothing of
+    // the device: the mouse on the title bar, its buttons and the border; the
+    // keys with Alt (Alt+Space opens the system menu, Alt+F4 asks to close);
+    // the system commands these post, or another program posts; and a close
+    // posted by another program. A close reaches the window, which refuses it.
+    {WM_NCMOUSEMOVE, WM_NCMBUTTONDBLCLK, false},
+    {WM_NCXBUTTONDOWN, WM_NCXBUTTONDBLCLK, false},
+    {WM_SYSKEYDOWN, WM_SYSDEADCHAR, false},
+    {WM_SYSCOMMAND, WM_SYSCOMMAND, true},
+    {WM_CLOSE, WM_CLOSE, true},
+    // Posted messages of the flows: the window holds them, so that they keep
+    // their order with the device changes sent meanwhile.
+    {WM_COMMAND, WM_COMMAND, true},
+    {kWmHeldDeviceChange, kWmHeldDeviceChange, true},
+};
 
 class ScopedEvent {
  public:
@@ -65,6 +91,32 @@ void Win32WindowShell::RunQueuedTasks() {
   for (const auto& task : due) task();
 }
 
+void Win32WindowShell::HoldUntilWorkEnds(UINT message, WPARAM wParam, LPARAM lParam) {
+  MSG msg = {};
+  msg.hwnd = window_;
+  msg.message = message;
+  msg.wParam = wParam;
+  msg.lParam = lParam;
+  if (deviceWork_) {
+    held_.push_back(msg);
+  } else {
+    PostMessageA(window_, message, wParam, lParam);
+  }
+}
+
+void Win32WindowShell::DispatchQueued(HWND window, UINT first, UINT last) {
+  MSG msg;
+  while (PeekMessageA(&msg, window, first, last, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      quitHeld_ = true;
+      quitCode_ = static_cast<int>(msg.wParam);
+      continue;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
 void Win32WindowShell::PaintAndRunTasks() {
   MSG msg;
   // The task messages of the main window (WM_QUIT comes whatever the filter).
@@ -84,6 +136,9 @@ void Win32WindowShell::PaintAndRunTasks() {
       continue;
     }
     DispatchMessageA(&msg);
+  }
+  for (const MessageRange& range : kTakenDuringWork) {
+    DispatchQueued(range.mainWindowOnly ? window_ : nullptr, range.first, range.last);
   }
 }
 
@@ -135,6 +190,8 @@ void Win32WindowShell::RunDeviceWork(const std::function<void()>& work) {
     RunQueuedTasks();
     workDone_ = nullptr;
     deviceWork_ = false;
+    for (const MSG& held : held_) PostMessageA(window_, held.message, held.wParam, held.lParam);
+    held_.clear();
   }
   if (quitHeld_) PostQuitMessage(quitCode_);
   if (failure) std::rethrow_exception(failure);

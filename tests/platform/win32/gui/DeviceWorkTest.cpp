@@ -1,12 +1,14 @@
 // Device work on the window shell's worker thread: the window thread keeps
-// painting, answering and running posted tasks, but the flows' own messages
-// (timers, device changes, clicks) wait until the work has ended.
+// painting, answering, running posted tasks and letting the system run the
+// window's frame, but the flows' own messages (timers, device changes,
+// clicks) wait until the work has ended.
 
 #include <windows.h>
 // <dbt.h> uses the base types that <windows.h> declares.
 #include <dbt.h>
 
 #include <atomic>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -18,9 +20,12 @@ namespace {
 
 // Waits on the worker, with a generous bound, for something the window
 // thread must do while the work runs.
+bool WaitFor(const std::function<bool()>& done) {
+  for (int i = 0; i < 1000 && !done(); ++i) Sleep(10);
+  return done();
+}
 bool WaitFor(const std::atomic<bool>& flag) {
-  for (int i = 0; i < 1000 && !flag; ++i) Sleep(10);
-  return flag;
+  return WaitFor([&flag] { return flag.load(); });
 }
 
 class DeviceWorkTest : public RealWindowTest {};
@@ -140,6 +145,54 @@ TEST_F(DeviceWorkTest, AClickHeldDuringTheWorkCountsIfTheButtonStillTakesIt) {
   // Clicked during the work, the button still enabled afterwards.
   form().btn_Update.SetEnabled(true);
   shell.RunDeviceWork([&] { click(); });
+  EXPECT_EQ(0, updates.count) << "not while the work runs";
+  ASSERT_TRUE(PumpUntil([&] { return form().pnl_Descript_3.text() == "PASS"; }, 20000));
+  EXPECT_EQ(1, updates.count);
+}
+
+TEST_F(DeviceWorkTest, MinimiseAndRestoreTakeEffectWhileTheWorkRuns) {
+  Open("outdated");
+  view().Show(SW_SHOWNA);
+  HWND window = main();
+  bool minimised = false;
+  bool restored = false;
+  shell.RunDeviceWork([&] {
+    PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    minimised = WaitFor([window] { return IsIconic(window) != FALSE; });
+    PostMessageA(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+    restored = WaitFor([window] { return IsIconic(window) == FALSE; });
+  });
+  EXPECT_TRUE(minimised);
+  EXPECT_TRUE(restored);
+}
+
+TEST_F(DeviceWorkTest, AClickThatALoopOfTheSystemsDispatchesIsHeldOnce) {
+  // The system's own loops (moving the window, its menu) dispatch whatever is
+  // queued. A click they hand over waits like any other, and is not handed
+  // back to them again and again.
+  Open("outdated");
+  UpdateStarts updates;
+  form().pnl_Descript_1.SetObserver(&updates);
+  HWND window = main();
+  HWND button = Child(form().btn_Update);
+  int dispatched = 0;
+  constexpr int kLoopBound = 100;
+  shell.RunDeviceWork([&] {
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(control_id::kUpdate, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+    std::atomic<bool> looped{false};
+    shell.PostToWindowThread([&] {
+      MSG msg;
+      while (dispatched < kLoopBound && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ++dispatched;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+      looped = true;
+    });
+    EXPECT_TRUE(WaitFor(looped));
+  });
+  EXPECT_LT(dispatched, kLoopBound) << "the loop ran dry";
   EXPECT_EQ(0, updates.count) << "not while the work runs";
   ASSERT_TRUE(PumpUntil([&] { return form().pnl_Descript_3.text() == "PASS"; }, 20000));
   EXPECT_EQ(1, updates.count);

@@ -57,6 +57,8 @@ class RealWindowTest : public ::testing::Test {
   HWND Child(const Control& control) { return view().ChildOf(control); }
   // Closes the window the way the operator does.
   void Close();
+  // The program's message loop, until a quit message comes.
+  int RunMessageLoop() { return window_->RunMessageLoop(); }
 
   VirtualMachine machine;
   Win32WindowShell shell;

@@ -1,7 +1,7 @@
 // The session and the window's end: while the firmware is being written the
 // window refuses to let the session end and tells the system why, a session
-// that ends anyway waits for the work, and closing unregisters the device
-// notification before the window goes.
+// that ends anyway waits for the work, a close is refused, and closing
+// unregisters the device notification before the window goes.
 
 #include <windows.h>
 // <commctrl.h> uses the base types that <windows.h> declares.
@@ -107,16 +107,30 @@ LRESULT CALLBACK NoteRegistrationAtDestroy(HWND window, UINT message, WPARAM wPa
   return DefSubclassProc(window, message, wParam, lParam);
 }
 
-TEST_F(SessionEndTest, ClosingWaitsForTheWorkThenUnregistersBeforeTheWindowGoes) {
+TEST_F(SessionEndTest, AClosingDuringTheWorkIsRefusedAtOnceLaterItUnregistersFirst) {
   Open("outdated");
   HWND window = main();
+  std::atomic<int> beeps{0};
+  view().SetRefusalSignal([&beeps] { ++beeps; });
   ASSERT_NE(0u, form().DevNotify);
   NotifyRef atDestroy = form().DevNotify;
   ASSERT_TRUE(SetWindowSubclass(window, &NoteRegistrationAtDestroy, 1,
                                 reinterpret_cast<DWORD_PTR>(&atDestroy)));
-  shell.RunDeviceWork([window] { SendMessageA(window, WM_CLOSE, 0, 0); });
-  EXPECT_TRUE(IsWindow(window)) << "closing waits for the work";
-  ASSERT_TRUE(PumpUntil([window] { return !IsWindow(window); }, 5000));
+  shell.RunDeviceWork([&] {
+    SendMessageA(window, WM_CLOSE, 0, 0);              // another program, sent
+    PostMessageA(window, WM_CLOSE, 0, 0);              // another program, posted
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close button, Alt+F4, the menu
+    for (int i = 0; i < 1000 && beeps < 3; ++i) Sleep(10);
+  });
+  EXPECT_EQ(3, beeps.load()) << "each refused with the system's beep while the work ran";
+  // Whatever was queued during the work comes before this task.
+  std::atomic<bool> queuedHandled{false};
+  std::thread([&] { shell.PostToWindowThread([&] { queuedHandled = true; }); }).join();
+  ASSERT_TRUE(PumpUntil([&] { return queuedHandled.load(); }, 5000));
+  EXPECT_TRUE(IsWindow(window)) << "no close was kept for later";
+
+  Close();
+  EXPECT_FALSE(IsWindow(window));
   EXPECT_EQ(0u, atDestroy);
 }
 

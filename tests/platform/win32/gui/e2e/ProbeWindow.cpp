@@ -1,15 +1,14 @@
 #include "ProbeWindow.h"
 
+#include <vector>
+
 #include "platform/win32/gui/WindowMessages.h"
 
 namespace {
 
 constexpr UINT kAnswerMs = 2000;
 
-}  // namespace
-
-bool FindUpdater(UpdaterHandles* handles) {
-  HWND main = FindWindowA(kMainWindowClass, nullptr);
+bool Fill(HWND main, UpdaterHandles* handles) {
   if (main == nullptr || !IsWindowVisible(main)) return false;
   const int lineIds[5] = {control_id::kDescript1, control_id::kDescript2, control_id::kDescript3,
                           control_id::kDescript4, control_id::kDescript5};
@@ -21,6 +20,60 @@ bool FindUpdater(UpdaterHandles* handles) {
   handles->update = GetDlgItem(main, control_id::kUpdate);
   handles->bar = GetDlgItem(main, control_id::kProgress);
   return handles->update != nullptr && handles->bar != nullptr;
+}
+
+DWORD ProcessOf(HWND window) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  return process;
+}
+
+}  // namespace
+
+bool FindUpdater(UpdaterHandles* handles) {
+  return Fill(FindWindowA(kMainWindowClass, nullptr), handles);
+}
+
+bool FindUpdaterOf(DWORD processId, UpdaterHandles* handles) {
+  for (HWND main = FindWindowExA(nullptr, nullptr, kMainWindowClass, nullptr); main != nullptr;
+       main = FindWindowExA(nullptr, main, kMainWindowClass, nullptr)) {
+    if (ProcessOf(main) == processId && Fill(main, handles)) return true;
+  }
+  return false;
+}
+
+int CountUpdatersOf(DWORD processId) {
+  int count = 0;
+  for (HWND main = FindWindowExA(nullptr, nullptr, kMainWindowClass, nullptr); main != nullptr;
+       main = FindWindowExA(nullptr, main, kMainWindowClass, nullptr)) {
+    if (ProcessOf(main) == processId) ++count;
+  }
+  return count;
+}
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+void Type(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> inputs;
+  for (WORD key : keys) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    inputs.push_back(input);
+  }
+  for (auto key = keys.end(); key != keys.begin();) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = *--key;
+    input.ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.push_back(input);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 bool ReadText(HWND window, std::string* text) {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 struct UpdaterHandles {
@@ -16,6 +17,18 @@ struct UpdaterHandles {
 
 // The visible updater window and its children; false when there is none yet.
 bool FindUpdater(UpdaterHandles* handles);
+// The same, of the process `processId` only.
+bool FindUpdaterOf(DWORD processId, UpdaterHandles* handles);
+// How many updater windows of the process `processId` exist, shown or not.
+int CountUpdatersOf(DWORD processId);
+
+// The window with the keyboard focus on the thread of `window`; null when
+// that thread has none.
+HWND FocusOf(HWND window);
+
+// Types `keys` as a user does: pressed in order, released in reverse order
+// ({VK_MENU, VK_F4} is Alt+F4). They go to the foreground window.
+void Type(std::initializer_list<WORD> keys);
 
 // The window's text; false when it did not answer within two seconds.
 bool ReadText(HWND window, std::string* text);

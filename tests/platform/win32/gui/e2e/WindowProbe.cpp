@@ -6,6 +6,20 @@
 //       watches the lines until "PASS" and then until the re-enumerated
 //       enclosure shows "Up to date"; at every look the window must answer.
 //       Closes it; its exit code must be 0. Exit code 0 when all held.
+//   WindowProbe keys DEMO.exe
+//       The window by keyboard: the focus starts on Update, Tab and Shift+Tab
+//       keep it there (nothing else takes it), Space runs the update to
+//       "PASS", the focus then rests on the window, and Alt+F4 closes it.
+//   WindowProbe during-update DEMO.exe
+//       The frame while the update writes: the window moves (SetWindowPos and
+//       the system's move loop), minimises while the bar still moves,
+//       restores, opens its system menu, and refuses every close (the system
+//       menu's, WM_CLOSE, Alt+F4): the result stays on screen.
+//   WindowProbe second-start PROGRAM.exe [ARGUMENTS]
+//       Starts the program, minimises its window, starts it again: the second
+//       ends at once with exit code 0 and no window of its own, the first is
+//       restored and in the foreground. With --single-instance among the
+//       arguments (the demo), a third start without it runs beside the first.
 //   WindowProbe caption PROGRAM.exe
 //       Starts the program, waits for its window, prints the caption and, on
 //       a second line, the first line of the window once the program filled
@@ -17,15 +31,13 @@
 //   WindowProbe close     closes the window and waits until it is gone
 
 #include <windows.h>
-// <commctrl.h> uses the base types that <windows.h> declares.
-#include <commctrl.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
 
+#include "ProbeChecks.h"
+#include "ProbeRun.h"
 #include "ProbeWindow.h"
 #include "seams/ProgramVersion.h"
 
@@ -34,88 +46,6 @@ namespace {
 const std::string kCaption = std::string("Tessaloft_Orvexa_TQ-214_v") + kProgramVersionText;
 constexpr char kOldVersionLine[] = "Chip FW Version[  21.32.00.02  ]";
 constexpr char kNewVersionLine[] = "Chip FW Version[  21.32.00.03  ] Up to date";
-constexpr DWORD kLookMs = 100;
-// Bounds, not measures: a first Wine start in a fresh prefix is slow.
-constexpr DWORD kStartLimitMs = 60000;
-constexpr DWORD kResultLimitMs = 60000;
-constexpr DWORD kSettleLimitMs = 30000;
-
-class Checks {
- public:
-  void Expect(bool ok, const std::string& what) {
-    std::printf("%s %s\n", ok ? "ok  " : "FAIL", what.c_str());
-    std::fflush(stdout);
-    if (!ok) ++failures_;
-  }
-  int failures() const { return failures_; }
-
- private:
-  int failures_ = 0;
-};
-
-// Looks every kLookMs until `done` holds or `limitMs` passed.
-bool Watch(const std::function<bool()>& done, DWORD limitMs) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start >= limitMs) return false;
-    Sleep(kLookMs);
-  }
-  return true;
-}
-
-std::string Text(HWND window) {
-  std::string text;
-  ReadText(window, &text);
-  return text;
-}
-
-bool IsResult(const std::string& line) {
-  return line == "PASS" || line == "FAIL";
-}
-
-// What the lines showed while the update ran, and whether the window kept
-// answering.
-struct UpdateMonitor {
-  int looks = 0;
-  int unanswered = 0;
-  bool sawUpdating = false;
-  bool sawBar = false;
-  LRESULT highestBar = 0;
-  std::string result;
-};
-
-bool LookDuringUpdate(const UpdaterHandles& w, UpdateMonitor* watch) {
-  ++watch->looks;
-  std::string line3;
-  if (!Answers(w.main) || !ReadText(w.lines[2], &line3)) {
-    ++watch->unanswered;
-    return false;
-  }
-  if (line3 == "Updating.....") watch->sawUpdating = true;
-  if (IsWindowVisible(w.bar)) {
-    watch->sawBar = true;
-    DWORD_PTR position = 0;
-    if (SendMessageTimeoutA(w.bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 2000, &position)) {
-      watch->highestBar = std::max<LRESULT>(watch->highestBar, static_cast<LRESULT>(position));
-    }
-  }
-  if (IsResult(line3)) watch->result = line3;
-  return !watch->result.empty();
-}
-
-// Starts `command`; false when the system refuses.
-bool Start(std::string command, PROCESS_INFORMATION* process) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      process)) {
-    std::fprintf(stderr, "WindowProbe: cannot start %s (error %lu)\n", command.c_str(),
-                 GetLastError());
-    return false;
-  }
-  CloseHandle(process->hThread);
-  return true;
-}
 
 int Check(const std::string& demo, const std::string& pieceMs) {
   Checks checks;
@@ -285,6 +215,13 @@ int Close() {
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "check" && argc > 2) return Check(argv[2], argc > 3 ? argv[3] : "20");
+  if (mode == "keys" && argc > 2) return KeysCheck(argv[2]);
+  if (mode == "during-update" && argc > 2) return DuringUpdateCheck(argv[2]);
+  if (mode == "second-start" && argc > 2) {
+    std::string arguments;
+    for (int i = 3; i < argc; ++i) arguments += std::string(i > 3 ? " " : "") + argv[i];
+    return SecondStartCheck(argv[2], arguments);
+  }
   if (mode == "caption" && argc > 2) return Caption(argv[2]);
   if (mode == "ready") return Ready();
   if (mode == "update") return Update();
@@ -292,7 +229,8 @@ int main(int argc, char** argv) {
   if (mode == "close") return Close();
   std::fprintf(
       stderr,
-      "usage: WindowProbe check DEMO.exe [PIECE_MS] | caption PROGRAM.exe | ready | update |"
-      " settle | close\n");
+      "usage: WindowProbe check DEMO.exe [PIECE_MS] | keys DEMO.exe | during-update DEMO.exe |"
+      " second-start PROGRAM.exe [ARGUMENTS] | caption PROGRAM.exe | ready | update | settle |"
+      " close\n");
   return 2;
 }

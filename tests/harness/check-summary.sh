@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Checks the guest's summary lines ("SUMMARY key=value"): of the Linux run,
-# or with --wine of the Wine stage.
+# with --wine of the Wine stage, with --window of the window stage.
 #
-#   check-summary.sh [--wine] SUMMARY_FILE
+#   check-summary.sh [--wine | --window] SUMMARY_FILE
 set -uo pipefail
 
 stage=linux
-if [ "${1:-}" = --wine ]; then
-  stage=wine
-  shift
-fi
-summary=${1:?usage: check-summary.sh [--wine] SUMMARY_FILE}
+case "${1:-}" in
+  --wine | --window)
+    stage=${1#--}
+    shift
+    ;;
+esac
+summary=${1:?usage: check-summary.sh [--wine | --window] SUMMARY_FILE}
 failures=0
 
 value() { sed -n "s/^SUMMARY $1=//p" "$summary" | tail -n 1; }
@@ -46,7 +48,59 @@ expect gadget_start ok
 expect attach ok
 expect usb_driver usb-storage
 
-if [ "$stage" = wine ]; then
+if [ "$stage" = window ]; then
+  expect linux_update ok
+  expect wine_root ok
+  expect window_display ok
+  expect window_attach ok
+  expect window_standin ok
+  expect window_instance 'USBSTOR\Disk&Ven_Orvexa&Prod_TQ-214_Enclosure&Rev_0100\0000000000000214&0'
+  expect window_interface_link 'usbstor#disk&ven_orvexa&prod_tq-214_enclosure&rev_0100#0000000000000214&0#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}'
+  # 1. Found by itself: the five lines of tq214 info, the list, Update offered.
+  expect window_found ok
+  expect window_line5 'Chip FW Version[  21.32.00.01  ]'
+  expect window_list '1:<<USB>> Orvexa  TQ-214 Enclosure'
+  expect window_list_item ok
+  expect window_update_offered ok
+  expect linux_info_commands 9
+  expect linux_update_commands 113
+  expect window_found_commands 'equal(9)'
+  # 2. Update.
+  expect window_update PASS
+  expect window_download_pieces 49
+  expect window_update_commands 'equal(113)'
+  expect_pattern window_screenshot '^[0-9]+$'
+  expect window_block_patched ok
+  # 3. Re-attached: refreshed by itself, from the timer.
+  expect window_gone ok
+  expect window_reattach ok
+  expect window_update_hidden ok
+  expect window_refresh_timer ok
+  expect_number window_refresh_after_ms
+  expect window_reattach_commands 'equal(9)'
+  # 4. Two enclosures.
+  expect window_two_attach ok
+  expect window_box ok
+  expect window_two_list 2
+  expect window_two_listed ok
+  expect window_two_reached ok
+  expect window_two_back_to_one ok
+  # 5. Faults.
+  expect window_fault_attach ok
+  expect window_fault_update FAIL
+  expect window_fault_block_unchanged ok
+  expect window_short_attach ok
+  expect window_short_update FAIL
+  expect window_short_block_writes 0
+  expect window_short_nothing_written ok
+  # 6. Unplugged during the download.
+  expect window_unplug_attach ok
+  expect window_unplugged_update FAIL
+  expect window_unplugged_no_device ok
+  for key in linux_update window_display window_standin window_start window_update; do
+    expect_number "time_${key}_ms"
+  done
+elif [ "$stage" = wine ]; then
   expect wine_root ok
   expect wine_start ok
   expect linux_update ok

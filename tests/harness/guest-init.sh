@@ -2,16 +2,23 @@
 # /init of the USB harness guest. Makes the virtual enclosure a USB device
 # (configfs, FunctionFS, dummy_hcd), lets the kernel's usb-storage bind it,
 # drives it, prints one line "SUMMARY key=value" per finding on the console
-# and powers off. Checks report ok or fail. Two runs (tq214_stage= on the
+# and powers off. Checks report ok or fail. Three runs (tq214_stage= on the
 # kernel command line): "linux", tq214 and sg3_utils; "wine", the Windows
-# build's tq214.exe under the host's Wine (run-wine-stage.sh).
+# build's tq214.exe under the host's Wine (run-wine-stage.sh); "window", the
+# updater window under Wine, finding the enclosure by itself
+# (run-window-stage.sh).
+#
+# "/init pnp-event" is the window stage's handler of one kernel event (busybox
+# uevent runs it); it takes the event from its environment.
 export PATH=/bin
 
-mount -t proc proc /proc
-mount -t sysfs sysfs /sys
-mount -t devtmpfs devtmpfs /dev
-mount -t tmpfs tmpfs /run
-mount -t tmpfs tmpfs /tmp
+if [ "${1:-}" != pnp-event ]; then
+  mount -t proc proc /proc
+  mount -t sysfs sysfs /sys
+  mount -t devtmpfs devtmpfs /dev
+  mount -t tmpfs tmpfs /run
+  mount -t tmpfs tmpfs /tmp
+fi
 
 # The serial line may still hold the firmware's last words.
 echo
@@ -645,7 +652,7 @@ mount_host_root() {
 # settings and the test-only switch when it is exported.
 in_root() {
   chroot "$ROOT" /usr/bin/env -i PATH=/usr/bin:/bin HOME=/root WINEPREFIX="$WINE_PREFIX" \
-    WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+    WINEDEBUG="${WINE_DEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml=" ${DISPLAY:+DISPLAY=$DISPLAY} \
     TQ214_TEST_ONLY_WRITE_STAND_IN="${TQ214_TEST_ONLY_WRITE_STAND_IN:-}" "$@"
 }
 # tq214.exe's output (standard error within) with Windows' line ends made
@@ -669,8 +676,9 @@ timed() {
   say "time_${name}_ms" $(( ($(now_us) - start) / 1000 )) >&3
   return $STATUS
 }
-# compare_commands KEY REFERENCE: the commands the device saw since the file
-# was emptied, against REFERENCE, line for line: "equal(N)" or where they part.
+# compare_commands KEY REFERENCE [WHO]: the commands the device saw since the
+# file was emptied, against REFERENCE, line for line: "equal(N)" or where they
+# part; WHO (wine) names the program under test.
 compare_commands() {
   cp /run/commands "/tmp/$1.commands"
   if [ -s "$2" ] && cmp -s "$2" "/tmp/$1.commands"; then
@@ -678,7 +686,7 @@ compare_commands() {
     return 0
   fi
   line=$(cmp "$2" "/tmp/$1.commands" 2>&1 | sed -n 's/.* line \([0-9]*\).*/\1/p')
-  say "$1" "differ(linux=$(wc -l <"$2"),wine=$(wc -l <"/tmp/$1.commands"),line=${line:-?})"
+  say "$1" "differ(linux=$(wc -l <"$2"),${3:-wine}=$(wc -l <"/tmp/$1.commands"),line=${line:-?})"
   diff "$2" "/tmp/$1.commands" | head -n 20 | sed "s/^/guest: $1: /"
   FAILURES=$((FAILURES + 1))
   return 1
@@ -809,6 +817,449 @@ wine_stage() {
   step_wine_short_read
 }
 
+# --- the updater window under Wine (the stage tq214_stage=window) -----------
+# The unmodified window program finds the enclosure by itself, as on Windows.
+# What Windows' plug-and-play manager would present to it comes from the
+# kernel's own events: this script's handler (pnp_event, run by busybox's
+# uevent for each event) names the disk as Windows would, links that name in
+# the prefix's dosdevices to the disk's node and tells the stand-in
+# (tq214-pnp-standin.exe), which writes the disk interface Wine's SetupAPI
+# lists and broadcasts the device change. The window runs once, on an X
+# server of the guest's own; tq214-window-driver.exe, one process for the
+# whole session, reads and presses its controls. The gadget's own command
+# log is the witness of what the window sent.
+DISK_INTERFACE_CLASS='{53f56307-b6bf-11d0-94f2-00a0c91efb8b}'
+X_DISPLAY=:9
+EXCHANGE=/run/window        # in the chroot; the files the Wine programs read and write
+EXCHANGE_WIN='Z:\run\window'
+PNP_RECORDS=/run/pnp        # what each disk node was announced as
+UNPLUG_PIECE_MS=100         # each piece's time while an unplugging is staged
+UNPLUG_AFTER_PIECES=10      # the pieces the gadget takes before it is unplugged
+SEVERAL_DRIVES_BOX='Multiple USB hard drives are attached.\nPlease disconnect all drives\n except the one that needs to be updated.'
+
+# A SCSI identification field as Windows spells it in an instance id:
+# trailing blanks cut, blanks and commas as "_".
+pnp_field() { sed -e 's/[[:space:]]*$//' "$1" | tr ' ,' '__'; }
+
+# One kernel event (busybox uevent's environment: ACTION, DEVNAME, DEVPATH,
+# SUBSYSTEM, DEVTYPE). A USB disk that arrives is named
+# USBSTOR\Disk&Ven_V&Prod_P&Rev_R\SERIAL&0 from the kernel's view of it (the
+# SCSI device's vendor, model and revision, the USB device's serial), its
+# interface name is linked to its node, and "arrive" goes to the stand-in;
+# when it goes, the link goes and "leave" follows.
+pnp_event() {
+  [ "$SUBSYSTEM" = block ] && [ "$DEVTYPE" = disk ] || return 0
+  name=${DEVNAME##*/}
+  record=$PNP_RECORDS/$name
+  dosdevices=$ROOT$WINE_PREFIX/dosdevices
+  case $ACTION in
+    add)
+      device=$(readlink -f "/sys$DEVPATH/device")
+      usb=${device%/*}
+      while [ -n "$usb" ] && ! { [ -f "$usb/serial" ] && [ -f "$usb/idVendor" ]; }; do
+        usb=${usb%/*}
+      done
+      [ -n "$usb" ] && [ -f "$device/vendor" ] || return 0
+      id="Disk&Ven_$(pnp_field "$device/vendor")&Prod_$(pnp_field "$device/model")&Rev_$(pnp_field "$device/rev")"
+      serial=$(cat "$usb/serial")
+      instance="USBSTOR\\$id\\$serial&0"
+      link=$(echo "usbstor#$id#$serial&0#$DISK_INTERFACE_CLASS" | tr '[:upper:]' '[:lower:]')
+      # The link's target is a node of the disk's device number made once and
+      # kept: Wine's pass-through remembers the first five nodes a process
+      # used, by inode, and refuses every node after them
+      # (dlls/ntdll/unix/cdrom.c, CDROM_Open: MAX_CACHE_ENTRIES), and each
+      # arrival of a disk makes a new /dev/sdX.
+      number=$(cat "/sys$DEVPATH/dev")
+      node=/dev/tq214-disk-${number%:*}-${number#*:}
+      [ -b "$node" ] || mknod "$node" b "${number%:*}" "${number#*:}" || return 0
+      ln -sfn "$node" "$dosdevices/$link"
+      printf '%s\n%s\n%s\n' "$instance" "$link" "$node" >"$record"
+      # For the harness's witness: what each gadget had received when the
+      # disk was announced, after the kernel's own probe of it.
+      for log in /run/commands /run/commands-2; do
+        [ -f "$log" ] && wc -l <"$log" >"$log.at-arrival"
+      done
+      echo "arrive $instance" >>"$ROOT$EXCHANGE/pnp.lines"
+      ;;
+    remove)
+      [ -f "$record" ] || return 0
+      { read -r instance; read -r link; read -r node; } <"$record"
+      rm -f "$record"
+      # A new disk of the same unit may have taken the name already.
+      [ "$(readlink "$dosdevices/$link")" = "$node" ] && rm -f "$dosdevices/$link"
+      echo "leave $instance" >>"$ROOT$EXCHANGE/pnp.lines"
+      ;;
+    *) return 0 ;;
+  esac
+  echo "$(now_us) $ACTION $name $instance" >>/run/pnp.log
+}
+
+# The driver: drive_send COMMAND... hands it a command and waits until it has
+# begun; drive_result TENTHS waits for its answer (in /tmp/drive.out) and
+# returns its status; drive does both.
+DRIVE_N=0
+drive_send() {
+  rm -f /tmp/drive.out
+  DRIVE_N=$((DRIVE_N + 1))
+  echo "$*" >>"$ROOT$EXCHANGE/driver.in"
+  wait_until 1800 grep -qw "^begin $DRIVE_N" "$ROOT$EXCHANGE/driver.out"
+}
+drive_result() {
+  wait_until "$1" grep -q "^end $DRIVE_N " "$ROOT$EXCHANGE/driver.out"
+  tr -d '\r' <"$ROOT$EXCHANGE/driver.out" | sed -n "/^begin $DRIVE_N\$/,/^end $DRIVE_N /p" >/tmp/drive.out
+  answer=$(sed -n "s/^end $DRIVE_N \([0-9]*\)\$/\1/p" /tmp/drive.out)
+  return "${answer:-9}"
+}
+drive() { drive_send "$@" && drive_result 3000; }
+# got KEY: a value of the driver's last answer.
+got() { sed -n "s/^$1=//p" /tmp/drive.out 2>/dev/null | tail -n 1; }
+# The five lines of the last answer, one a line.
+got_lines() { for n in 1 2 3 4 5; do got "line$n"; done; }
+# commands_since_arrival LOG: what the gadget received after the kernel's probe
+# of its last arrival.
+commands_since_arrival() {
+  tail -n +$(($(cat "$1.at-arrival" 2>/dev/null || echo 0) + 1)) "$1"
+}
+# run_began N: the time of run N, at its start (the time of the previous run
+# goes to the console).
+run_began() {
+  [ -n "${RUN_STARTED:-}" ] && say "time_window_run_${RUN_NUMBER}_ms" $(( ($(now_us) - RUN_STARTED) / 1000 ))
+  RUN_NUMBER=$1
+  RUN_STARTED=$(now_us)
+  [ -n "$1" ] && echo "guest: window stage: run $1"
+}
+pieces_received() { grep -c '^\[3b 0e ' /run/commands; }
+has_pieces() { [ "$(pieces_received)" -ge "$1" ]; }
+block_writes() { grep -c '^\[df 0[0-9a-f] 00 02 .* fb\] out' /run/commands; }
+
+# The gadget goes; once the window says so, a new one (firmware 21.32.0.1,
+# with the given options) comes, and the window has read it.
+window_fresh_gadget() {
+  drive_send wait 120 1 "No available device !!" || return 1
+  detach
+  stop_gadget
+  drive_result 1500 || { show "window (detached)" /tmp/drive.out; return 1; }
+  start_gadget "$@" || return 1
+  : >/run/commands
+  drive_send wait 240 5 "Chip FW Version[" || return 1
+  traced=$(wc -l </run/window.log)
+  if ! { attach && drive_result 2500; }; then
+    show "window (attached)" /tmp/drive.out
+    show "gadget's commands" /run/commands
+    for entry in "$ROOT$WINE_PREFIX"/dosdevices/*; do
+      echo "guest: dosdevices: ${entry##*/} -> $(readlink "$entry")"
+    done
+    for fd in /proc/[0-9]*/fd/*; do
+      case $(readlink "$fd") in
+        /dev/sd* | /dev/tq214-disk*) echo "guest: open disk node: $fd -> $(readlink "$fd")" ;;
+      esac
+    done
+    tail -n +$((traced + 1)) /run/window.log | tr -d '\r' | grep -iE 'usbstor|setupdi|cdrom|err' |
+      tail -n 120 | sed 's/^/guest: window trace: /'
+    return 1
+  fi
+}
+
+step_window_reference() {
+  # What the Linux build sends on a fresh enclosure, and the configuration
+  # block before and after its update.
+  config_block /tmp/block-fresh.bin
+  : >/run/commands
+  tq214 info >/tmp/linux-info.out 2>&1
+  cp /run/commands /tmp/linux-info.reference
+  show "tq214 info" /tmp/linux-info.out
+  identity_lines /tmp/linux-info.out >/tmp/linux-info.lines
+  : >/run/commands
+  timed linux_update tq214 update --yes >/tmp/linux-update.out 2>&1
+  status=$?
+  cp /run/commands /tmp/linux-update.reference
+  config_block /tmp/block-patched.bin
+  say linux_info_commands "$(wc -l </tmp/linux-info.reference)"
+  say linux_update_commands "$(wc -l </tmp/linux-update.reference)"
+  [ $status -eq 0 ] && grep -qx PASS /tmp/linux-update.out && [ -s /tmp/block-fresh.bin ] &&
+    [ -s /tmp/block-patched.bin ] && ! cmp -s /tmp/block-fresh.bin /tmp/block-patched.bin
+  verdict linux_update $?
+}
+
+step_window_session() {
+  WINE_PREFIX=$(cmdline_value tq214_wine_prefix)
+  WIN32_BUILD=$(cmdline_value tq214_win32_build)
+  WINDOW_EXE=$WIN32_BUILD/src/app/Tessaloft_Orvexa_TQ-214.exe
+  STANDIN_EXE=$WIN32_BUILD/tools/wine-pnp/tq214-pnp-standin.exe
+  DRIVER_EXE=$WIN32_BUILD/tests/harness/window/tq214-window-driver.exe
+  export ROOT WINE_PREFIX PNP_RECORDS
+  mount_host_root && [ -f "$ROOT$WINE_PREFIX/system.reg" ] && [ -f "$ROOT$WINDOW_EXE" ] &&
+    [ -f "$ROOT$STANDIN_EXE" ] && [ -f "$ROOT$DRIVER_EXE" ] &&
+    mkdir -p "$ROOT$EXCHANGE" "$PNP_RECORDS" "$ROOT/tmp/.X11-unix" &&
+    : >"$ROOT$EXCHANGE/pnp.lines" && : >"$ROOT$EXCHANGE/driver.in" && : >"$ROOT$EXCHANGE/driver.out"
+  status=$?
+  verdict wine_root $status
+  [ $status -eq 0 ] || return 1
+
+  # The host's X server, in the chroot, on a socket directory of its own.
+  start=$(now_us)
+  mount -t tmpfs -o mode=1777 tmpfs "$ROOT/tmp/.X11-unix" && rm -f "$ROOT/tmp/.X${X_DISPLAY#:}-lock"
+  # Wine takes its first screen to be 1024 x 768 here, and centres the window on it.
+  chroot "$ROOT" /usr/bin/env -i PATH=/usr/bin:/bin HOME=/root \
+    Xvfb "$X_DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/run/xvfb.log 2>&1 &
+  wait_until 600 test -S "$ROOT/tmp/.X11-unix/X${X_DISPLAY#:}"
+  verdict window_display $?
+  say time_window_display_ms $(( ($(now_us) - start) / 1000 ))
+  export DISPLAY=$X_DISPLAY
+  # Wine's own errors go to the programs' logs, shown when a step fails.
+  WINE_DEBUG=fixme-all
+  # No window manager: Wine draws the frame and caption itself, with the
+  # symbol font of the caption buttons where this Wine finds it.
+  printf '\n[Software\\\\Wine\\\\X11 Driver] 1\n"Decorated"="N"\n' >>"$ROOT$WINE_PREFIX/user.reg"
+  cp "$ROOT/usr/share/wine/fonts/marlett.ttf" "$ROOT$WINE_PREFIX/drive_c/windows/Fonts/" 2>/dev/null
+
+  # The kernel's events from here on; then a fresh enclosure arrives.
+  uevent sh -c 'exec /init pnp-event' >/dev/null 2>/run/pnp-uevent.log &
+  detach
+  stop_gadget
+  start_gadget && attach
+  verdict window_attach $?
+
+  # The stand-in first, alone: the first Wine program starts Wine's server,
+  # its services and its desktop on the X server.
+  start=$(now_us)
+  in_root wineserver -p
+  in_root wine "$STANDIN_EXE" "$EXCHANGE_WIN\\pnp.lines" >"$ROOT$EXCHANGE/pnp.out" 2>/run/standin.err &
+  wait_until 2400 grep -q '^done 1: arrive ' "$ROOT$EXCHANGE/pnp.out"
+  status=$?
+  verdict window_standin $status
+  say time_window_standin_ms $(( ($(now_us) - start) / 1000 ))
+  say window_instance "$(sed -n 1p "$PNP_RECORDS/${DISK#/dev/}" 2>/dev/null)"
+  say window_interface_link "$(sed -n 2p "$PNP_RECORDS/${DISK#/dev/}" 2>/dev/null)"
+  [ $status -eq 0 ] || { window_diagnostics; return 1; }
+
+  # The window, started once with the enclosure there (it writes the gadget
+  # on purpose: the test-only switch is exported), and the driver.
+  : >/run/commands
+  WINDOW_STARTED=$(now_us)
+  WINE_DEBUG=fixme-all,+setupapi,+cdrom in_root wine "$WINDOW_EXE" >/run/window.log 2>&1 &
+  in_root wine "$DRIVER_EXE" serve "$EXCHANGE_WIN\\driver.in" >"$ROOT$EXCHANGE/driver.out" \
+    2>/run/driver.err &
+}
+
+# What the Wine programs, the X server and the event handler said.
+window_diagnostics() {
+  echo "guest: window stage: processes:"
+  ps | sed -e '/ \[/d' -e 's/^/guest: ps: /'
+  for log in /run/xvfb.log /run/standin.err /run/driver.err /run/window.log; do
+    tail -n 60 "$log" 2>/dev/null | tr -d '\r' | sed "s|^|guest: ${log#/run/}: |"
+  done
+  tr -d '\r' <"$ROOT$EXCHANGE/driver.out" | tail -n 30 | sed 's/^/guest: driver: /'
+}
+
+step_window_found() {
+  run_began 1
+  # 1. The window lists the enclosure by itself and shows its five lines.
+  drive wait 300 5 "Chip FW Version["
+  status=$?
+  say time_window_start_ms $(( ($(now_us) - WINDOW_STARTED) / 1000 ))
+  if [ "$(got window)" != found ]; then
+    verdict window_found 1
+    window_diagnostics
+    return 1
+  fi
+  show "window (started)" /tmp/drive.out
+  got_lines >/tmp/window-lines
+  [ $status -eq 0 ] && [ -s /tmp/linux-info.lines ] && cmp -s /tmp/linux-info.lines /tmp/window-lines
+  verdict window_found $?
+  say window_line5 "$(got line5)"
+  block=/sys/block/${DISK#/dev/}/device
+  item="<<USB>> $(cat "$block/vendor")$(cat "$block/model")"
+  say window_list "$(got list_count):$(got list_item_1)"
+  [ "$(got list_count)" = 1 ] && [ "$(got list_item_1)" = "$item" ]
+  verdict window_list_item $?
+  [ "$(got update_visible)" = 1 ] && [ "$(got update_enabled)" = 1 ]
+  verdict window_update_offered $?
+  compare_commands window_found_commands /tmp/linux-info.reference window
+}
+
+step_window_update() {
+  run_began 2
+  # 2. Update, pressed: PASS, and the block the Linux build's update leaves.
+  : >/run/gadget.stats
+  drive update 600
+  status=$?
+  show "window (Update pressed)" /tmp/drive.out
+  say window_update "$(got result)"
+  say time_window_update_ms "$(got update_ms)"
+  last_download
+  say window_download_pieces "$DOWNLOAD_PIECES"
+  [ $status -eq 0 ] && [ "$(got result)" = PASS ] || FAILURES=$((FAILURES + 1))
+  compare_commands window_update_commands /tmp/linux-update.reference window
+  window_screenshot
+  config_block /tmp/window-block.bin
+  cmp -s /tmp/block-patched.bin /tmp/window-block.bin
+  verdict window_block_patched $?
+}
+
+# The window showing PASS, from the guest's X server, to the console for the
+# harness: "SCREENSHOT-BEGIN window-pass", the PNG in base64, "SCREENSHOT-END".
+window_screenshot() {
+  rect=$(got rect)
+  # shellcheck disable=SC2086 # left, top, width, height
+  set -- $rect
+  [ $# -eq 4 ] || { say window_screenshot "fail(no rectangle)"; FAILURES=$((FAILURES + 1)); return; }
+  in_root import -window root -crop "${3}x${4}+${1}+${2}" +repage "$EXCHANGE/window-pass.png" \
+    >/tmp/import.out 2>&1
+  shot=$ROOT$EXCHANGE/window-pass.png
+  if [ -s "$shot" ]; then
+    echo "SCREENSHOT-BEGIN window-pass"
+    base64 "$shot"
+    echo "SCREENSHOT-END window-pass"
+    say window_screenshot "$(wc -c <"$shot")"
+  else
+    show import /tmp/import.out
+    say window_screenshot fail
+    FAILURES=$((FAILURES + 1))
+  fi
+}
+
+step_window_reattach() {
+  run_began 3
+  # 3. Unplugged and plugged in again (the chip starts the new firmware): the
+  # window follows each change by itself, 500 ms after the last message.
+  drive_send wait 120 1 "No available device !!"
+  detach
+  drive_result 1500
+  verdict window_gone $?
+  show "window (detached)" /tmp/drive.out
+  say window_gone_events "$(got device_change_events)"
+  : >/run/commands
+  drive_send wait 240 5 "Chip FW Version[  21.32.00.03  ] Up to date"
+  attach
+  drive_result 2500
+  status=$?
+  show "window (re-attached)" /tmp/drive.out
+  say window_reattach_events "$(got device_change_events)"
+  delay=$(got lines_changed_after_device_change_ms)
+  say window_refresh_after_ms "${delay:-none}"
+  [ $status -eq 0 ] && [ "$(got line5)" = "Chip FW Version[  21.32.00.03  ] Up to date" ]
+  verdict window_reattach $?
+  [ "$(got update_visible)" = 0 ]
+  verdict window_update_hidden $?
+  # The timer, not the message, starts the refresh.
+  [ -n "$delay" ] && [ "$delay" -ge 450 ] && [ "$delay" -le 5000 ]
+  verdict window_refresh_timer $?
+  commands_since_arrival /run/commands >/tmp/window-reattach.commands
+  cp /tmp/window-reattach.commands /run/commands
+  compare_commands window_reattach_commands /tmp/linux-info.reference window
+}
+
+step_window_two() {
+  run_began 4
+  # 4. A second enclosure (its own gadget, serial and command log) arrives:
+  # the several-drives box, over a list that holds both.
+  make_station_gadget 1 || { verdict window_two_attach 1; return; }
+  rm -f /run/station1.ready
+  : >/run/commands-2
+  tq214-usb-gadget --ffs "$(station_ffs 1)" --ready /run/station1.ready --commands /run/commands-2 \
+    2>>/run/station1.log &
+  eval "STATION_PID_1=$!"
+  wait_until 100 test -f /run/station1.ready
+  : >/run/commands
+  drive_send box 300
+  bind_station 1 && wait_until 300 disks_are 2
+  verdict window_two_attach $?
+  drive_result 3000
+  status=$?
+  show "window (two enclosures)" /tmp/drive.out
+  say window_box_text "$(got box_text)"
+  [ $status -eq 0 ] && [ "$(got box_text)" = "$SEVERAL_DRIVES_BOX" ] && [ "$(got box_dismissed)" = 1 ]
+  verdict window_box $?
+  say window_two_list "$(got list_count)"
+  [ "$(got list_count)" = 2 ] && [ "$(got list_item_1)" = "$item" ] && [ "$(got list_item_2)" = "$item" ] &&
+    [ "$(got update_enabled)" = 0 ]
+  verdict window_two_listed $?
+  # Each gadget's own log: the window reached both, and asked both the same.
+  commands_since_arrival /run/commands-2 >/tmp/window-two-second.commands
+  say window_two_commands "$(wc -l </run/commands),$(wc -l </tmp/window-two-second.commands)"
+  show "first gadget" /run/commands
+  show "second gadget" /tmp/window-two-second.commands
+  [ -s /run/commands ] && cmp -s /run/commands /tmp/window-two-second.commands
+  verdict window_two_reached $?
+  # The second goes again; the window is back to one.
+  drive_send wait 240 5 "Chip FW Version["
+  unbind_station 1
+  drive_result 2500
+  verdict window_two_back_to_one $?
+  stop_station 1
+}
+
+step_window_faults() {
+  run_began 5
+  # 5. A read-back that flips a byte, then a short block read: FAIL, the
+  # block as it was, and after the short read no block write at all.
+  window_fresh_gadget --flip-read-back $FAULT_OFFSET
+  verdict window_fault_attach $?
+  drive update 600
+  show "window (read-back flipped)" /tmp/drive.out
+  say window_fault_update "$(got result)"
+  [ "$(got result)" = FAIL ] || FAILURES=$((FAILURES + 1))
+  config_block /tmp/window-fault-block.bin
+  cmp -s /tmp/block-fresh.bin /tmp/window-fault-block.bin
+  verdict window_fault_block_unchanged $?
+
+  # The block reads: the window's reading of the device, then the patch's.
+  window_fresh_gadget --short-block-read 2
+  verdict window_short_attach $?
+  drive update 600
+  show "window (short block read)" /tmp/drive.out
+  say window_short_update "$(got result)"
+  [ "$(got result)" = FAIL ] || FAILURES=$((FAILURES + 1))
+  say window_short_block_reads "$(grep -c '^\[df 10 00 02 00 00 00 00 00 d0 00 fa\] in 512' /run/commands)"
+  say window_short_block_writes "$(block_writes)"
+  config_block /tmp/window-short-block.bin
+  [ "$(block_writes)" -eq 0 ] && cmp -s /tmp/block-fresh.bin /tmp/window-short-block.bin
+  verdict window_short_nothing_written $?
+}
+
+step_window_unplugged() {
+  run_began 6
+  # 6. Unplugged while the pieces go down (each takes UNPLUG_PIECE_MS): FAIL,
+  # and the window, once the update's flow has returned, has no device.
+  window_fresh_gadget --piece-ms $UNPLUG_PIECE_MS
+  verdict window_unplug_attach $?
+  : >/run/commands
+  drive_send update 600
+  wait_until 600 has_pieces $UNPLUG_AFTER_PIECES
+  detach
+  say window_unplugged_at_piece "$(pieces_received)"
+  drive_result 3000
+  show "window (unplugged during the download)" /tmp/drive.out
+  say window_unplugged_update "$(got result)"
+  [ "$(got result)" = FAIL ] || FAILURES=$((FAILURES + 1))
+  drive wait 240 1 "No available device !!"
+  status=$?
+  show "window (after the unplugged update)" /tmp/drive.out
+  [ $status -eq 0 ] && [ "$(got list_item_1)" = "No available device!!!" ] && [ "$(got update_enabled)" = 0 ]
+  verdict window_unplugged_no_device $?
+}
+
+window_stage() {
+  step_attach
+  [ -n "$SG" ] || return
+  # The updates write the virtual enclosure through the real USB stack on purpose.
+  export TQ214_TEST_ONLY_WRITE_STAND_IN=1
+  step_window_reference
+  step_window_session || return
+  step_window_found || return
+  step_window_update
+  step_window_reattach
+  step_window_two
+  step_window_faults
+  step_window_unplugged
+  run_began ""
+  echo "guest: plug-and-play events:"
+  sed 's/^/guest: pnp: /' /run/pnp.log 2>/dev/null
+  tr -d '\r' <"$ROOT$EXCHANGE/pnp.out" | tail -n 20 | sed 's/^/guest: standin: /'
+  [ "$FAILURES" -eq 0 ] || window_diagnostics
+}
+
 linux_stage() {
   step_attach
   if [ -n "$SG" ]; then
@@ -833,7 +1284,15 @@ linux_stage() {
   step_figures
 }
 
-if [ "$(cmdline_value tq214_stage)" = wine ]; then wine_stage; else linux_stage; fi
+if [ "${1:-}" = pnp-event ]; then
+  pnp_event
+  exit 0
+fi
+case "$(cmdline_value tq214_stage)" in
+  wine) wine_stage ;;
+  window) window_stage ;;
+  *) linux_stage ;;
+esac
 echo "guest: kernel messages of interest:"
 dmesg | grep -iE 'usb-storage|usb 1-|sd [0-9]|scsi|reset|error|warn' | tail -n 40 | sed 's/^/guest: dmesg: /'
 echo "guest: device program log:"

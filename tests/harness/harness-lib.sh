@@ -1,6 +1,7 @@
 # shellcheck shell=bash
-# What the USB harness's runs share (sourced by run-harness.sh and
-# run-wine-stage.sh): the tools, the static guest programs, the kernel, the
+# What the USB harness's runs share (sourced by run-harness.sh,
+# run-wine-stage.sh and run-window-stage.sh): the tools, the static guest
+# programs, the Windows programs and the Wine prefix, the kernel, the
 # initramfs and one bounded boot of the guest.
 #
 # Callers set: source_dir, work (the work directory, locked), here (tests/harness).
@@ -47,6 +48,39 @@ build_guest_programs() {
 
   image=$guest_build/generated/firmware/TBR640_ORVEXA.bin
   [ -f "$image" ] || { echo "usb-harness: no firmware image at $image" >&2; exit 1; }
+}
+
+# build_win32_programs TARGET...: builds them in the win32 tree (preset win32),
+# configured first if it never was; sets win32_build.
+build_win32_programs() {
+  win32_build=$source_dir/build/win32
+  echo "usb-harness: building $* (preset win32)"
+  if [ ! -f "$win32_build/CMakeCache.txt" ]; then
+    (cd "$source_dir" && cmake --preset win32 >"$work/win32-configure.log" 2>&1) ||
+      { cat "$work/win32-configure.log" >&2; exit 1; }
+  fi
+  cmake --build "$win32_build" -j "$(nproc)" --target "$@" >"$work/win32-build.log" 2>&1 ||
+    { tail -n 60 "$work/win32-build.log" >&2; exit 1; }
+}
+
+# Makes the guests' 32-bit Wine prefix (one Wine, fewer files to load than a
+# 64-bit one) at $work/wine-prefix, again when Wine's own files changed: a
+# prefix Wine would bring up to date first would do so inside the guest, at
+# emulated speed. Sets prefix.
+make_wine_prefix() {
+  local wine_inf
+  prefix=$work/wine-prefix
+  wine_inf=$(dirname "$(dirname "$(readlink -f "$(command -v wine)")")")/share/wine/wine.inf
+  [ -f "$wine_inf" ] || wine_inf=/usr/share/wine/wine.inf
+  if [ ! -f "$prefix/system.reg" ] ||
+    [ "$(tr -d '\r' <"$prefix/.update-timestamp" 2>/dev/null)" != "$(stat -c %Y "$wine_inf")" ]; then
+    echo "usb-harness: making the Wine prefix $prefix"
+    rm -rf "$prefix"
+    WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+      wine wineboot --init >"$work/wine-prefix.log" 2>&1 || true
+    WINEPREFIX=$prefix wineserver -w || true
+    [ -f "$prefix/system.reg" ] || { cat "$work/wine-prefix.log" >&2; exit 1; }
+  fi
 }
 
 # Fetches the kernel once (sets kernel) and builds the initramfs at $1.

@@ -17,8 +17,6 @@ source_dir=$(cd "${1:?usage: run-wine-stage.sh SOURCE_DIR [WORK_DIR]}" && pwd)
 work=${2:-$source_dir/build/usb-harness}
 here=$(cd "$(dirname "$0")" && pwd)
 qemu_limit=${TQ214_HARNESS_WINE_SECONDS:-360}
-win32_build=$source_dir/build/win32
-prefix=$work/wine-prefix
 mkdir -p "$work"
 exec 9>"$work/harness.lock"
 flock 9
@@ -29,30 +27,10 @@ source "$here/harness-lib.sh"
 harness_tools wine wineserver
 build_guest_programs
 
-echo "usb-harness: building tq214.exe (preset win32)"
-if [ ! -f "$win32_build/CMakeCache.txt" ]; then
-  (cd "$source_dir" && cmake --preset win32 >"$work/win32-configure.log" 2>&1) ||
-    { cat "$work/win32-configure.log" >&2; exit 1; }
-fi
-cmake --build "$win32_build" -j "$(nproc)" --target tq214 >"$work/win32-build.log" 2>&1 ||
-  { tail -n 60 "$work/win32-build.log" >&2; exit 1; }
+build_win32_programs tq214
 exe=$win32_build/src/cli/tq214.exe
 [ -f "$exe" ] || { echo "usb-harness: the win32 build made no $exe" >&2; exit 1; }
-
-# A 32-bit prefix (one Wine, fewer files to load than a 64-bit one), made
-# again when Wine's own files changed: a prefix Wine would bring up to date
-# first would do so inside the guest, at emulated speed.
-wine_inf=$(dirname "$(dirname "$(readlink -f "$(command -v wine)")")")/share/wine/wine.inf
-[ -f "$wine_inf" ] || wine_inf=/usr/share/wine/wine.inf
-if [ ! -f "$prefix/system.reg" ] ||
-  [ "$(tr -d '\r' <"$prefix/.update-timestamp" 2>/dev/null)" != "$(stat -c %Y "$wine_inf")" ]; then
-  echo "usb-harness: making the Wine prefix $prefix"
-  rm -rf "$prefix"
-  WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
-    wine wineboot --init >"$work/wine-prefix.log" 2>&1 || true
-  WINEPREFIX=$prefix wineserver -w || true
-  [ -f "$prefix/system.reg" ] || { cat "$work/wine-prefix.log" >&2; exit 1; }
-fi
+make_wine_prefix
 
 case "$prefix$exe" in
   *[[:space:]]*) echo "usb-harness: the guest takes these paths on its kernel command line: no blanks ($prefix, $exe)" >&2

@@ -78,6 +78,24 @@ RECT Place(HWND window) {
   return place;
 }
 
+// Starts the demo and brings its window to the foreground; false when no
+// window came (the demo has then ended).
+bool StartInFront(const std::string& command, Checks* checks, PROCESS_INFORMATION* process,
+                  UpdaterHandles* w) {
+  if (!Start(command, process)) {
+    checks->Expect(false, "the demo starts");
+    return false;
+  }
+  const bool found = AwaitWindow(*process, w);
+  checks->Expect(found, "the demo window appears");
+  if (!found) {
+    AwaitEnd(process, 0);
+    return false;
+  }
+  checks->Expect(Foreground(w->main), "the window is in the foreground");
+  return true;
+}
+
 std::string Where(const RECT& place) {
   return std::to_string(place.left) + "," + std::to_string(place.top);
 }
@@ -87,15 +105,9 @@ std::string Where(const RECT& place) {
 int KeysCheck(const std::string& demo) {
   Checks checks;
   PROCESS_INFORMATION process = {};
-  if (!Start(Command(demo, " --scenario outdated --piece-ms 20"), &process)) return 1;
   UpdaterHandles w;
-  const bool found = AwaitWindow(process, &w);
-  checks.Expect(found, "the demo window appears");
-  if (!found) {
-    AwaitEnd(&process, 0);
+  if (!StartInFront(Command(demo, " --scenario outdated --piece-ms 20"), &checks, &process, &w))
     return checks.Verdict();
-  }
-  checks.Expect(Foreground(w.main), "the window is in the foreground");
   ExpectFocus(checks, w, w.update, "at the start");
 
   // Update is the only control shown and enabled: Tab comes back to it.
@@ -132,15 +144,8 @@ int KeysCheck(const std::string& demo) {
 int DuringUpdateCheck(const std::string& demo) {
   Checks checks;
   PROCESS_INFORMATION process = {};
-  if (!Start(Command(demo, kSlowUpdate), &process)) return 1;
   UpdaterHandles w;
-  const bool found = AwaitWindow(process, &w);
-  checks.Expect(found, "the demo window appears");
-  if (!found) {
-    AwaitEnd(&process, 0);
-    return checks.Verdict();
-  }
-  checks.Expect(Foreground(w.main), "the window is in the foreground");
+  if (!StartInFront(Command(demo, kSlowUpdate), &checks, &process, &w)) return checks.Verdict();
 
   PostMessageA(w.update, BM_CLICK, 0, 0);
   checks.Expect(Watch([&] { return Writing(w) && BarPosition(w) > 0; }, kResultLimitMs),

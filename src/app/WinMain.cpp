@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/DllSearch.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/gui/SingleInstance.h"
 #include "platform/win32/gui/UpdaterWindow.h"
@@ -27,6 +28,7 @@ constexpr int kUsageError = 2;
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  LoadDllsFromSystemFolderOnly();
   static Win32WindowShell shell;
   Seams seams = Win32PlatformSeams();
   seams.shell = &shell;

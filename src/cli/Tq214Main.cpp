@@ -10,8 +10,10 @@
 #include "cli/CliEnvironment.h"
 #include "cli/host/RealHost.h"
 #include "cli/update/InterruptHold.h"
+#include "platform/DllSearch.h"
 
 int main(int argc, char** argv) {
+  LoadDllsFromSystemFolderOnly();
   // First, while this is the program's only thread: every thread started
   // later inherits the hold of stop requests.
   KeepRunningWhenOutputCloses();

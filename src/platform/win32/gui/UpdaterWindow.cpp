@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/gui/CommonControls.h"
 #include "platform/win32/gui/DialogKeys.h"
 #include "platform/win32/gui/HeldException.h"
 #include "platform/win32/gui/Win32WindowShell.h"
@@ -12,10 +13,7 @@ UpdaterWindow::~UpdaterWindow() {
 }
 
 bool UpdaterWindow::Open(HINSTANCE instance) {
-  INITCOMMONCONTROLSEX controls = {};
-  controls.dwSize = sizeof controls;
-  controls.dwICC = ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS;
-  InitCommonControlsEx(&controls);
+  InitCommonControlsFromSystem(ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS);
 
   HWND window = view_.Create(instance);
   if (window == nullptr) return false;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/win32/Win32DllSearch.h"
 #include "platform/win32/gui/DialogKeys.h"
 #include "platform/win32/gui/HeldException.h"
 
@@ -74,15 +75,23 @@ void Win32WindowShell::UnregisterDeviceNotifications(NotifyRef registration) {
 }
 
 bool Win32WindowShell::ExecutableFileVersion(uint16_t version[4]) {
+  // version.dll is no KnownDLL: loaded from the system folder on first use.
+  static const HMODULE dll = LoadSystemDll(L"version.dll");
+  static const auto infoSize =
+      DllFunction<decltype(&::GetFileVersionInfoSizeA)>(dll, "GetFileVersionInfoSizeA");
+  static const auto readInfo =
+      DllFunction<decltype(&::GetFileVersionInfoA)>(dll, "GetFileVersionInfoA");
+  static const auto queryValue = DllFunction<decltype(&::VerQueryValueA)>(dll, "VerQueryValueA");
+  if (infoSize == nullptr || readInfo == nullptr || queryValue == nullptr) return false;
   char name[MAX_PATH + 1] = {};
   if (::GetModuleFileNameA(nullptr, name, MAX_PATH) == 0) return false;
-  const DWORD size = ::GetFileVersionInfoSizeA(name, nullptr);
+  const DWORD size = infoSize(name, nullptr);
   if (size == 0) return false;
   std::vector<uint8_t> info(size);
-  if (!::GetFileVersionInfoA(name, 0, size, info.data())) return false;
+  if (!readInfo(name, 0, size, info.data())) return false;
   void* root = nullptr;
   UINT rootSize = 0;
-  if (!::VerQueryValueA(info.data(), "\\", &root, &rootSize) || root == nullptr ||
+  if (!queryValue(info.data(), "\\", &root, &rootSize) || root == nullptr ||
       rootSize < sizeof(VS_FIXEDFILEINFO)) {
     return false;
   }

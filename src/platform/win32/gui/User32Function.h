@@ -4,10 +4,10 @@
 
 #include <windows.h>
 
+#include "platform/win32/Win32DllSearch.h"
+
 // The function `name` of user32 as type `Fn`; null when the system has none.
 template <class Fn>
 Fn User32Function(const char* name) {
-  HMODULE user32 = GetModuleHandleA("user32.dll");
-  if (user32 == nullptr) return nullptr;
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
+  return DllFunction<Fn>(GetModuleHandleA("user32.dll"), name);
 }

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+// The names are those the compiler and libssp call.
+// NOLINTBEGIN(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 extern "C" {
 
 uintptr_t __stack_chk_guard = 0x2f8a7c53u;
@@ -44,3 +46,4 @@ __attribute__((constructor(101), no_stack_protector)) static void SetStackGuard(
 }
 
 }  // extern "C"
+// NOLINTEND(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)

@@ -16,7 +16,7 @@ void InitCommonControlsFromSystem(DWORD classes) {
   // Loaded first by full path, the drawing's DLLs are found loaded where a
   // by-name load would still look in the program's folder: Windows 7 and
   // Vista without SetDefaultDllDirectories, and Wine, whose delay loads
-  // (LdrResolveDelayLoadedAPI) do whatever the default directories.
+  // (LdrResolveDelayLoadedAPI) search it whatever the default directories.
   for (const wchar_t* name : kDrawingDlls) LoadSystemDll(name);
   // By name: the manifest's dependency takes it from WinSxS.
   const HMODULE comctl32 = LoadLibraryW(L"comctl32.dll");

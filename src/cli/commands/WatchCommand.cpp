@@ -89,6 +89,7 @@ class Watch {
     }
     updates_.WaitAll();
     Collect();
+    NotExamined();
     if (hold) hold->SetRunEndsOnRequest(false);
     const std::vector<std::string> held = updates_.held();
 
@@ -148,6 +149,19 @@ class Watch {
         if (tracked.gone) known_.erase(key);
         break;
       }
+    }
+  }
+
+  // Arrivals still to be looked at again when the watch ended: in the table,
+  // with nothing more sent to them.
+  void NotExamined() {
+    for (const auto& [key, tracked] : known_) {
+      if (tracked.state != State::kRetrying) continue;
+      ResultRow row = RowOf(NamesOf(run_.host, key));
+      row.result = "skipped";
+      row.reason = "not examined: the watch ended while it was waiting for it to answer";
+      row.counts = false;  // not known to be a TBR640
+      rows_.push_back(row);
     }
   }
 

@@ -49,6 +49,16 @@ const char* BusLabel(const std::string& path) {
   }
 }
 
+Candidate NamesOf(Host& host, const std::string& path) {
+  Candidate candidate;
+  candidate.path = path;
+  candidate.shown = host.ShownPath(path);
+  candidate.bus = BusLabel(path);
+  candidate.serial = host.SerialOf(path);
+  candidate.places = host.Places(path);
+  return candidate;
+}
+
 std::vector<Candidate> FindCandidates(Host& host) {
   char buffers[kPathTableEntries][kPathBufferSize] = {};
   char* paths[kPathTableEntries];

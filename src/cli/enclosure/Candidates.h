@@ -26,6 +26,9 @@ struct Candidate {
 const char* BusLabel(const std::string& path);
 
 std::vector<Candidate> FindCandidates(Host& host);
+// A disk at `path` (lower-cased) by what the system says of it: its names,
+// serial number and places; nothing is sent to it.
+Candidate NamesOf(Host& host, const std::string& path);
 // One disk found by discovery (at `path` as the system spells it), looked at
 // as FindCandidates looks at each.
 Candidate LookAt(Host& host, const std::string& path);

@@ -22,19 +22,28 @@ int AccessFailure(CommandRun& run, const std::string& path, uint32_t code) {
   return run.Fail(kExitFailure, run.host.ShownPath(path) + ": " + run.host.AccessAdvice(code));
 }
 
+// Several enclosures where one is wanted: each listed, none chosen.
+int Several(CommandRun& run, const std::string& heading,
+            const std::vector<const Candidate*>& devices, const std::string& error) {
+  run.text() << EscapeControlBytes(heading) << ":\n";
+  run.json.Key("devices").BeginArray();
+  for (const Candidate* device : devices) {
+    run.text() << "  " << CandidateLine(*device, run.host) << '\n';
+    WriteCandidate(run.json, *device, run.host);
+  }
+  run.json.EndArray();
+  return run.Fail(kExitNoDevice, error + " Choose one with --device PATH.");
+}
+
 int NotChosen(CommandRun& run, const DeviceChoice& choice,
               const std::vector<Candidate>& candidates) {
   switch (choice.outcome) {
-    case ChoiceOutcome::kSeveral: {
-      run.text() << "TBR640 enclosures attached:\n";
-      run.json.Key("devices").BeginArray();
-      for (const Candidate* device : choice.tbr640s) {
-        run.text() << "  " << CandidateLine(*device, run.host) << '\n';
-        WriteCandidate(run.json, *device, run.host);
-      }
-      run.json.EndArray();
-      return run.Fail(kExitNoDevice, std::string(kSeveralText) + " Choose one with --device PATH.");
-    }
+    case ChoiceOutcome::kSeveral:
+      return Several(run, "TBR640 enclosures attached", choice.tbr640s, kSeveralText);
+    case ChoiceOutcome::kSeveralNamed:
+      return Several(run, "Enclosures named " + run.args.device, choice.named,
+                     run.args.device + " names " + std::to_string(choice.named.size()) +
+                         " enclosures (bridges may repeat a serial number).");
     case ChoiceOutcome::kNotFound:
       return run.Fail(kExitNoDevice,
                       run.args.device + ": no disk behind a bridge by that name (tq214 list)");
@@ -83,9 +92,10 @@ int Refused(CommandRun& run, ChosenEnclosure& enclosure, ReadingOutcome outcome)
 
 int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure) {
   enclosure->candidates = FindCandidates(run.host);
-  const std::string wanted =
-      run.args.device.empty() ? std::string() : run.host.ResolveUserPath(run.args.device);
-  DeviceChoice choice = ChooseDevice(enclosure->candidates, wanted, run.host.TakesRawDevicePaths());
+  const std::string& wanted = run.args.device;
+  DeviceChoice choice =
+      ChooseDevice(enclosure->candidates, run.args.device, run.host.TakesRawDevicePaths(),
+                   [&run](const std::string& text) { return run.host.ResolveUserPath(text); });
   if (choice.outcome == ChoiceOutcome::kRawPath) {
     // A disk the interface list missed: probed as the listed ones were, and
     // then read and judged as any chosen device, before anything is written.

@@ -47,6 +47,20 @@ bool VirtualMachine::Present(const std::string& path) {
   return disk != nullptr && disk->present;
 }
 
+void VirtualMachine::SetPort(const std::string& path, const std::string& port) {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (Disk* disk = Lookup(path.c_str())) disk->port = port;
+}
+
+std::string VirtualMachine::PortOf(const std::string& path) const {
+  std::lock_guard<std::mutex> guard(lock_);
+  const std::string key = AsciiLower(path);
+  for (const Disk& disk : disks_) {
+    if (disk.key == key) return disk.port.empty() ? disk.path : disk.port;
+  }
+  return "";
+}
+
 void VirtualMachine::Remove(const std::string& path) {
   std::lock_guard<std::mutex> guard(lock_);
   if (Disk* disk = Lookup(path.c_str())) disk->present = false;

@@ -51,11 +51,18 @@ int Confirm(CommandRun& run, const Candidate& device, const ResultRow& updated,
     run.Note("the disks of this machine cannot come and go: nothing to wait for");
     return kExitSuccess;
   }
+  const Unit unit{device.serial, device.port};
+  if (!unit.known()) {
+    run.Note(
+        "the enclosure has no serial number and its USB port cannot be told: another "
+        "enclosure could be taken for it, so it is not waited for; the PASS stands, "
+        "unconfirmed");
+    return kExitSuccess;
+  }
   run.text() << "Waiting up to " << run.args.waitSeconds
              << " s for the enclosure to be reconnected (Ctrl+C ends the wait).\n"
              << std::flush;
   events->SimulateReconnect(device.path);
-  const Unit unit{device.serial, device.path};
   const Reconnected back = WaitForReconnect(run, *events, unit, run.args.waitSeconds);
 
   HistoryEntry confirmation = EntryOf(updated);

@@ -18,6 +18,7 @@
 #include "cli/history/HistoryRecord.h"
 #include "cli/update/HeldReport.h"
 #include "cli/update/ParallelUpdates.h"
+#include "cli/update/Reconnect.h"
 #include "cli/update/ReconnectAdvice.h"
 #include "cli/update/ResultTable.h"
 #include "cli/update/UpdatePlan.h"
@@ -51,9 +52,8 @@ struct Tracked {
 
 // An enclosure that passed, until it comes back from being reconnected.
 struct Awaited {
-  std::string serial;  // "" when it has none: then by its key
-  std::string key;     // its path, lower-cased
-  size_t row = 0;      // its result, in the rows
+  Unit unit;
+  size_t row = 0;  // its result, in the rows
   // cppcheck-suppress unusedStructMember ; read through the iterator that finds it
   std::string recordedAt;  // its entry in the history
 };
@@ -141,9 +141,12 @@ class Watch {
       for (auto& [key, tracked] : known_) {
         if (tracked.device != row.device || tracked.state != State::kUpdating) continue;
         tracked.state = State::kLeftAlone;
-        if (row.result == "PASS") {
+        const Unit unit{row.serial, row.port};
+        if (row.result == "PASS" && !unit.known()) {
+          Say(shown + ": no serial number and no USB port known: it will not be confirmed");
+        } else if (row.result == "PASS") {
           // Confirmed once it comes back from being reconnected.
-          awaited_.push_back({row.serial, key, rows_.size() - 1, recordedAt});
+          awaited_.push_back({unit, rows_.size() - 1, recordedAt});
           events_->SimulateReconnect(tracked.path);
         }
         if (tracked.gone) known_.erase(key);
@@ -193,10 +196,9 @@ class Watch {
 
   // An enclosure that passed, back: read again, it says whether its new
   // firmware started.
-  bool Confirmed(const std::string& key, const std::string& path, Tracked& tracked) {
-    const std::string serial = run_.host.SerialOf(path);
+  bool Confirmed(const std::string& path, Tracked& tracked) {
     const auto awaited = std::find_if(awaited_.begin(), awaited_.end(), [&](const Awaited& a) {
-      return a.serial.empty() ? a.key == key : a.serial == serial;
+      return IsUnit(run_.host, a.unit, path);
     });
     if (awaited == awaited_.end() || !AnswersBridge(path.c_str())) return false;
     const ExaminedEnclosure back = Examine(LookAt(run_.host, path));
@@ -223,7 +225,7 @@ class Watch {
   void Arrived(const std::string& key, const std::string& path) {
     Tracked& tracked = known_[key];
     tracked.path = path;
-    if (Confirmed(key, path, tracked)) return;
+    if (Confirmed(path, tracked)) return;
     if (!AnswersBridge(path.c_str())) {
       if (!RetryLater(tracked)) tracked.state = State::kNotABridge;
       return;

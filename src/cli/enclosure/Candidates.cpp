@@ -33,6 +33,7 @@ Candidate ProbeCandidate(Host& host, const std::string& path, const char* bus) {
   candidate.serial = host.SerialOf(path);
   candidate.code = IdentifyChip(path.c_str());
   candidate.places = host.Places(path);
+  candidate.port = host.PortOf(path);
   return candidate;
 }
 

@@ -17,6 +17,7 @@ struct Candidate {
   std::string bus;             // "USB", "UASP", "1394" or kUnknownBus
   std::string identification;  // INQUIRY vendor and product, trailing blanks cut
   std::string serial;          // the enclosure's USB serial number; "" when none
+  std::string port;            // the USB port it is plugged into (Host::PortOf)
   ChipCode code = 0;           // family code 0: no recognised bridge
   std::vector<std::string> places;
 };

@@ -12,6 +12,7 @@ ResultRow RowOf(const Candidate& candidate) {
   row.device = candidate.shown;
   row.places = candidate.places;
   row.serial = candidate.serial;
+  row.port = candidate.port;
   row.name = UnitName(candidate.shown, candidate.places, candidate.serial);
   return row;
 }

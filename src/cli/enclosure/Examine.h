@@ -15,6 +15,7 @@ struct ResultRow {
   std::string device;  // as shown (the whole path)
   std::string name;    // as a technician names it: "E:  #0000000000000214"
   std::string serial;  // "" when none
+  std::string port;    // the USB port it was plugged into (Host::PortOf)
   std::vector<std::string> places;
   std::string firmwareBefore;  // "21.32.0.1", or "" when not read
   // What the configuration block said before, for the history ("" when not

@@ -27,7 +27,8 @@ std::string Present(const Host& host, const Unit& unit) {
 
 bool IsUnit(const Host& host, const Unit& unit, const std::string& path) {
   if (!unit.serial.empty()) return host.SerialOf(path) == unit.serial;
-  return EqualsIgnoringAsciiCase(path, unit.path);
+  return !unit.port.empty() && host.SerialOf(path).empty() &&
+         EqualsIgnoringAsciiCase(host.PortOf(path), unit.port);
 }
 
 Reconnected WaitForReconnect(CommandRun& run, DeviceEvents& events, const Unit& unit,

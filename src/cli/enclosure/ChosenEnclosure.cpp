@@ -94,7 +94,7 @@ int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure) {
   enclosure->candidates = FindCandidates(run.host);
   const std::string& wanted = run.args.device;
   DeviceChoice choice =
-      ChooseDevice(enclosure->candidates, run.args.device, run.host.TakesRawDevicePaths(),
+      ChooseDevice(enclosure->candidates, wanted, run.host.TakesRawDevicePaths(),
                    [&run](const std::string& text) { return run.host.ResolveUserPath(text); });
   if (choice.outcome == ChoiceOutcome::kRawPath) {
     // A disk the interface list missed: probed as the listed ones were, and

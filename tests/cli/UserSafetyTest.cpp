@@ -119,4 +119,25 @@ TEST(DeviceText, PathsAndReasonsReachTheTerminalWithoutTheirControlBytes) {
   }
 }
 
+TEST(DeviceText, WhatTheUserTypedReachesTheTerminalEscapedToo) {
+  const std::string evil = "\x1b[2J";
+  const std::string missing = testing::TempDir() + "missing" + evil;
+  struct Case {
+    std::vector<std::string> args;
+    std::string history;  // TQ214_HISTORY
+  } const cases[] = {
+      {{"li" + evil + "st"}, ""},
+      {{"--simulate", "--record", missing + "/session.json", "list"}, ""},
+      {{"--replay", missing + ".json", "list"}, ""},
+      {{"--simulate", "history"}, missing + ".jsonl"},
+  };
+  for (const Case& c : cases) {
+    CliRunOptions options;
+    options.historyOverride = c.history;
+    const CliRun run = RunTq214(c.args, options);
+    EXPECT_EQ(std::string::npos, (run.out + run.err).find('\x1b')) << c.args[0];
+    EXPECT_NE(std::string::npos, (run.out + run.err).find("\\x1b[2J")) << run.out << run.err;
+  }
+}
+
 }  // namespace

@@ -84,7 +84,8 @@ int RunHistory(CommandRun& run) {
   run.json.EndArray();
   if (shown == 0) {
     run.text() << (read.found ? "No update recorded" : "No update recorded yet")
-               << (wanted.empty() ? "" : " for that serial number") << " (" << path << ").\n";
+               << (wanted.empty() ? "" : " for that serial number") << " ("
+               << EscapeControlBytes(path) << ").\n";
   }
   return kExitSuccess;
 }

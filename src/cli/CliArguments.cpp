@@ -102,6 +102,7 @@ class Parser {
       } else if (!Word(arg)) {
         return false;
       }
+      if (!Once(arg)) return false;
     }
     if (help || version) {
       out_->help = help;
@@ -115,6 +116,21 @@ class Parser {
   bool Fail(const std::string& message) {
     *error_ = message;
     return false;
+  }
+
+  // Every option counts once, whatever its spelling ("-y" is "--yes",
+  // "--simulate=two" is "--simulate"): a second one is a mistake, never
+  // the last word.
+  bool Once(const std::string& arg) {
+    if (!StartsWith(arg, "-")) return true;
+    std::string name = arg.substr(0, arg.find('='));
+    if (name == "-h") name = "--help";
+    if (name == "-y") name = "--yes";
+    if (std::find(given_.begin(), given_.end(), name) != given_.end()) {
+      return Fail(name + " given twice");
+    }
+    given_.push_back(name);
+    return true;
   }
 
   bool Word(const std::string& arg) {
@@ -171,7 +187,6 @@ class Parser {
   }
 
   bool Device(const std::string& arg) {
-    if (!out_->device.empty()) return Fail("--device given twice");
     std::string value;
     if (!Value(arg, sizeof kDeviceOption - 1, &value)) return Fail("--device needs a path");
     out_->device = value;
@@ -217,7 +232,6 @@ class Parser {
   // An option's text value: a file, by default.
   bool File(const std::string& arg, const char* name, std::string* file,
             const char* what = "a file") {
-    if (!file->empty()) return Fail(std::string(name) + " given twice");
     if (!Value(arg, std::strlen(name), file)) return Fail(std::string(name) + " needs " + what);
     return true;
   }
@@ -236,7 +250,8 @@ class Parser {
   CliArguments* out_;
   std::string* error_;
   size_t index_ = 0;
-  std::string word_;  // the command
+  std::string word_;                // the command
+  std::vector<std::string> given_;  // the options so far
 };
 
 }  // namespace

@@ -1,7 +1,6 @@
 // tq214: the firmware update of the TQ-214 enclosure from the command line.
 
 #include <chrono>
-#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -11,13 +10,16 @@
 #include "cli/host/RealHost.h"
 #include "cli/update/InterruptHold.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+// The program, with its arguments (after its name) as UTF-8.
+int Tq214(const std::vector<std::string>& args) {
   // First, while this is the program's only thread: every thread started
   // later inherits the hold of stop requests.
   KeepRunningWhenOutputCloses();
   const std::unique_ptr<InterruptHold> hold = MakeInterruptHold();
 
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  ShowTextOnConsole();
   CliEnvironment env(std::cin, std::cout, std::cerr);
   env.outIsTerminal = StandardOutputIsTerminal();
   if (const size_t columns = TerminalColumns()) env.columns = columns;
@@ -29,9 +31,23 @@ int main(int argc, char** argv) {
   env.resources = SystemResources();
   env.guards = SystemGuardsOfPlatform();
   env.historyPath = DefaultHistoryPath();
-  if (const char* named = std::getenv("TQ214_HISTORY")) env.historyOverride = named;
+  env.historyOverride = EnvironmentText("TQ214_HISTORY");
   env.hold = hold.get();
   const int code = RunCli(args, env);
   std::cout.flush();
   return code;
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// Windows gives the arguments as UTF-16 (-municode), so that a path in any
+// folder arrives whole, not through the ANSI code page.
+int wmain(int argc, wchar_t** argv) {
+  return Tq214(Utf8Arguments(argc, argv));
+}
+#else
+int main(int argc, char** argv) {
+  return Tq214(std::vector<std::string>(argv + 1, argv + argc));
+}
+#endif

@@ -65,6 +65,10 @@ int RunHistory(CommandRun& run) {
     return run.Fail(kExitFailure, "this machine has no place for the update history");
   }
   const HistoryRead read = ReadHistory(path);
+  if (!read.error.empty()) {
+    return run.Fail(kExitFailure,
+                    "the update history " + path + " cannot be read (" + read.error + ")");
+  }
   for (const std::string& damaged : read.damaged) {
     std::string note = path;
     note.append(": ").append(damaged).append("; skipped");
@@ -84,7 +88,8 @@ int RunHistory(CommandRun& run) {
   run.json.EndArray();
   if (shown == 0) {
     run.text() << (read.found ? "No update recorded" : "No update recorded yet")
-               << (wanted.empty() ? "" : " for that serial number") << " (" << path << ").\n";
+               << (wanted.empty() ? "" : " for that serial number") << " ("
+               << EscapeControlBytes(path) << ").\n";
   }
   return kExitSuccess;
 }

@@ -116,6 +116,13 @@ std::string DefaultHistoryPath() {
   return base + "/tq214/history.jsonl";
 }
 
+std::string EnvironmentText(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? "" : value;
+}
+
+void ShowTextOnConsole() {}
+
 bool StandardOutputIsTerminal() {
   return isatty(STDOUT_FILENO) == 1;
 }

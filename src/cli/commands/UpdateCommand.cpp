@@ -156,6 +156,10 @@ int RunUpdate(CommandRun& run) {
     return recorded("refused", RefusalSentence(kEnclosureBusyRefusal),
                     ReportRefusal(run, kExitFailure, prefix, kEnclosureBusyRefusal));
   }
+  if (!result.lockProblem.empty()) {
+    return recorded("refused", LockProblemSentence(result.lockProblem),
+                    ReportLockProblem(run, result.lockProblem));
+  }
 
   ReportUnflushed(run, result.unflushed);
   run.text() << (result.passed ? "PASS\n" : "FAIL\n");

@@ -61,7 +61,7 @@ DeviceChoice ChooseDevice(const std::vector<Candidate>& candidates, const std::s
                           bool rawPaths) {
   DeviceChoice choice;
   for (const Candidate& candidate : candidates) {
-    if (IsTbr640(candidate)) choice.tbr640s.push_back(&candidate);
+    if (MayBeTbr640(candidate)) choice.tbr640s.push_back(&candidate);
   }
   if (!wanted.empty()) {
     const auto named = std::find_if(candidates.begin(), candidates.end(),

@@ -5,7 +5,8 @@
 // point or drive letter,
 // whatever its family; where the machine takes them, also a raw device path
 // that no candidate has (the disk-interface list can miss a disk), to be
-// probed as the candidates were.
+// probed as the candidates were. An enclosure that another program is
+// writing counts as a TBR640.
 
 #include <string>
 #include <vector>

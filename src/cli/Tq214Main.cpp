@@ -9,9 +9,12 @@
 
 #include "cli/CliEnvironment.h"
 #include "cli/host/RealHost.h"
+#include "cli/host/StandardStreams.h"
 #include "cli/update/InterruptHold.h"
 
 int main(int argc, char** argv) {
+  OpenClosedStandardStreams();
+
   // First, while this is the program's only thread: every thread started
   // later inherits the hold of stop requests.
   KeepRunningWhenOutputCloses();

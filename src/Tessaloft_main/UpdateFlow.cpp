@@ -36,7 +36,8 @@ bool TForm1::RunUpdate(const std::string& path, const std::vector<std::string>& 
   prg_Update.SetProgress(0, 1);
   prg_Update.SetVisible(true);
   bool outcome = false;
-  bool busy = false;
+  // Why the enclosure could not be locked, when it could not.
+  std::string unlocked;
   std::vector<FlushFailure> unflushed;
   BarProgress progress(prg_Update);
   ActiveShell().RunDeviceWork([&] {
@@ -44,7 +45,7 @@ bool TForm1::RunUpdate(const std::string& path, const std::vector<std::string>& 
     // write to the end of the block's read-back, on the thread that writes.
     const WriteSpan span(path);
     if (!span.locked()) {
-      busy = true;
+      unlocked = span.busy() ? kEnclosureBusyRefusal.windowText : span.lockProblem();
       return;
     }
     unflushed = FlushFileSystems(places);
@@ -53,7 +54,7 @@ bool TForm1::RunUpdate(const std::string& path, const std::vector<std::string>& 
     if (UpdateFirmware(path.c_str(), &progress)) outcome = PatchConfigBlock(path.c_str());
   });
   prg_Update.SetVisible(false);
-  if (busy) *note = kEnclosureBusyRefusal.windowText;
+  if (!unlocked.empty()) *note = unlocked;
   if (!unflushed.empty()) {
     *note = "Could not flush " + JoinFailedPlaces(unflushed) + " before the update";
   }

@@ -8,12 +8,17 @@
 
 #include "cli/CliEnvironment.h"
 #include "cli/host/RealHost.h"
+#include "cli/host/StandardStreams.h"
 #include "cli/update/InterruptHold.h"
 
 namespace {
 
 // The program, with its arguments (after its name) as UTF-8.
 int Tq214(const std::vector<std::string>& args) {
+  // Before any file is opened: a closed standard descriptor would be taken
+  // by the next file, and lines meant for the terminal would land in it.
+  OpenClosedStandardStreams();
+
   // First, while this is the program's only thread: every thread started
   // later inherits the hold of stop requests.
   KeepRunningWhenOutputCloses();

@@ -34,13 +34,18 @@ void ShowFound(CommandRun& run, const std::vector<ExaminedEnclosure>& found) {
 }  // namespace
 
 int RunUpdateAll(CommandRun& run) {
-  const std::vector<Candidate> candidates = FindCandidates(run.host);
+  // Each enclosure is probed and read under its lock, which its update takes
+  // again on the thread that writes it.
+  const std::vector<Candidate> candidates = FindCandidates(run.host, LockUse::kTake);
+  if (const Candidate* unsafe = FirstLockProblem(candidates)) {
+    return ReportLockProblem(run, unsafe->lockProblem);
+  }
   std::vector<ExaminedEnclosure> found(candidates.size());
-  std::transform(candidates.begin(), candidates.end(), found.begin(), Examine);
+  std::transform(candidates.begin(), candidates.end(), found.begin(), ExamineUnderLock);
   std::vector<const ExaminedEnclosure*> toUpdate;
   bool anyTbr640 = false;
   for (const ExaminedEnclosure& device : found) {
-    anyTbr640 = anyTbr640 || IsTbr640(device.candidate);
+    anyTbr640 = anyTbr640 || MayBeTbr640(device.candidate);
     if (device.toUpdate) toUpdate.push_back(&device);
   }
   if (!anyTbr640) {

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "IDEAccess/FirmwareImage.h"
@@ -113,7 +114,8 @@ std::unique_ptr<ProgressView> MakeView(CommandRun& run) {
 
 int RunUpdate(CommandRun& run) {
   ChosenEnclosure enclosure;
-  const int code = ChooseAndRead(run, &enclosure);
+  // Its lock is taken before its first command and held to the end.
+  const int code = ChooseAndRead(run, &enclosure, LockUse::kTake);
   if (code != kExitSuccess && enclosure.device == nullptr) return code;
   // From here on each outcome is one entry of the history.
   ResultRow row = RowOf(*enclosure.device);
@@ -156,12 +158,17 @@ int RunUpdate(CommandRun& run) {
   ProgressFeed progress(view.get());
   UpdateMonitor monitor(progress, run.env.hold, run.env.seconds, &run.env.err);
   if (run.args.trace) monitor.SetTrace(&run.env.err);
-  const EnclosureUpdateResult result = UpdateEnclosure(path, enclosure.device->places, monitor);
+  const EnclosureUpdateResult result =
+      UpdateEnclosure(path, enclosure.device->places, monitor, std::move(enclosure.lock));
   const std::vector<std::string> held = monitor.ReleaseHold();
   row.seconds = result.seconds;
   if (result.busy) {
     return recorded("refused", RefusalSentence(kEnclosureBusyRefusal),
                     ReportRefusal(run, kExitFailure, prefix, kEnclosureBusyRefusal));
+  }
+  if (!result.lockProblem.empty()) {
+    return recorded("refused", LockProblemSentence(result.lockProblem),
+                    ReportLockProblem(run, result.lockProblem));
   }
 
   ReportUnflushed(run, result.unflushed);

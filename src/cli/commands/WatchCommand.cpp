@@ -24,6 +24,7 @@
 #include "cli/update/UpdatePlan.h"
 #include "engine/FirmwareVersion.h"
 #include "engine/WriteGuard.h"
+#include "seams/Seams.h"
 
 namespace {
 
@@ -222,9 +223,26 @@ class Watch {
     return true;
   }
 
+  // An arrival that another program is writing gets no command: said, and
+  // left alone until it has been unplugged.
+  void BeingWritten(Tracked& tracked, const std::string& path) {
+    ResultRow row = Examine(BusyCandidate(run_.host, path)).row;
+    tracked.state = State::kLeftAlone;
+    tracked.device = row.device;
+    tracked.name = row.name;
+    Say("+ " + row.name + "  " + kBeingUpdatedText);
+    row.counts = run_.args.update;
+    rows_.push_back(row);
+    if (run_.args.update) Record(run_, row);
+  }
+
   void Arrived(const std::string& key, const std::string& path) {
     Tracked& tracked = known_[key];
     tracked.path = path;
+    if (ActiveSystemGuards().EnclosureBusy(path.c_str())) {
+      BeingWritten(tracked, path);
+      return;
+    }
     if (Confirmed(path, tracked)) return;
     if (!AnswersBridge(path.c_str())) {
       if (!RetryLater(tracked)) tracked.state = State::kNotABridge;

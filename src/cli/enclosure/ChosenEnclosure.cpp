@@ -12,6 +12,7 @@
 #include "cli/enclosure/DeviceChoice.h"
 #include "cli/enclosure/RefusalReport.h"
 #include "engine/FirmwareVersion.h"
+#include "seams/Seams.h"
 
 namespace {
 
@@ -76,6 +77,31 @@ int RawPathRefused(CommandRun& run, const std::string& path) {
                   path + ": " + kNoDeviceText + " It does not answer the bridge's probe.");
 }
 
+// The chosen enclosure's lock: taken (kTake) or looked at (kTest). False
+// when it is not to be read, with the refusal reported in `code`.
+bool MayRead(CommandRun& run, ChosenEnclosure& enclosure, LockUse use, int* code) {
+  const Candidate& device = *enclosure.device;
+  bool busy = device.busy;
+  if (!busy && use == LockUse::kTake) {
+    EnclosureLock lock = ActiveSystemGuards().LockEnclosure(device.path.c_str());
+    if (lock.outcome == LockOutcome::kRefused) {
+      enclosure.refusal = LockProblemSentence(lock.problem);
+      *code = ReportLockProblem(run, lock.problem);
+      return false;
+    }
+    busy = !lock.taken();
+    enclosure.lock = std::move(lock.guard);
+  } else if (!busy) {
+    busy = ActiveSystemGuards().EnclosureBusy(device.path.c_str());
+  }
+  if (!busy) return true;
+  enclosure.refusal = RefusalSentence(kEnclosureBusyRefusal);
+  *code = use == LockUse::kTake
+              ? ReportRefusal(run, kExitFailure, device.shown + ": ", kEnclosureBusyRefusal)
+              : run.Fail(kExitFailure, device.shown + ": " + kBeingUpdatedText);
+  return false;
+}
+
 int Refused(CommandRun& run, ChosenEnclosure& enclosure, ReadingOutcome outcome) {
   const Candidate& device = *enclosure.device;
   if (run.access.Refused(device.path)) {
@@ -90,8 +116,11 @@ int Refused(CommandRun& run, ChosenEnclosure& enclosure, ReadingOutcome outcome)
 
 }  // namespace
 
-int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure) {
-  enclosure->candidates = FindCandidates(run.host);
+int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure, LockUse use) {
+  enclosure->candidates = FindCandidates(run.host, use);
+  if (const Candidate* unsafe = FirstLockProblem(enclosure->candidates)) {
+    return ReportLockProblem(run, unsafe->lockProblem);
+  }
   const std::string& wanted = run.args.device;
   DeviceChoice choice =
       ChooseDevice(enclosure->candidates, wanted, run.host.TakesRawDevicePaths(),
@@ -99,8 +128,9 @@ int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure) {
   if (choice.outcome == ChoiceOutcome::kRawPath) {
     // A disk the interface list missed: probed as the listed ones were, and
     // then read and judged as any chosen device, before anything is written.
-    std::optional<Candidate> raw = ProbeRawPath(run.host, wanted);
+    std::optional<Candidate> raw = ProbeRawPath(run.host, wanted, use);
     if (!raw) return RawPathRefused(run, wanted);
+    if (!raw->lockProblem.empty()) return ReportLockProblem(run, raw->lockProblem);
     enclosure->candidates.push_back(std::move(*raw));
     choice.tbr640s.clear();  // they pointed into the vector before it grew
     choice.device = &enclosure->candidates.back();
@@ -112,10 +142,14 @@ int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure) {
   enclosure->device = choice.device;
   const Candidate& device = *choice.device;
   run.text() << "Device: " << EscapeControlBytes(device.shown) << "  " << device.bus << "  "
-             << SerialText(device.serial) << "  \"" << EscapeDeviceText(device.identification)
-             << "\"\n";
+             << SerialText(device.serial) << "  "
+             << (device.busy ? kBeingUpdatedText
+                             : "\"" + EscapeDeviceText(device.identification) + "\"")
+             << "\n";
   run.json.Key("device");
   WriteCandidate(run.json, device, run.host);
+  int refused = kExitSuccess;
+  if (!MayRead(run, *enclosure, use, &refused)) return refused;
 
   const ReadingOutcome outcome = ReadDevice(device.path.c_str(), &enclosure->reading);
   if (outcome != ReadingOutcome::kRead) return Refused(run, *enclosure, outcome);

@@ -72,7 +72,7 @@ DeviceChoice ChooseDevice(const std::vector<Candidate>& candidates, const std::s
                           const std::function<std::string(const std::string&)>& resolve) {
   DeviceChoice choice;
   for (const Candidate& candidate : candidates) {
-    if (IsTbr640(candidate)) choice.tbr640s.push_back(&candidate);
+    if (MayBeTbr640(candidate)) choice.tbr640s.push_back(&candidate);
   }
   if (!wanted.empty()) {
     // As written first: a file named like a serial number does not hide it.

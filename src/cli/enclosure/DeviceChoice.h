@@ -7,6 +7,7 @@
 // node). It must name one: bridges may repeat a serial number. Where the
 // machine takes them, also a raw device path that no candidate has (the
 // disk-interface list can miss a disk), to be probed as the candidates were.
+// An enclosure that another program is writing counts as a TBR640.
 
 #include <functional>
 #include <string>

@@ -42,8 +42,12 @@ struct ExaminedEnclosure {
   bool unreadable = false;  // a TBR640 whose reading failed midway: it may be busy still
 };
 
-// Reads `candidate` (when it is a TBR640) and says what it is.
+// Reads `candidate` (when it is a TBR640) and says what it is; one that
+// another program is writing, or whose lock could not be had, is skipped.
 ExaminedEnclosure Examine(const Candidate& candidate);
+// The same under the enclosure's lock, let go of after (update --all: its
+// update takes it again on the thread that writes).
+ExaminedEnclosure ExamineUnderLock(const Candidate& candidate);
 
 // The row of `candidate`, before anything is read of it.
 ResultRow RowOf(const Candidate& candidate);

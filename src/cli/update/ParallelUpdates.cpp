@@ -41,8 +41,10 @@ void ParallelUpdates::Start(const ExaminedEnclosure& device) {
     const EnclosureUpdateResult result =
         UpdateEnclosure(started->path, started->row.places, started->monitor);
     started->monitor.ReleaseHold();
-    // One that another program was writing was left alone: not done.
-    started->row.result = result.passed ? "PASS" : result.busy ? "skipped" : "FAIL";
+    // One that another program was writing, or whose lock had no safe place,
+    // was left alone: not done.
+    const bool leftAlone = result.busy || !result.lockProblem.empty();
+    started->row.result = result.passed ? "PASS" : leftAlone ? "skipped" : "FAIL";
     started->row.reason = result.passed ? "" : FailureReason(result);
     for (const FlushFailure& failure : result.unflushed) {
       started->row.reason +=

@@ -6,6 +6,7 @@
 
 #include "IDEAccess/AsciiCase.h"
 #include "IDEAccess/Discovery.h"
+#include "seams/SystemGuards.h"
 
 namespace {
 
@@ -58,6 +59,8 @@ Reconnected WaitForReconnect(CommandRun& run, DeviceEvents& events, const Unit& 
   result.outcome = ReconnectOutcome::kBack;
   for (int tries = 0; tries < kReadTries; ++tries) {
     if (tries > 0) events.Wait(kReadRetryMs);
+    // Another program that took it meanwhile gets no command from here.
+    if (ActiveSystemGuards().EnclosureBusy(back.c_str())) continue;
     if (!AnswersBridge(back.c_str())) continue;
     result.found = Examine(LookAt(run.host, back));
     if (!result.found.unreadable) break;

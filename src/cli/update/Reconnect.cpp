@@ -6,7 +6,7 @@
 
 #include "IDEAccess/AsciiCase.h"
 #include "IDEAccess/Discovery.h"
-#include "seams/SystemGuards.h"
+#include "seams/Seams.h"
 
 namespace {
 

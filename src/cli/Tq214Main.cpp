@@ -9,6 +9,7 @@
 
 #include "cli/CliEnvironment.h"
 #include "cli/host/RealHost.h"
+#include "cli/output/StandardStreams.h"
 #include "cli/update/InterruptHold.h"
 
 int main(int argc, char** argv) {
@@ -16,6 +17,8 @@ int main(int argc, char** argv) {
   // later inherits the hold of stop requests.
   KeepRunningWhenOutputCloses();
   const std::unique_ptr<InterruptHold> hold = MakeInterruptHold();
+  // Printing never holds up the work: a thread of its own writes.
+  PumpedStandardStreams output;
 
   const std::vector<std::string> args(argv + 1, argv + argc);
   CliEnvironment env(std::cin, std::cout, std::cerr);
@@ -32,6 +35,7 @@ int main(int argc, char** argv) {
   if (const char* named = std::getenv("TQ214_HISTORY")) env.historyOverride = named;
   env.hold = hold.get();
   const int code = RunCli(args, env);
-  std::cout.flush();
+  // The update is over: what it printed may take its time.
+  output.Drain();
   return code;
 }

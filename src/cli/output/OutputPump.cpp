@@ -6,7 +6,7 @@
 namespace {
 
 // The most the writer takes off the queue for one write.
-constexpr size_t kBatchBytes = 64 * 1024;
+constexpr size_t kBatchBytes = size_t{64} << 10;
 
 size_t LinesIn(const std::string& text) {
   return std::max<size_t>(1, static_cast<size_t>(std::count(text.begin(), text.end(), '\n')));

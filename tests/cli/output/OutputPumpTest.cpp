@@ -21,54 +21,43 @@
 
 namespace {
 
-// A pipe: its write end for the pump, its read end read to the end.
-class Pipe {
- public:
+// A pipe: the pump writes into one end; the other is read to its end.
+struct Pipe {
+  OutputHandle read{};
+  OutputHandle write{};
+#ifdef _WIN32
   Pipe() {
-#ifdef _WIN32
-    CreatePipe(&read_, &write_, nullptr, 0);
+    CreatePipe(&read, &write, nullptr, 0);
+  }
+  static void Close(OutputHandle end) {
+    CloseHandle(end);
+  }
+  size_t Read(char* buffer, size_t size) {
+    DWORD got = 0;
+    return ReadFile(read, buffer, static_cast<DWORD>(size), &got, nullptr) ? got : 0;
+  }
 #else
+  Pipe() {
     int ends[2] = {-1, -1};
-    if (pipe(ends) == 0) {
-      read_ = ends[0];
-      write_ = ends[1];
-    }
+    EXPECT_EQ(0, pipe(ends));
+    read = ends[0];
+    write = ends[1];
+  }
+  static void Close(OutputHandle end) {
+    close(end);
+  }
+  size_t Read(char* buffer, size_t size) {
+    const ssize_t got = ::read(read, buffer, size);
+    return got > 0 ? static_cast<size_t>(got) : 0;
+  }
 #endif
-  }
-  OutputHandle writeEnd() const {
-    return write_;
-  }
-  void CloseWriteEnd() {
-#ifdef _WIN32
-    CloseHandle(write_);
-#else
-    close(write_);
-#endif
-  }
   std::string ReadAll() {
     std::string all;
     char buffer[4096];
-    for (;;) {
-#ifdef _WIN32
-      DWORD got = 0;
-      if (!ReadFile(read_, buffer, sizeof buffer, &got, nullptr) || got == 0) break;
-#else
-      const ssize_t got = read(read_, buffer, sizeof buffer);
-      if (got <= 0) break;
-#endif
-      all.append(buffer, static_cast<size_t>(got));
-    }
-#ifdef _WIN32
-    CloseHandle(read_);
-#else
-    close(read_);
-#endif
+    for (size_t got; (got = Read(buffer, sizeof buffer)) > 0;) all.append(buffer, got);
+    Close(read);
     return all;
   }
-
- private:
-  OutputHandle read_{};
-  OutputHandle write_{};
 };
 
 // The pipe's writer, which says when it has begun its first write.
@@ -102,9 +91,9 @@ TEST(OutputPump, PostsNeverWaitForABlockedWriter) {
     Pipe pipe;
     std::string shown;
     {
-      auto sink = std::make_unique<FirstWriteSeen>(pipe.writeEnd());
+      auto sink = std::make_unique<FirstWriteSeen>(pipe.write);
       std::future<void> begun = sink->begun();
-      OutputPump pump(std::move(sink), MakeHandleSink(pipe.writeEnd()), c.keptLimit);
+      OutputPump pump(std::move(sink), MakeHandleSink(pipe.write), c.keptLimit);
       pump.Post(OutputPump::kOut, big);
       begun.wait();
       pump.Progress(OutputPump::kOut, "a", "a1\n");
@@ -117,7 +106,7 @@ TEST(OutputPump, PostsNeverWaitForABlockedWriter) {
       // Only now is the pipe read; the pump drains into it as it ends.
       std::thread reader([&pipe, &shown] { shown = pipe.ReadAll(); });
       pump.Drain();
-      pipe.CloseWriteEnd();
+      Pipe::Close(pipe.write);
       reader.join();
     }
     // Windows writes its line ends as "\r\n".

@@ -21,6 +21,7 @@ struct CliArguments {
   bool help = false;
   bool version = false;
   bool json = false;
+  bool jsonLines = false;  // --json=lines (json is set too)
   bool trace = false;
   bool simulate = false;
   bool yes = false;
@@ -40,7 +41,8 @@ struct CliArguments {
   std::string replay;  // --replay: the session file to run against
 
   // Whether the command option `name` ("--device", "--all", "--yes",
-  // "--update", "--allow-older", "--serial", "--wait") was given.
+  // "--update", "--allow-older", "--serial", "--wait", "--json=lines") was
+  // given.
   bool Gives(const std::string& name) const;
 };
 

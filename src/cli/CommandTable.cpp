@@ -69,7 +69,7 @@ const std::vector<CommandEntry>& CommandTable() {
        "asking \"Perform update? [y/N]\" unless --yes is given;\n"
        "an enclosure with newer firmware only with\n"
        "--allow-older; --wait confirms it after reconnecting",
-       {"--device", "--yes", "--allow-older", "--wait"},
+       {"--device", "--yes", "--allow-older", "--wait", "--json=lines"},
        RunUpdate,
        CheckUpdate},
       {"update",
@@ -78,7 +78,7 @@ const std::vector<CommandEntry>& CommandTable() {
        "every attached TBR640 that is not up to date, side by\n"
        "side (newer ones are left alone); a table of the\n"
        "results at the end",
-       {"--all", "--yes"},
+       {"--all", "--yes", "--json=lines"},
        RunUpdateAll,
        AnswersWithoutAsking},
       {"watch",
@@ -87,7 +87,7 @@ const std::vector<CommandEntry>& CommandTable() {
        "follows enclosures as they arrive and leave; with\n"
        "--update each outdated one that arrives is updated\n"
        "once (Ctrl+C ends the watch)",
-       {"--update", "--yes"},
+       {"--update", "--yes", "--json=lines"},
        RunWatch,
        CheckWatch},
       {"history",

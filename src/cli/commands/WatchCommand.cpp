@@ -21,6 +21,7 @@
 #include "cli/update/Reconnect.h"
 #include "cli/update/ReconnectAdvice.h"
 #include "cli/update/ResultTable.h"
+#include "cli/update/UpdateEvents.h"
 #include "cli/update/UpdatePlan.h"
 #include "engine/FirmwareVersion.h"
 #include "engine/WriteGuard.h"
@@ -64,8 +65,10 @@ class Watch {
   explicit Watch(CommandRun& run)
       : run_(run),
         progress_(run.text(), run.env.outIsTerminal && !run.jsonMode(), run.env.columns),
-        updates_(progress_, run.env.hold, run.env.seconds, run.env.err) {
+        updates_(progress_, run.env.hold, run.env.seconds, run.env.err),
+        lines_(EventsOf(run)) {
     if (run.args.trace) updates_.SetTrace(&run.env.err);
+    updates_.SetEvents(lines_.get());
   }
 
   // A request to stop is held only while an update writes. Once one has
@@ -166,6 +169,7 @@ class Watch {
       row.reason = "not examined: the watch ended while it was waiting for it to answer";
       row.counts = false;  // not known to be a TBR640
       rows_.push_back(row);
+      if (lines_) lines_->Ended(row);
     }
   }
 
@@ -275,6 +279,7 @@ class Watch {
       seen.counts = false;
     }
     rows_.push_back(seen);
+    if (lines_) lines_->Ended(seen);
     // A watch that updates keeps what it left alone, and why, too.
     if (run_.args.update) Record(run_, seen);
   }
@@ -286,6 +291,7 @@ class Watch {
   std::vector<ResultRow> rows_;
   std::vector<Awaited> awaited_;
   DeviceEvents* events_ = nullptr;
+  std::unique_ptr<UpdateEvents> lines_;  // --json=lines
 };
 
 }  // namespace

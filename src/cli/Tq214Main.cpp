@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "cli/CliEnvironment.h"
+#include "cli/host/ClosedDescriptors.h"
 #include "cli/host/RealHost.h"
-#include "cli/host/StandardStreams.h"
 #include "cli/output/StandardStreams.h"
 #include "cli/update/InterruptHold.h"
 

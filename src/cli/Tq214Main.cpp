@@ -31,6 +31,9 @@ int main(int argc, char** argv) {
   env.historyPath = DefaultHistoryPath();
   if (const char* named = std::getenv("TQ214_HISTORY")) env.historyOverride = named;
   env.hold = hold.get();
+  env.journal = SystemJournalOfPlatform();
+  const char* journal = std::getenv("TQ214_JOURNAL");
+  env.journalAlways = journal != nullptr && std::string(journal) == "1";
   const int code = RunCli(args, env);
   std::cout.flush();
   return code;

@@ -25,5 +25,6 @@ HistoryEntry EntryOf(const ResultRow& row) {
 std::string Record(CommandRun& run, const ResultRow& row) {
   const HistoryEntry entry = EntryOf(row);
   if (run.history != nullptr) run.history->Append(entry);
+  if (run.journal != nullptr) run.journal->Log(entry);
   return entry.time;
 }

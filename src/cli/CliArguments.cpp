@@ -48,8 +48,8 @@ std::string ScenarioLines() {
 // The options that commands take, as CliArguments::Gives names them.
 constexpr char kSerialOption[] = "--serial";
 constexpr char kWaitOption[] = "--wait";
-const char* const kCommandOptions[] = {kDeviceOption,   "--all",       "--yes",    "--update",
-                                       "--allow-older", kSerialOption, kWaitOption};
+const char* const kCommandOptions[] = {kDeviceOption,   "--all",       "--yes",     "--update",
+                                       "--allow-older", kSerialOption, kWaitOption, "--prometheus"};
 
 // Which command the word and its options name, and whether it takes them.
 bool CheckCommand(const std::string& word, CliArguments& a, std::string* error) {
@@ -134,6 +134,8 @@ class Parser {
       return Wait(arg);
     } else if (arg == "--no-history") {
       out_->noHistory = true;
+    } else if (arg == "--prometheus") {
+      out_->prometheus = true;
     } else if (arg == kSerialOption || StartsWith(arg, std::string(kSerialOption) + "=")) {
       return File(arg, kSerialOption, &out_->serial, "a serial number");
     } else if (arg == kSimulateOption || StartsWith(arg, std::string(kSimulateOption) + "=")) {
@@ -248,6 +250,7 @@ bool CliArguments::Gives(const std::string& name) const {
   if (name == "--allow-older") return allowOlder;
   if (name == kSerialOption) return !serial.empty();
   if (name == kWaitOption) return wait;
+  if (name == "--prometheus") return prometheus;
   return name == "--update" && update;
 }
 
@@ -276,6 +279,9 @@ std::string UsageText() {
          "                          runs the new firmware\n"
          "  --serial S              with history: only the enclosure of that serial\n"
          "                          number\n"
+         "  --prometheus            with history: each enclosure's last update and\n"
+         "                          firmware, and the updates by result, as metrics\n"
+         "                          for the node exporter's textfile collector\n"
          "  --json                  one JSON object on standard output, for results and\n"
          "                          errors alike; no prompts (update --json needs --yes)\n"
          "  --trace                 every device command on standard error: its command\n"

@@ -10,6 +10,8 @@ HistoryEntry EntryOf(const ResultRow& row) {
   entry.imageSha256 = kFirmwareImageSha256;
   entry.device = row.device;
   entry.serial = row.serial;
+  // An enclosure without a serial number is known by its port.
+  if (row.serial.empty()) entry.port = row.port;
   entry.vid = row.vid;
   entry.pid = row.pid;
   entry.firmwareBefore = row.firmwareBefore;

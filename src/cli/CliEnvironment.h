@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/fleet/ServiceManager.h"
 #include "cli/fleet/SystemJournal.h"
 #include "cli/host/Host.h"
 #include "cli/update/InterruptHold.h"
@@ -50,6 +51,9 @@ struct CliEnvironment {
   // TQ214_JOURNAL=1 asks (`journalAlways`); none when null.
   SystemJournal* journal = nullptr;
   bool journalAlways = false;
+  // The service manager that started the program, which a watch tells of
+  // its state; none when null.
+  ServiceManager* service = nullptr;
 };
 
 // Runs tq214 with `args` (without the program name); returns the exit code.

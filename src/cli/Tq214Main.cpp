@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
   env.journal = SystemJournalOfPlatform();
   const char* journal = std::getenv("TQ214_JOURNAL");
   env.journalAlways = journal != nullptr && std::string(journal) == "1";
+  env.service = ServiceManagerOfPlatform();
   const int code = RunCli(args, env);
   std::cout.flush();
   return code;

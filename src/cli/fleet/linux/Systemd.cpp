@@ -1,6 +1,7 @@
-// systemd's journal, through libsystemd. A build without the library (the
-// static programs of the USB harness) has none.
+// systemd's journal and service manager, through libsystemd. A build without
+// the library (the static programs of the USB harness) has neither.
 
+#include "cli/fleet/ServiceManager.h"
 #include "cli/fleet/SystemJournal.h"
 
 #ifdef TQ214_HAVE_LIBSYSTEMD
@@ -9,6 +10,7 @@
 #define SD_JOURNAL_SUPPRESS_LOCATION
 #include <sys/stat.h>
 #include <sys/uio.h>
+#include <systemd/sd-daemon.h>
 #include <systemd/sd-journal.h>
 
 #include <cstring>
@@ -39,6 +41,15 @@ class Journal final : public SystemJournal {
   }
 };
 
+class Manager final : public ServiceManager {
+ public:
+  void Notify(const std::string& state) override { sd_notify(0, state.c_str()); }
+  uint64_t WatchdogMicroseconds() const override {
+    uint64_t microseconds = 0;
+    return sd_watchdog_enabled(0, &microseconds) > 0 ? microseconds : 0;
+  }
+};
+
 }  // namespace
 
 SystemJournal* SystemJournalOfPlatform() {
@@ -46,9 +57,18 @@ SystemJournal* SystemJournalOfPlatform() {
   return &journal;
 }
 
+ServiceManager* ServiceManagerOfPlatform() {
+  static Manager manager;
+  return &manager;
+}
+
 #else
 
 SystemJournal* SystemJournalOfPlatform() {
+  return nullptr;
+}
+
+ServiceManager* ServiceManagerOfPlatform() {
   return nullptr;
 }
 

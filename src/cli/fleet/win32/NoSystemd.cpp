@@ -1,7 +1,12 @@
-// Windows has no journal that tq214 writes to.
+// Windows has neither a journal nor a service manager that tq214 talks to.
 
+#include "cli/fleet/ServiceManager.h"
 #include "cli/fleet/SystemJournal.h"
 
 SystemJournal* SystemJournalOfPlatform() {
+  return nullptr;
+}
+
+ServiceManager* ServiceManagerOfPlatform() {
   return nullptr;
 }

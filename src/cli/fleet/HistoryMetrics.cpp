@@ -1,6 +1,5 @@
 #include "cli/fleet/HistoryMetrics.h"
 
-#include <cstdio>
 #include <map>
 #include <utility>
 
@@ -28,14 +27,19 @@ std::string Labels(const UnitKey& unit, const std::string& more = "") {
 
 // "2026-12-07T16:40:36Z" in seconds since 1970; 0 for another form.
 long long SecondsOf(const std::string& time) {
-  int year = 0;
-  unsigned month = 0, day = 0, hour = 0, minute = 0, second = 0;
-  char zone = 0;
-  if (std::sscanf(time.c_str(), "%d-%u-%uT%u:%u:%u%c", &year, &month, &day, &hour, &minute, &second,
-                  &zone) != 7 ||
-      zone != 'Z' || month < 1 || month > 12) {
-    return 0;
+  constexpr char kForm[] = "dddd-dd-ddTdd:dd:ddZ";  // d: a digit
+  if (time.size() != sizeof kForm - 1) return 0;
+  for (size_t i = 0; i < time.size(); ++i) {
+    const bool digit = time[i] >= '0' && time[i] <= '9';
+    if (kForm[i] == 'd' ? !digit : time[i] != kForm[i]) return 0;
   }
+  const auto number = [&time](size_t at, size_t count) {
+    long long value = 0;
+    for (size_t i = at; i < at + count; ++i) value = value * 10 + (time[i] - '0');
+    return value;
+  };
+  const long long year = number(0, 4), month = number(5, 2), day = number(8, 2);
+  if (month < 1 || month > 12) return 0;
   // Days since 1970 of a civil date (proleptic Gregorian).
   const long long y = year - (month <= 2 ? 1 : 0);
   const long long era = (y >= 0 ? y : y - 399) / 400;
@@ -43,7 +47,7 @@ long long SecondsOf(const std::string& time) {
   const long long dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
   const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
   const long long days = era * 146097 + dayOfEra - 719468;
-  return days * 86400 + hour * 3600LL + minute * 60LL + second;
+  return days * 86400 + number(11, 2) * 3600 + number(14, 2) * 60 + number(17, 2);
 }
 
 void Family(std::string& text, const char* name, const char* type, const char* help) {

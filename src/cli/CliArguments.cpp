@@ -49,9 +49,9 @@ std::string ScenarioLines() {
 constexpr char kSerialOption[] = "--serial";
 constexpr char kWaitOption[] = "--wait";
 constexpr char kJsonLinesOption[] = "--json=lines";
-const char* const kCommandOptions[] = {kDeviceOption, "--all",         "--yes",
-                                       "--update",    "--allow-older", kSerialOption,
-                                       kWaitOption,   kJsonLinesOption};
+const char* const kCommandOptions[] = {kDeviceOption, "--all",          "--yes",
+                                       "--update",    "--allow-older",  kSerialOption,
+                                       kWaitOption,   kJsonLinesOption, "--prometheus"};
 
 // Which command the word and its options name, and whether it takes them.
 bool CheckCommand(const std::string& word, CliArguments& a, std::string* error) {
@@ -155,6 +155,8 @@ class Parser {
       return Wait(arg);
     } else if (arg == "--no-history") {
       out_->noHistory = true;
+    } else if (arg == "--prometheus") {
+      out_->prometheus = true;
     } else if (arg == kSerialOption || StartsWith(arg, std::string(kSerialOption) + "=")) {
       return File(arg, kSerialOption, &out_->serial, "a serial number");
     } else if (arg == kSimulateOption || StartsWith(arg, std::string(kSimulateOption) + "=")) {
@@ -269,6 +271,7 @@ bool CliArguments::Gives(const std::string& name) const {
   if (name == kSerialOption) return !serial.empty();
   if (name == kWaitOption) return wait;
   if (name == kJsonLinesOption) return jsonLines;
+  if (name == "--prometheus") return prometheus;
   return name == "--update" && update;
 }
 
@@ -297,6 +300,9 @@ std::string UsageText() {
          "                          runs the new firmware\n"
          "  --serial S              with history: only the enclosure of that serial\n"
          "                          number\n"
+         "  --prometheus            with history: each enclosure's last update and\n"
+         "                          firmware, and the updates by result, as metrics\n"
+         "                          for the node exporter's textfile collector\n"
          "  --json                  one JSON object on standard output, for results and\n"
          "                          errors alike; no prompts (update --json needs --yes)\n"
          "  --json=lines            with update and watch: one JSON object a line as\n"

@@ -33,6 +33,13 @@ bool CheckUpdate(const CliArguments& args, std::string* error) {
   return AnswersWithoutAsking(args, error);
 }
 
+// The history is shown in one form.
+bool CheckHistory(const CliArguments& args, std::string* error) {
+  if (!args.prometheus || !args.json) return true;
+  *error = "history --prometheus and --json are two forms: give one";
+  return false;
+}
+
 bool CheckWatch(const CliArguments& args, std::string* error) {
   if (!args.update) {
     if (!args.yes) return true;
@@ -92,12 +99,13 @@ const std::vector<CommandEntry>& CommandTable() {
        CheckWatch},
       {"history",
        nullptr,
-       "history [--serial S]",
+       "history [--serial S] [--prometheus]",
        "the updates made here, oldest first: each enclosure's\n"
-       "serial number, firmware before and after, and result",
-       {"--serial"},
+       "serial number, firmware before and after, and result;\n"
+       "--prometheus: the latest state as metrics",
+       {"--serial", "--prometheus"},
        RunHistory,
-       nullptr},
+       CheckHistory},
   };
   return table;
 }

@@ -40,6 +40,10 @@ int Tq214(const std::vector<std::string>& args) {
   env.historyPath = DefaultHistoryPath();
   env.historyOverride = EnvironmentText("TQ214_HISTORY");
   env.hold = hold.get();
+  env.journal = SystemJournalOfPlatform();
+  const char* journal = std::getenv("TQ214_JOURNAL");
+  env.journalAlways = journal != nullptr && std::string(journal) == "1";
+  env.service = ServiceManagerOfPlatform();
   const int code = RunCli(args, env);
   // The update is over: what it printed may take its time.
   output.Drain();

@@ -15,6 +15,7 @@
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/RefusalReport.h"
+#include "cli/fleet/ServiceNotices.h"
 #include "cli/history/HistoryRecord.h"
 #include "cli/update/HeldReport.h"
 #include "cli/update/ParallelUpdates.h"
@@ -66,6 +67,7 @@ class Watch {
       : run_(run),
         progress_(run.text(), run.env.outIsTerminal && !run.jsonMode(), run.env.columns),
         updates_(progress_, run.env.hold, run.env.seconds, run.env.err),
+        notices_(run.env.service, run.env.seconds),
         lines_(EventsOf(run)) {
     if (run.args.trace) updates_.SetTrace(&run.env.err);
     updates_.SetEvents(lines_.get());
@@ -84,12 +86,18 @@ class Watch {
     for (;;) {
       Collect();
       const bool stopRequested = hold && hold->requested();
+      if (stopRequested) notices_.Stopping();
       // A simulated timeline that is over still waits for the arrivals it
       // looks at again.
       const bool stopping = stopRequested || (events.Finished() && !RetriesDue());
       if (stopping && updates_.running() == 0) break;
-      if (events.Wait(kWaitMs) && !stopping) Look();
+      if (events.Wait(kWaitMs) && !stopping) {
+        Look();
+        notices_.Ready(Counted());
+      }
       if (!stopping) LookAgain();
+      notices_.Counts(Counted());
+      notices_.Alive();
     }
     updates_.WaitAll();
     Collect();
@@ -107,6 +115,19 @@ class Watch {
  private:
   // Device and file texts on the terminal are shown, never obeyed.
   void Say(const std::string& line) { progress_.Say(EscapeControlBytes(line)); }
+
+  // For the service manager, with the updates that ended collected: one that
+  // ends meanwhile shows as running still, never as missing.
+  WatchCounts Counted() {
+    WatchCounts counts;
+    counts.running = updates_.running();
+    Collect();
+    for (const ResultRow& row : rows_) {
+      counts.updated += row.result == "PASS" ? 1 : 0;
+      counts.failed += row.result == "FAIL" ? 1 : 0;
+    }
+    return counts;
+  }
 
   bool RetriesDue() const {
     return std::any_of(known_.begin(), known_.end(),
@@ -241,6 +262,7 @@ class Watch {
   }
 
   void Arrived(const std::string& key, const std::string& path) {
+    notices_.Alive();  // reading an arrival may take a while
     Tracked& tracked = known_[key];
     tracked.path = path;
     if (ActiveSystemGuards().EnclosureBusy(path.c_str())) {
@@ -287,6 +309,7 @@ class Watch {
   CommandRun& run_;
   MultiProgress progress_;
   ParallelUpdates updates_;
+  ServiceNotices notices_;
   std::map<std::string, Tracked> known_;
   std::vector<ResultRow> rows_;
   std::vector<Awaited> awaited_;

@@ -41,6 +41,8 @@ MainWindowView::~MainWindowView() {
 void MainWindowView::Detach() {
   for (Child& child : children_) child.control->SetObserver(nullptr);
   children_.clear();
+  if (form_ != nullptr) form_->SetUpdateWatcher(nullptr);
+  form_ = nullptr;
 }
 
 HWND MainWindowView::Create(HINSTANCE instance) {
@@ -108,6 +110,10 @@ void MainWindowView::Mirror(TForm1& form) {
   // The bar lies over the fourth line, which is empty while it shows.
   SetWindowPos(ChildOf(form.prg_Update), HWND_TOP, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // The third line shows the result.
+  signals_.Attach(window_, ChildOf(form.pnl_Descript_3));
+  form.SetUpdateWatcher(&signals_);
+  form_ = &form;
   // Focus indicators as a dialog box starts them: hidden when the last input
   // was the mouse, until a key moves the focus; shown when it was the
   // keyboard, or when the user asked to see them always.
@@ -254,6 +260,11 @@ bool MainWindowView::HeldOrRefused(UINT message, WPARAM wParam, LPARAM lParam, L
 LRESULT MainWindowView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
   if (shell_.DeviceWorkRunning() && HeldOrRefused(message, wParam, lParam, &result)) return result;
+  // A registered message, so not a case label.
+  if (message != 0 && message == signals_.taskbarButtonCreated()) {
+    signals_.TaskbarButtonCreated();
+    return 0;
+  }
   switch (message) {
     case WM_COMMAND:
       return OnCommand(wParam);
@@ -296,6 +307,8 @@ LRESULT MainWindowView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam != FALSE) shell_.AwaitDeviceWork();
       return 0;
     case WM_DESTROY:
+      // The children still exist: the line's mark comes off first.
+      signals_.Detach();
       for (Child& child : children_) child.window = nullptr;
       PostQuitMessage(0);
       return 0;

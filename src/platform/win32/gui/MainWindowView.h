@@ -4,7 +4,9 @@
 // scaled to the dots per inch of its monitor. Clicks, timers and device
 // changes go to the model (Form1); while device work runs they wait, a close
 // is refused, and the window refuses to let the session end. The focus stays
-// on a control whenever one can take it, on the window itself otherwise.
+// on a control whenever one can take it, on the window itself otherwise. The
+// update also shows on the taskbar button and reaches assistive technology
+// (UpdateSignals).
 
 #include <windows.h>
 
@@ -14,7 +16,9 @@
 #include <vector>
 
 #include "Tessaloft_main/Controls.h"
+#include "platform/win32/gui/ComApartment.h"
 #include "platform/win32/gui/FontCache.h"
+#include "platform/win32/gui/UpdateSignals.h"
 
 class TForm1;
 class Win32WindowShell;
@@ -37,7 +41,7 @@ class MainWindowView final : public ControlObserver {
   // for the dots per inch it got. Null when the system refuses.
   HWND Create(HINSTANCE instance);
   // Creates a child window for each control of `form` and keeps each in step
-  // with its control from now on.
+  // with its control from now on; the form's update is told to UpdateSignals.
   void Mirror(TForm1& form);
   // Stops following the model (before the form goes).
   void Detach();
@@ -55,6 +59,8 @@ class MainWindowView final : public ControlObserver {
   // What the window does when it refuses to close while device work runs:
   // the system's beep unless told otherwise (tests count instead).
   void SetRefusalSignal(std::function<void()> signal) { refusalSignal_ = std::move(signal); }
+
+  const UpdateSignals& signals() const { return signals_; }
 
  private:
   struct Child {
@@ -85,10 +91,14 @@ class MainWindowView final : public ControlObserver {
   const Child* Find(const Control& control) const;
 
   Win32WindowShell& shell_;
+  // First in, last out: the COM objects of signals_ go before it.
+  ComApartment com_;
   HWND window_ = nullptr;
   UINT dpi_ = 96;
   std::vector<Child> children_;
   FontCache fonts_;
   HWND lastFocus_ = nullptr;
   std::function<void()> refusalSignal_ = [] { MessageBeep(MB_OK); };
+  TForm1* form_ = nullptr;
+  UpdateSignals signals_;
 };

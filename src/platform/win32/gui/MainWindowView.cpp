@@ -63,6 +63,7 @@ HWND MainWindowView::Create(HINSTANCE instance) {
                             CW_USEDEFAULT, CW_USEDEFAULT, kClientWidth, kClientHeight, nullptr,
                             nullptr, instance, this);
   if (window_ == nullptr) return nullptr;
+  highContrast_ = highContrastQuery_();
   dpi_ = WindowDpi(window_);
   const SIZE size =
       WindowSizeForClient(ScaleToDpi(kClientWidth, dpi_), ScaleToDpi(kClientHeight, dpi_),
@@ -280,6 +281,10 @@ LRESULT MainWindowView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CTLCOLORSTATIC:
       return OnStaticColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+      OnSystemColours(message, wParam, lParam);
+      return DefWindowProcA(window_, message, wParam, lParam);
     case WM_DPICHANGED:
       OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
@@ -340,13 +345,25 @@ LRESULT MainWindowView::OnCommand(WPARAM wParam) {
 LRESULT MainWindowView::OnStaticColour(HDC dc, HWND window) {
   const Child* child = Find(window);
   COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
-  if (child != nullptr && !child->control->font().windowTextColour) {
+  // Under a high-contrast theme "PASS" and "FAIL" are told by their words.
+  if (child != nullptr && !child->control->font().windowTextColour && !highContrast_) {
     const Rgb& c = child->control->font().colour;
     text = RGB(c.r, c.g, c.b);
   }
   SetTextColor(dc, text);
   SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void MainWindowView::OnSystemColours(UINT message, WPARAM wParam, LPARAM lParam) {
+  highContrast_ = highContrastQuery_();
+  // The common controls among the children follow the colours when told.
+  if (message == WM_SYSCOLORCHANGE) {
+    for (const Child& child : children_) {
+      if (child.window != nullptr) SendMessageA(child.window, message, wParam, lParam);
+    }
+  }
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void MainWindowView::OnDpiChanged(UINT dpi, const RECT& suggested) {

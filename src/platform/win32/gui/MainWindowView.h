@@ -6,7 +6,7 @@
 // is refused, and the window refuses to let the session end. The focus stays
 // on a control whenever one can take it, on the window itself otherwise. The
 // update also shows on the taskbar button and reaches assistive technology
-// (UpdateSignals).
+// (UpdateSignals); under a high-contrast theme the lines take its colours.
 
 #include <windows.h>
 
@@ -18,6 +18,7 @@
 #include "Tessaloft_main/Controls.h"
 #include "platform/win32/gui/ComApartment.h"
 #include "platform/win32/gui/FontCache.h"
+#include "platform/win32/gui/HighContrast.h"
 #include "platform/win32/gui/UpdateSignals.h"
 
 class TForm1;
@@ -59,6 +60,10 @@ class MainWindowView final : public ControlObserver {
   // What the window does when it refuses to close while device work runs:
   // the system's beep unless told otherwise (tests count instead).
   void SetRefusalSignal(std::function<void()> signal) { refusalSignal_ = std::move(signal); }
+  // How the window learns whether a high-contrast theme is on: from the
+  // system unless told otherwise (the test system cannot switch one on).
+  // Asked at creation and whenever the system's colours or settings change.
+  void SetHighContrastQuery(std::function<bool()> query) { highContrastQuery_ = std::move(query); }
 
   const UpdateSignals& signals() const { return signals_; }
 
@@ -77,6 +82,8 @@ class MainWindowView final : public ControlObserver {
   bool HeldOrRefused(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
   LRESULT OnCommand(WPARAM wParam);
   LRESULT OnStaticColour(HDC dc, HWND child);
+  // The system's colours or a setting changed: the theme may have too.
+  void OnSystemColours(UINT message, WPARAM wParam, LPARAM lParam);
   void OnDpiChanged(UINT dpi, const RECT& suggested);
   void Place(const Child& child);
   void ApplyFont(const Child& child);
@@ -99,6 +106,8 @@ class MainWindowView final : public ControlObserver {
   FontCache fonts_;
   HWND lastFocus_ = nullptr;
   std::function<void()> refusalSignal_ = [] { MessageBeep(MB_OK); };
+  std::function<bool()> highContrastQuery_ = HighContrastOn;
+  bool highContrast_ = false;
   TForm1* form_ = nullptr;
   UpdateSignals signals_;
 };

@@ -9,9 +9,10 @@
 # make dist: the release files in dist/ (scripts/dist.sh): the Windows zip and
 #   the Debian package, named "-stand-in" unless FIRMWARE_IMAGE=path builds them
 #   with the real image, and SHA256SUMS. SIGN_CERT=... SIGN_KEY=... (or
-#   SIGN_PKCS12=..., SIGN_PASSWORD, SIGN_TIMESTAMP_URL) sign the Windows
-#   programs, else the zip is named "-unsigned"; GPG_KEY=... signs SHA256SUMS
-#   (docs/releases.md). make passes these variables on in the environment.
+#   SIGN_PKCS12=..., SIGN_PASSWORD) sign the Windows programs, time-stamped
+#   by SIGN_TIMESTAMP_URL (SIGN_TIMESTAMP_TIMEOUT), else the zip is named
+#   "-unsigned"; GPG_KEY=... signs SHA256SUMS (docs/releases.md). make passes
+#   these variables on in the environment.
 # All install what is missing first (Debian 12, as root).
 
 JOBS ?= $(shell nproc)

@@ -12,6 +12,12 @@
 #   SIGN_TIMESTAMP_URL       an RFC 3161 time-stamp server (optional): Windows
 #                            then trusts the signature after the certificate
 #                            expired
+#   SIGN_TIMESTAMP_TIMEOUT   seconds the server has to answer (default 30):
+#                            osslsigncode itself waits for ever on a server
+#                            that takes the request and never answers
+# On failure it prints one line (osslsigncode's own messages go to OUT.log)
+# and leaves no OUT: a program signed without the time stamp it was asked
+# for, or half written, is never taken for a signed one.
 # The signing time is SOURCE_DATE_EPOCH, as every other date of a release:
 # two signings of one program with one RSA certificate give the same bytes
 # (RSA signatures of this kind have no random part; ECDSA ones have). A
@@ -46,13 +52,31 @@ if [ -n "${SIGN_PASSWORD:-}" ]; then
   (umask 077 && printf '%s' "$SIGN_PASSWORD" >"$private/password")
   options+=(-readpass "$private/password")
 fi
+limit=()
 if [ -n "${SIGN_TIMESTAMP_URL:-}" ]; then
   options+=(-ts "$SIGN_TIMESTAMP_URL")
+  limit=(timeout --kill-after=5 "${SIGN_TIMESTAMP_TIMEOUT:-30}")
 fi
 
-rm -f "$out"
-if ! log=$(osslsigncode sign "${certificate[@]}" "${options[@]}" -in "$in" -out "$out" 2>&1); then
-  echo "$log" >&2
-  echo "sign-program: cannot sign $name" >&2
-  exit 1
+log=$out.log
+rm -f "$out" "$log"
+code=0
+"${limit[@]}" osslsigncode sign "${certificate[@]}" "${options[@]}" -in "$in" -out "$out" \
+  >"$log" 2>&1 || code=$?
+if [ "$code" = 0 ]; then
+  rm -f "$log"
+  exit 0
 fi
+# osslsigncode has created OUT before it asks for the time stamp.
+rm -f "$out"
+if [ "$code" = 124 ] || [ "$code" = 137 ]; then
+  reason="no time stamp for $name: the time-stamp server $SIGN_TIMESTAMP_URL did not answer within ${SIGN_TIMESTAMP_TIMEOUT:-30} s"
+elif grep -qiE "couldn't connect|connection refused" "$log"; then
+  reason="no time stamp for $name: the time-stamp server $SIGN_TIMESTAMP_URL cannot be reached"
+elif grep -q 'timestamping failed' "$log"; then
+  reason="no time stamp for $name: none came from the time-stamp server $SIGN_TIMESTAMP_URL"
+else
+  reason="cannot sign $name"
+fi
+echo "sign-program: $reason (osslsigncode's messages: $log)" >&2
+exit 1

@@ -14,9 +14,13 @@
 # The Windows programs are signed (packaging/sign-program.sh) when a
 # code-signing certificate is given in the environment: SIGN_CERT and
 # SIGN_KEY, or SIGN_PKCS12, with SIGN_PASSWORD when the key is protected, and
-# SIGN_TIMESTAMP_URL for a time-stamp server. Without one the programs are
+# SIGN_TIMESTAMP_URL for an RFC 3161 time-stamp server (SIGN_TIMESTAMP_TIMEOUT
+# the seconds it has to answer, 30 by default). Without one the programs are
 # unsigned and the zip's name says "-unsigned". SHA256SUMS is signed when
 # GPG_KEY names an OpenPGP secret key (of GNUPGHOME, when set).
+# When signing fails (no time stamp, say) dist.sh says so in one line and OUT
+# holds no release files: nothing is copied there before both programs are
+# signed.
 #
 #   dist.sh [--out DIR] [--firmware-image FILE]
 set -euo pipefail
@@ -66,6 +70,10 @@ if [ -n "${SIGN_CERT:-}${SIGN_KEY:-}${SIGN_PKCS12:-}" ]; then
     [ -r "$file" ] || { echo "dist: cannot read $file" >&2; exit 4; }
   done
   command -v osslsigncode >/dev/null || { echo "dist: osslsigncode is missing" >&2; exit 4; }
+  if ! [[ ${SIGN_TIMESTAMP_TIMEOUT:-30} =~ ^[1-9][0-9]*$ ]]; then
+    echo "dist: SIGN_TIMESTAMP_TIMEOUT is a number of seconds, not $SIGN_TIMESTAMP_TIMEOUT" >&2
+    exit 4
+  fi
 fi
 if [ -n "${GPG_KEY:-}" ] && ! gpg --batch --list-secret-keys -- "$GPG_KEY" >/dev/null 2>&1; then
   echo "dist: no OpenPGP secret key $GPG_KEY${GNUPGHOME:+ in $GNUPGHOME}" >&2
@@ -87,7 +95,6 @@ cmake --build build/release-linux -j "$jobs" --target tq214 tq214_manual tq214_p
 cmake --build build/release-win32 -j "$jobs" --target release_zip
 
 rm -f "$out"/*.deb "$out"/*.zip "$out"/SHA256SUMS "$out"/SHA256SUMS.asc
-cp build/release-linux/release/*.deb "$out"/
 unsigned=$(echo build/release-win32/release/*-unsigned-win32.zip)
 if [ -n "$signing" ]; then
   # The same files, the programs signed: the name drops "-unsigned".
@@ -96,8 +103,12 @@ if [ -n "$signing" ]; then
   mkdir -p "$stage/unsigned"
   unzip -q "$unsigned" -d "$stage/unsigned"
   for program in Tessaloft_Orvexa_TQ-214.exe tq214.exe; do
-    packaging/sign-program.sh "$stage/unsigned/$program" "$stage/$program"
+    if ! failure=$(packaging/sign-program.sh "$stage/unsigned/$program" "$stage/$program" 2>&1); then
+      echo "dist: FAILED: ${failure#sign-program: }; no release files in $out" >&2
+      exit 1
+    fi
   done
+  cp build/release-linux/release/*.deb "$out"/
   zip=$(basename "$unsigned" -unsigned-win32.zip)-win32.zip
   sh packaging/make-zip.sh "$SOURCE_DATE_EPOCH" "$out/$zip" "$stage"/*.exe \
     "$stage/unsigned/README.txt"
@@ -105,7 +116,7 @@ else
   echo "dist: UNSIGNED: no code-signing certificate (SIGN_CERT and SIGN_KEY, or SIGN_PKCS12);" \
     "the Windows programs carry no signature and the zip's name says -unsigned"
   zip=$(basename "$unsigned")
-  cp "$unsigned" "$out/"
+  cp build/release-linux/release/*.deb "$unsigned" "$out/"
 fi
 deb=$(basename build/release-linux/release/*.deb)
 

@@ -51,7 +51,12 @@ int IsBridgeDisk(const char* devicePath) {
   return GetChipInfo(devicePath, info, kChipInfoLength, &transferred) ? 1 : 0;
 }
 
-int EnumerateBridgeDisks(PathTable& paths, uint8_t include1394) {
+std::unique_ptr<SystemGuard> UnlessBeingWritten(const char* devicePath) {
+  if (ActiveSystemGuards().EnclosureBusy(devicePath)) return nullptr;
+  return std::make_unique<SystemGuard>();
+}
+
+int EnumerateBridgeDisks(PathTable& paths, uint8_t include1394, const ProbeGate& gate) {
   DiskInterfaces& interfaces = ActiveDiskInterfaces();
   if (!interfaces.Open()) return 0;
 
@@ -63,7 +68,8 @@ int EnumerateBridgeDisks(PathTable& paths, uint8_t include1394) {
     if (interfaces.Get(index, &path) != InterfaceStep::kPath) break;
     if (!PassesBusFilter(path, include1394)) continue;
     if (path.size() > kMaxStoredPathLength) continue;
-    if (!AnswersBridge(path.c_str())) continue;
+    const std::unique_ptr<SystemGuard> probing = gate(path.c_str());
+    if (probing && !AnswersBridge(path.c_str())) continue;
     char* entry = paths[stored];
     std::memcpy(entry, path.data(), path.size());
     entry[path.size()] = '\0';

@@ -5,8 +5,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "seams/SystemGuards.h"
 
 // The caller's path table: 16 buffers of 256 bytes. A path that would not fit
 // with its NUL is skipped (never cut short), and once the table is full the
@@ -18,11 +22,21 @@ constexpr size_t kMaxStoredPathLength = kPathBufferSize - 1;
 // The table's entries point to caller-owned buffers of kPathBufferSize bytes.
 using PathTable = char* const[kPathTableEntries];
 
+// Asked before discovery sends a disk its first command. What it returns is
+// held while the disk is probed; null keeps the disk in the table without a
+// command (an enclosure another program is writing).
+using ProbeGate = std::function<std::unique_ptr<SystemGuard>(const char* devicePath)>;
+
+// The gate of a program that only reads: a disk whose lock another holds
+// gets no command.
+std::unique_ptr<SystemGuard> UnlessBeingWritten(const char* devicePath);
+
 // Fills paths[0], paths[1], ... with the device paths of the bridge disks,
 // exactly as the system spells them; returns how many it filled (0 when the
 // interface list cannot be had). `include1394` non-zero also probes disks on
-// an IEEE 1394 bus.
-int EnumerateBridgeDisks(PathTable& paths, uint8_t include1394);
+// an IEEE 1394 bus. A disk the gate keeps from its probe is in the table too.
+int EnumerateBridgeDisks(PathTable& paths, uint8_t include1394,
+                         const ProbeGate& gate = UnlessBeingWritten);
 
 // The bus a disk path names, as the device list shows it: IEEE 1394 when the
 // path holds "sbp2", else UAS when it holds "scsi", else USB mass storage.

@@ -31,7 +31,19 @@ void PrepareRecord(uint8_t* record, Direction direction, const uint8_t* cdb, uin
 thread_local SenseData tLastCommandSense;
 
 bool ThreePartSuccess(const BackendResult& result, const uint8_t* record) {
-  return result.requestSucceeded && result.lastError == 0 && record[ptr::kScsiStatus] == 0;
+  return result.opened && result.requestSucceeded && result.lastError == 0 &&
+         record[ptr::kScsiStatus] == 0;
+}
+
+// What the thread keeps of a command that ended: the sense the system fetched
+// with it, and, when it failed, that as what the device said of the failure;
+// a command that went through leaves none, so a failure never names an
+// earlier command's sense.
+bool KeepSense(const BackendResult& result, const uint8_t* record) {
+  const bool succeeded = ThreePartSuccess(result, record);
+  tLastCommandSense = DecodeSense(result.sense, result.senseLength);
+  NoteFailureSense(succeeded ? SenseData{} : tLastCommandSense);
+  return succeeded;
 }
 
 }  // namespace
@@ -71,13 +83,13 @@ int ScsiDataIn(const char* devicePath, const uint8_t* cdb, uint8_t cdbLength, ui
   request.record = record;
   request.data = dataBlock.data();
   const BackendResult result = ActiveScsiBackend().Execute(request);
-  tLastCommandSense = DecodeSense(result.sense, result.senseLength);
+  const bool succeeded = KeepSense(result, record);
   if (!result.opened) return 0;
 
   // The caller sees what arrived followed by zeros, whatever the outcome.
   if (length > 0) std::memcpy(buffer, dataBlock.data(), static_cast<size_t>(length));
   if (transferred) *transferred = ptr::Get32(record, ptr::kDataTransferLength);
-  return ThreePartSuccess(result, record) ? 1 : 0;
+  return succeeded ? 1 : 0;
 }
 
 int ScsiDataOut(const char* devicePath, const uint8_t* cdb, uint8_t cdbLength,
@@ -101,11 +113,11 @@ int ScsiDataOut(const char* devicePath, const uint8_t* cdb, uint8_t cdbLength,
   request.record = record;
   request.data = dataBlock.data();
   const BackendResult result = ActiveScsiBackend().Execute(request);
-  tLastCommandSense = DecodeSense(result.sense, result.senseLength);
+  const bool succeeded = KeepSense(result, record);
   if (!result.opened) return 0;
 
   if (transferred) *transferred = ptr::Get32(record, ptr::kDataTransferLength);
-  return ThreePartSuccess(result, record) ? 1 : 0;
+  return succeeded ? 1 : 0;
 }
 
 int QueryDeviceNumber(const char* path, StorageDeviceNumber* result) {

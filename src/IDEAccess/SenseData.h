@@ -1,10 +1,11 @@
 #pragma once
 // What a device says when it refuses a command: its sense data, decoded to
 // the sense key, additional sense code and qualifier and their standard
-// names. A failed buffer command keeps what it learned (the failed command's
-// own sense, which the system may fetch by itself, else the REQUEST SENSE
-// reply that follows it) for the thread that sent it, so that a front end can
-// say why an update failed.
+// names. The thread that sent a command keeps what the device said when it
+// failed (the command's own sense, which the system may fetch by itself; for
+// a buffer command, else the REQUEST SENSE reply that follows it), so that a
+// front end can say why an update failed; a command that goes through leaves
+// nothing, so a failure never names an earlier command's sense.
 
 #include <cstddef>
 #include <cstdint>
@@ -27,8 +28,8 @@ std::string SenseText(const SenseData& sense);
 // "NO SENSE", "NOT READY", ...
 const char* SenseKeyName(uint8_t key);
 
-// The sense of the last buffer command that failed in this thread, since
-// ClearFailureSense.
+// What the device said of the last command of this thread, when it failed;
+// not present after one that went through, or since ClearFailureSense.
 void NoteFailureSense(const SenseData& sense);
 SenseData LastFailureSense();
 void ClearFailureSense();

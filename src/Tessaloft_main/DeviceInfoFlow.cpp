@@ -36,6 +36,13 @@ void TForm1::ShowDeviceInfo() {
     return;
   }
   const char* path = DeviceSlots[index].Path;
+  // Another program is writing it: not a command, only the reason.
+  if (ActiveSystemGuards().EnclosureBusy(path)) {
+    ChipCode = 0;
+    pnl_Descript_2.SetText(kEnclosureBusyRefusal.windowText);
+    NoDeviceEnding();
+    return;
+  }
 
   DeviceReading reading;
   const ReadingOutcome outcome = ReadDevice(path, &reading, [] {

@@ -44,6 +44,7 @@ void TForm1::btn_RefreshClick(Control*) {
   pnl_Descript_4.SetText("");
   pnl_Descript_5.SetText("");
   IdentifiedPath.clear();
+  if (watcher_) watcher_->LinesRefreshed();
 
   char buffers[kPathTableEntries][kPathBufferSize] = {};
   char* paths[kPathTableEntries];
@@ -63,12 +64,21 @@ void TForm1::btn_RefreshClick(Control*) {
   for (int i = 0; i < count && listed < kDeviceSlotCount; ++i) {
     char* path = paths[i];
     AsciiLowerInPlace(path);
-    if (Inquiry(path, inquiry, kInquiryLength)) {
+    // An enclosure that another program is writing gets no command: it is
+    // listed as it is, and the device information says why it is not read.
+    const bool beingWritten = ActiveSystemGuards().EnclosureBusy(path);
+    if (!beingWritten && Inquiry(path, inquiry, kInquiryLength)) {
       std::memcpy(identification, inquiry + kInquiryIdentification, kIdentificationSize);
     }
     DeviceSlot& slot = DeviceSlots[listed];
     std::strncpy(slot.Path, path, kSlotPathSize - 1);
     slot.Path[kSlotPathSize - 1] = '\0';
+    if (beingWritten) {
+      std::memset(slot.DriveLetters, 0, sizeof slot.DriveLetters);
+      cbb_DeviceList.Add(BusPrefix(path));
+      ++listed;
+      continue;
+    }
 
     ChipCode = IdentifyChip(path);
     if ((ChipCode & 0xFF) == 0) continue;

@@ -11,6 +11,7 @@
 
 #include "platform/DllSearch.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Text.h"
 #include "platform/win32/gui/SingleInstance.h"
 #include "platform/win32/gui/UpdaterWindow.h"
 #include "platform/win32/gui/Win32WindowShell.h"
@@ -27,13 +28,16 @@ constexpr int kUsageError = 2;
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+// wWinMain (-municode): the arguments arrive as UTF-16, whatever the ANSI
+// code page, and are taken as UTF-8, as the session's file name is opened.
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
   LoadDllsFromSystemFolderOnly();
   static Win32WindowShell shell;
   Seams seams = Win32PlatformSeams();
   seams.shell = &shell;
 
-  const std::vector<std::string> arguments(__argv + 1, __argv + __argc);
+  std::vector<std::string> arguments;
+  for (int i = 1; i < __argc; ++i) arguments.push_back(Utf8FromWide(__wargv[i]));
   const bool record = arguments.size() == 2 && arguments[0] == "--record";
   if (!record && !arguments.empty()) {
     MessageBoxA(nullptr, "usage: Tessaloft_Orvexa_TQ-214.exe [--record FILE]", kProgramName,
@@ -50,7 +54,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   std::string error;
   if (record) {
     if (!session.Record(arguments[1], kProgramName, arguments, &seams, &error)) {
-      MessageBoxA(nullptr, error.c_str(), kProgramName, MB_OK | MB_ICONERROR);
+      MessageBoxW(nullptr, WideFromUtf8(error).c_str(), WideFromUtf8(kProgramName).c_str(),
+                  MB_OK | MB_ICONERROR);
       return kUsageError;
     }
   }

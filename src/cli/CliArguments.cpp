@@ -48,8 +48,10 @@ std::string ScenarioLines() {
 // The options that commands take, as CliArguments::Gives names them.
 constexpr char kSerialOption[] = "--serial";
 constexpr char kWaitOption[] = "--wait";
-const char* const kCommandOptions[] = {kDeviceOption,   "--all",       "--yes",    "--update",
-                                       "--allow-older", kSerialOption, kWaitOption};
+constexpr char kJsonLinesOption[] = "--json=lines";
+const char* const kCommandOptions[] = {kDeviceOption, "--all",          "--yes",
+                                       "--update",    "--allow-older",  kSerialOption,
+                                       kWaitOption,   kJsonLinesOption, "--prometheus"};
 
 // Which command the word and its options name, and whether it takes them.
 bool CheckCommand(const std::string& word, CliArguments& a, std::string* error) {
@@ -102,6 +104,7 @@ class Parser {
       } else if (!Word(arg)) {
         return false;
       }
+      if (!Once(arg)) return false;
     }
     if (help || version) {
       out_->help = help;
@@ -117,9 +120,27 @@ class Parser {
     return false;
   }
 
+  // Every option counts once, whatever its spelling ("-y" is "--yes",
+  // "--simulate=two" is "--simulate"): a second one is a mistake, never
+  // the last word.
+  bool Once(const std::string& arg) {
+    if (!StartsWith(arg, "-")) return true;
+    std::string name = arg.substr(0, arg.find('='));
+    if (name == "-h") name = "--help";
+    if (name == "-y") name = "--yes";
+    if (std::find(given_.begin(), given_.end(), name) != given_.end()) {
+      return Fail(name + " given twice");
+    }
+    given_.push_back(name);
+    return true;
+  }
+
   bool Word(const std::string& arg) {
     if (arg == "--json") {
       out_->json = true;
+    } else if (arg == kJsonLinesOption) {
+      out_->json = true;
+      out_->jsonLines = true;
     } else if (arg == "--trace") {
       out_->trace = true;
     } else if (arg == "--yes" || arg == "-y") {
@@ -134,6 +155,8 @@ class Parser {
       return Wait(arg);
     } else if (arg == "--no-history") {
       out_->noHistory = true;
+    } else if (arg == "--prometheus") {
+      out_->prometheus = true;
     } else if (arg == kSerialOption || StartsWith(arg, std::string(kSerialOption) + "=")) {
       return File(arg, kSerialOption, &out_->serial, "a serial number");
     } else if (arg == kSimulateOption || StartsWith(arg, std::string(kSimulateOption) + "=")) {
@@ -171,7 +194,6 @@ class Parser {
   }
 
   bool Device(const std::string& arg) {
-    if (!out_->device.empty()) return Fail("--device given twice");
     std::string value;
     if (!Value(arg, sizeof kDeviceOption - 1, &value)) return Fail("--device needs a path");
     out_->device = value;
@@ -217,7 +239,6 @@ class Parser {
   // An option's text value: a file, by default.
   bool File(const std::string& arg, const char* name, std::string* file,
             const char* what = "a file") {
-    if (!file->empty()) return Fail(std::string(name) + " given twice");
     if (!Value(arg, std::strlen(name), file)) return Fail(std::string(name) + " needs " + what);
     return true;
   }
@@ -236,7 +257,8 @@ class Parser {
   CliArguments* out_;
   std::string* error_;
   size_t index_ = 0;
-  std::string word_;  // the command
+  std::string word_;                // the command
+  std::vector<std::string> given_;  // the options so far
 };
 
 }  // namespace
@@ -248,6 +270,8 @@ bool CliArguments::Gives(const std::string& name) const {
   if (name == "--allow-older") return allowOlder;
   if (name == kSerialOption) return !serial.empty();
   if (name == kWaitOption) return wait;
+  if (name == kJsonLinesOption) return jsonLines;
+  if (name == "--prometheus") return prometheus;
   return name == "--update" && update;
 }
 
@@ -276,8 +300,14 @@ std::string UsageText() {
          "                          runs the new firmware\n"
          "  --serial S              with history: only the enclosure of that serial\n"
          "                          number\n"
+         "  --prometheus            with history: each enclosure's last update and\n"
+         "                          firmware, and the updates by result, as metrics\n"
+         "                          for the node exporter's textfile collector\n"
          "  --json                  one JSON object on standard output, for results and\n"
          "                          errors alike; no prompts (update --json needs --yes)\n"
+         "  --json=lines            with update and watch: one JSON object a line as\n"
+         "                          things happen (each enclosure's start, phases,\n"
+         "                          progress and result), then the object of --json\n"
          "  --trace                 every device command on standard error: its command\n"
          "                          block in hex, direction, length and result\n"
          "  --simulate[=SCENARIO]   a virtual machine instead of the real one; SCENARIO\n"

@@ -10,7 +10,10 @@
 std::string EscapeDeviceText(const std::string& text);
 
 // For lines that carry paths and names (a Windows path is made of
-// backslashes): the bytes outside printable ASCII as \xNN, the rest as is.
+// backslashes): control bytes and bytes that make no UTF-8 as \xNN, the
+// rest as is, so that a folder named in any script shows as it is named.
+// Characters beyond ASCII that steer the terminal (C1 controls, line
+// separators, the marks that reorder a line) are escaped byte by byte too.
 // Every message on standard error and every line of the station goes
 // through it, whatever its parts are.
 std::string EscapeControlBytes(const std::string& text);

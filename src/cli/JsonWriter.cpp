@@ -1,19 +1,26 @@
 #include "cli/JsonWriter.h"
 
+#include "cli/Utf8Text.h"
+
 namespace {
 
-// The 8-bit text as the characters U+0001 to U+00FF, in UTF-8.
-std::string Latin1AsUtf8(const std::string& text) {
+// The text in UTF-8: what is well-formed UTF-8 (a file name, an argument)
+// as it is, every other byte as the character of its number (U+0080 to
+// U+00FF), as 8-bit device texts are read.
+std::string AsUtf8(const std::string& text) {
   std::string utf8;
   utf8.reserve(text.size());
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      utf8 += c;
-    } else {
-      utf8 += static_cast<char>(0xC0 | (byte >> 6));
-      utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+  for (size_t at = 0; at < text.size();) {
+    uint32_t code = 0;
+    const size_t length = Utf8Character(text, at, &code);
+    if (length > 0) {
+      utf8.append(text, at, length);
+      at += length;
+      continue;
     }
+    const auto byte = static_cast<unsigned char>(text[at++]);
+    utf8 += static_cast<char>(0xC0 | (byte >> 6));
+    utf8 += static_cast<char>(0x80 | (byte & 0x3F));
   }
   return utf8;
 }
@@ -26,7 +33,7 @@ std::string Dumped(const nlohmann::ordered_json& json) {
 }  // namespace
 
 std::string JsonQuoted(const std::string& text) {
-  return Dumped(nlohmann::ordered_json(Latin1AsUtf8(text)));
+  return Dumped(nlohmann::ordered_json(AsUtf8(text)));
 }
 
 JsonWriter::Json& JsonWriter::Add(Json value) {
@@ -64,12 +71,12 @@ JsonWriter& JsonWriter::EndArray() {
 }
 
 JsonWriter& JsonWriter::Key(const std::string& name) {
-  key_ = Latin1AsUtf8(name);
+  key_ = AsUtf8(name);
   return *this;
 }
 
 JsonWriter& JsonWriter::String(const std::string& value) {
-  Add(Latin1AsUtf8(value));
+  Add(AsUtf8(value));
   return *this;
 }
 

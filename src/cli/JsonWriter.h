@@ -1,9 +1,11 @@
 #pragma once
 // tq214's --json output, written through the JSON library: objects, arrays,
 // strings, integers and booleans, added in the order they come and printed
-// compactly. Texts from the device are 8-bit; each byte above 0x7F stands for
-// the character of the same number (U+0080 to U+00FF) and is written escaped,
-// so the output is plain ASCII and always valid whatever the device holds.
+// compactly. Texts are taken as UTF-8 where they are well-formed (paths,
+// arguments); any other byte above 0x7F (a device's 8-bit text) stands for
+// the character of the same number (U+0080 to U+00FF). Every character
+// beyond ASCII is written escaped (\u00fc, \u7528), so the output is plain
+// ASCII and always valid whatever the device holds.
 
 #include <cstdint>
 #include <nlohmann/json.hpp>

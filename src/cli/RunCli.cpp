@@ -4,6 +4,7 @@
 #include "cli/CliEnvironment.h"
 #include "cli/CliShell.h"
 #include "cli/CommandRun.h"
+#include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/JsonWriter.h"
 #include "cli/VersionText.h"
@@ -18,9 +19,10 @@
 namespace {
 
 // An error before any command ran: one line, and the JSON object if asked.
+// What the user typed is in it, shown as every message shows it.
 int EarlyFailure(CliEnvironment& env, const CliArguments& args, const std::string& error,
                  int code) {
-  env.err << "tq214: " << error << '\n';
+  env.err << "tq214: " << EscapeControlBytes(error) << '\n';
   if (args.json) {
     JsonWriter json;
     json.BeginObject().Member("error", error).Member("exitCode", code).EndObject();
@@ -74,7 +76,7 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
     const SessionLoad load = LoadSession(parsed.replay, &recorded);
     if (!load.ok) return EarlyFailure(env, parsed, load.error, kExitFailure);
     if (load.cutShort) {
-      env.err << "tq214: " << parsed.replay
+      env.err << "tq214: " << EscapeControlBytes(parsed.replay)
               << " ends inside an event (a run cut short): replayed up to its last whole one\n";
     }
     auto replayHost = std::make_unique<ReplayHost>(std::move(recorded), env.resources);
@@ -109,6 +111,10 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
   const std::string historyPath = HistoryPathOf(env, parsed);
   HistoryFile history(historyPath, env.err);
   if (!historyPath.empty()) run.history = &history;
+  const bool ownMachine = !parsed.simulate && replay == nullptr;
+  UpdateJournal journal(ownMachine || env.journalAlways ? env.journal : nullptr,
+                        parsed.trace ? &env.err : nullptr);
+  run.journal = &journal;
   if (replay) {
     replay->replayer().SetOnDiverge([&run](const std::string& line) { run.Halt(line); });
   }

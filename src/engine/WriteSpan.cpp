@@ -1,8 +1,10 @@
 #include "engine/WriteSpan.h"
 
+#include <utility>
+
 #include "seams/Seams.h"
 
-WriteSpan::WriteSpan(const std::string& path)
-    : lock_(ActiveSystemGuards().LockEnclosure(path.c_str())) {
-  if (lock_) awake_ = ActiveSystemGuards().KeepAwake(&awakeNote_);
+WriteSpan::WriteSpan(const std::string& path, std::unique_ptr<SystemGuard> held)
+    : lock_(held ? LockOf(std::move(held)) : ActiveSystemGuards().LockEnclosure(path.c_str())) {
+  if (lock_.taken()) awake_ = ActiveSystemGuards().KeepAwake(&awakeNote_);
 }

@@ -12,17 +12,23 @@
 
 class WriteSpan {
  public:
-  explicit WriteSpan(const std::string& path);
+  // Takes the enclosure's lock, unless it is `held` already (taken before
+  // the enclosure's first command).
+  explicit WriteSpan(const std::string& path, std::unique_ptr<SystemGuard> held = nullptr);
 
-  // False: another program, or another update of this one, is writing the
-  // enclosure; nothing may be written (and the system is not kept awake).
-  bool locked() const { return lock_ != nullptr; }
+  // False: nothing may be written (and the system is not kept awake), for
+  // one of two reasons: another program, or another update of this one, is
+  // writing the enclosure (busy), or the lock's place is not safe to use
+  // (lockProblem says why).
+  bool locked() const { return lock_.taken(); }
+  bool busy() const { return lock_.outcome == LockOutcome::kBusy; }
+  const std::string& lockProblem() const { return lock_.problem; }
   bool awake() const { return awake_ != nullptr; }
   // How the system is kept awake, or why it is not.
   const std::string& awakeNote() const { return awakeNote_; }
 
  private:
-  std::unique_ptr<SystemGuard> lock_;
+  EnclosureLock lock_;
   std::unique_ptr<SystemGuard> awake_;
   std::string awakeNote_;
 };

@@ -1,9 +1,11 @@
 #include "seams/Seams.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
 #include <set>
+#include <string>
 #include <thread>
 
 #include "seams/ConsoleShell.h"
@@ -54,11 +56,16 @@ class NoResources final : public Resources {
 // Locks that hold within this process only.
 class ProcessGuards final : public SystemGuards {
  public:
-  std::unique_ptr<SystemGuard> LockEnclosure(const char* path) override { return Lock(path); }
+  EnclosureLock LockEnclosure(const char* path) override { return LockOf(Lock(path)); }
+  bool EnclosureBusy(const char* path) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    return locked_.count(LockKeyOf(path)) != 0;
+  }
   std::unique_ptr<SystemGuard> Lock(const char* path) {
     std::lock_guard<std::mutex> guard(lock_);
-    if (!locked_.insert(path).second) return nullptr;
-    return std::make_unique<Held>(*this, path);
+    const std::string key = LockKeyOf(path);
+    if (!locked_.insert(key).second) return nullptr;
+    return std::make_unique<Held>(*this, key);
   }
   std::unique_ptr<SystemGuard> KeepAwake(std::string* note) override {
     *note = "this machine offers no way to keep the system awake";
@@ -118,8 +125,34 @@ Resources& ActiveResources() {
   return gNoResources;
 }
 
+std::string LockKeyOf(const char* path) {
+  std::string key(path);
+  std::transform(key.begin(), key.end(), key.begin(), [](char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  return key;
+}
+
+EnclosureLock LockOf(std::unique_ptr<SystemGuard> guard) {
+  EnclosureLock lock;
+  lock.outcome = guard ? LockOutcome::kTaken : LockOutcome::kBusy;
+  lock.guard = std::move(guard);
+  return lock;
+}
+
+EnclosureLock RefusedLock(std::string problem) {
+  EnclosureLock lock;
+  lock.outcome = LockOutcome::kRefused;
+  lock.problem = std::move(problem);
+  return lock;
+}
+
 std::unique_ptr<SystemGuard> LockWithinProcess(const char* path) {
   return gProcessGuards.Lock(path);
+}
+
+bool BusyWithinProcess(const char* path) {
+  return gProcessGuards.EnclosureBusy(path);
 }
 
 SystemGuards& ProcessOnlyGuards() {

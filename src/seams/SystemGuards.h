@@ -3,6 +3,7 @@
 // one writer per enclosure, and no sleep or shutdown in the middle. A guard
 // holds until it is destroyed, in the thread that took it.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -11,21 +12,52 @@ class SystemGuard {
   virtual ~SystemGuard() = default;
 };
 
+// What a try for an enclosure's lock came to.
+enum class LockOutcome : uint8_t {
+  kTaken,    // held in `guard`
+  kBusy,     // another program, or another update of this one, holds it
+  kRefused,  // the lock's place is not safe to use: `problem` says why
+};
+
+struct EnclosureLock {
+  LockOutcome outcome = LockOutcome::kBusy;
+  std::unique_ptr<SystemGuard> guard;
+  // One line naming the lock's path and what is wrong with it.
+  std::string problem;
+
+  bool taken() const { return outcome == LockOutcome::kTaken; }
+};
+
+// What names an enclosure's lock when its path does: the path with its
+// letters in lower case (discovery has a path as the system spells it, the
+// flows as they lower-cased it).
+std::string LockKeyOf(const char* path);
+
+// A guard in an EnclosureLock: taken when there is one, else busy.
+EnclosureLock LockOf(std::unique_ptr<SystemGuard> guard);
+EnclosureLock RefusedLock(std::string problem);
+
 class SystemGuards {
  public:
   virtual ~SystemGuards() = default;
   // The lock of the enclosure at `path` (a path device commands take), held
-  // by one writer on the machine at a time; null when another program, or
-  // another update of this one, holds it. A lock whose holder died is free.
-  virtual std::unique_ptr<SystemGuard> LockEnclosure(const char* path) = 0;
+  // by one writer on the machine at a time, tried without waiting. A lock
+  // whose holder died is free.
+  virtual EnclosureLock LockEnclosure(const char* path) = 0;
+  // Whether another holder has the lock of the enclosure at `path` now,
+  // found without taking it and without waiting, before a program that only
+  // reads sends the enclosure a command. A lock whose place cannot be trusted
+  // is not held by anyone (every update refuses it).
+  virtual bool EnclosureBusy(const char* path) = 0;
   // Keeps the system from sleeping and shutting down. `note` says how, or
   // why it could not (then the result is null and the update goes on).
   virtual std::unique_ptr<SystemGuard> KeepAwake(std::string* note) = 0;
 };
 
-// A lock of the enclosure at `path` that holds within this process only: the
-// guards in force when none are installed, and the fall-back of those that
-// find no place for a system-wide lock.
+// A lock of the enclosure at `path` that holds within this process only (the
+// path's letters in any case): the guards in force when none are installed,
+// and those of a simulated enclosure without a folder for its locks.
 std::unique_ptr<SystemGuard> LockWithinProcess(const char* path);
+bool BusyWithinProcess(const char* path);
 // Those guards: locks within this process, nothing kept awake.
 SystemGuards& ProcessOnlyGuards();

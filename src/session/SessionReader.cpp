@@ -1,6 +1,8 @@
 #include "session/SessionReader.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <iterator>
 #include <memory>
@@ -8,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/RegularFile.h"
 #include "session/SessionJson.h"
 #include "session/SessionLimits.h"
 
@@ -499,9 +502,10 @@ SessionLoad ParseSession(const std::string& text, const std::string& name, Sessi
 
 SessionLoad LoadSession(const std::string& path, Session* session) {
   SessionLoad load;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  const OpenedFile opened = OpenRegularFile(path, FileUse::kRead);
+  std::unique_ptr<std::FILE, FileCloser> file(opened.file);
   if (!file) {
-    load.error = path + ": cannot be opened";
+    load.error = path + ": cannot be opened (" + opened.error + ")";
     return load;
   }
   // A file too large is refused before it is read, where its size is known.
@@ -514,6 +518,17 @@ SessionLoad LoadSession(const std::string& path, Session* session) {
   }
   std::rewind(file.get());
   std::FILE* raw = file.get();
-  ByteStream stream([raw](char* buffer, size_t size) { return std::fread(buffer, 1, size, raw); });
-  return Read(stream, path, session, kMaxSessionEvents);
+  std::string readError;
+  ByteStream stream([raw, &readError](char* buffer, size_t size) {
+    const size_t got = std::fread(buffer, 1, size, raw);
+    if (got < size && std::ferror(raw) && readError.empty()) readError = std::strerror(errno);
+    return got;
+  });
+  load = Read(stream, path, session, kMaxSessionEvents);
+  if (readError.empty()) return load;
+  // What was read before the failure is no session to trust.
+  std::vector<SessionEvent>().swap(session->events);
+  load = SessionLoad();
+  load.error = path + ": cannot be read (" + readError + ")";
+  return load;
 }

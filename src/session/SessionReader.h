@@ -5,7 +5,9 @@
 // A file cut short by a crash while an event was written is read up to its
 // last complete event. The file is read as a stream, so that what it takes
 // in memory is the session it holds; a machine that cannot give even that is
-// one more refusal ("FILE: too large to read (out of memory)").
+// one more refusal ("FILE: too large to read (out of memory)"). The file must
+// be a regular one, opened without waiting for a FIFO; a read that fails is
+// a refusal too.
 
 #include <string>
 

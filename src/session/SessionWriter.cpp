@@ -1,10 +1,9 @@
 #include "session/SessionWriter.h"
 
-#include <cerrno>
-#include <cstring>
 #include <ctime>
 
 #include "embedded/FirmwareImageDigest.h"
+#include "platform/RegularFile.h"
 #include "platform/SystemDescription.h"
 #include "seams/ProgramVersion.h"
 #include "session/SessionJson.h"
@@ -37,9 +36,10 @@ SessionWriter::~SessionWriter() {
 
 bool SessionWriter::Open(const std::string& path, const SessionHeader& header, std::string* error) {
   std::lock_guard<std::mutex> guard(lock_);
-  file_ = std::fopen(path.c_str(), "wb+");
+  const OpenedFile opened = OpenRegularFile(path, FileUse::kRewrite);
+  file_ = opened.file;
   if (file_ == nullptr) {
-    *error = path + ": " + std::strerror(errno);
+    *error = path + ": " + opened.error;
     return false;
   }
   // The header without its closing brace, then the events' array.

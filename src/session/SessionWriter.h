@@ -21,8 +21,11 @@ class SessionWriter {
   SessionWriter(const SessionWriter&) = delete;
   SessionWriter& operator=(const SessionWriter&) = delete;
 
-  // Creates `path` and writes the header; false (with the system's reason in
-  // `error`) when it cannot.
+  // Creates (or empties) `path` and writes the header; false (with the
+  // reason in `error`) when it cannot. It must be a regular file: the end
+  // of the document is written anew after each event, and a FIFO, a
+  // terminal or /dev/stdout cannot be written so (and would hold the run
+  // when nobody reads them).
   bool Open(const std::string& path, const SessionHeader& header, std::string* error);
   void Append(const SessionEvent& event);
   // Whether every write so far reached the file.

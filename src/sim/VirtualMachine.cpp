@@ -47,6 +47,20 @@ bool VirtualMachine::Present(const std::string& path) {
   return disk != nullptr && disk->present;
 }
 
+void VirtualMachine::SetPort(const std::string& path, const std::string& port) {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (Disk* disk = Lookup(path.c_str())) disk->port = port;
+}
+
+std::string VirtualMachine::PortOf(const std::string& path) const {
+  std::lock_guard<std::mutex> guard(lock_);
+  const std::string key = AsciiLower(path);
+  const auto found =
+      std::find_if(disks_.begin(), disks_.end(), [&key](const Disk& d) { return d.key == key; });
+  if (found == disks_.end()) return "";
+  return found->port.empty() ? found->path : found->port;
+}
+
 void VirtualMachine::Remove(const std::string& path) {
   std::lock_guard<std::mutex> guard(lock_);
   if (Disk* disk = Lookup(path.c_str())) disk->present = false;

@@ -97,6 +97,12 @@ class VirtualMachine final : public ScsiBackend, public DiskInterfaces, public V
   // Plugs it in again: the chip restarts (VirtualEnclosure::PowerCycle).
   void Reattach(const std::string& path);
   bool Present(const std::string& path);
+  // The port the disk at `path` is plugged into: its path (as a Windows
+  // interface path of a disk without a serial number is made up from its
+  // port) unless set. Setting another stands for another enclosure that was
+  // given this one's name.
+  void SetPort(const std::string& path, const std::string& port);
+  std::string PortOf(const std::string& path) const;
 
   // Called after every SCSI command with its finished trace entry (the demo
   // uses it to take a real chip's time and to re-enumerate after an update).
@@ -147,6 +153,7 @@ class VirtualMachine final : public ScsiBackend, public DiskInterfaces, public V
   struct Disk {
     std::string path;  // as added
     std::string key;   // lower-cased
+    std::string port;  // "" for its path
     uint32_t number = 0;
     bool present = true;
     uint32_t writePieces = 0;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "seams/SystemGuards.h"
 #include "support/WindowFixture.h"
 
 namespace {
@@ -87,6 +88,16 @@ TEST_F(WindowTest, BlockReadFailureSaysSo) {
   EXPECT_EQ("", w.pnl_Descript_4.text());
   EXPECT_EQ("", w.pnl_Descript_5.text());
   EXPECT_FALSE(w.btn_Update.enabled());
+}
+
+TEST_F(WindowTest, EnclosureAnotherProgramWritesGetsNoCommandAndSaysSo) {
+  AddEnclosure();
+  const auto held = LockWithinProcess(kUsbLower);
+  TForm1& w = Open();
+  EXPECT_EQ("No available device !!", w.pnl_Descript_1.text());
+  EXPECT_EQ("Another program is updating this enclosure", w.pnl_Descript_2.text());
+  EXPECT_FALSE(w.btn_Update.enabled());
+  EXPECT_TRUE(machine.trace().empty()) << "not even discovery's probe";
 }
 
 TEST_F(WindowTest, FailingFlashIndexOrChipInformationEndsWithoutAReason) {

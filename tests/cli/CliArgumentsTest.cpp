@@ -89,6 +89,32 @@ TEST(CliArguments, MistakesAreRefusedWithAReason) {
   EXPECT_NE(std::string::npos, scenario.find("unplug-during-update")) << "names the choices";
 }
 
+TEST(CliArguments, EveryOptionGivenTwiceIsRefusedWhateverItsSpelling) {
+  // The option, then its two spellings in one command line that would
+  // otherwise be taken.
+  const std::vector<std::string> cases[] = {
+      {"--json", "--json", "--json"},
+      {"--trace", "--trace", "--trace"},
+      {"--yes", "-y", "--yes"},
+      {"--all", "--all", "--all"},
+      {"--update", "--update", "--update"},
+      {"--allow-older", "--allow-older", "--allow-older"},
+      {"--wait", "--wait=5", "--wait"},
+      {"--no-history", "--no-history", "--no-history"},
+      {"--serial", "--serial=1", "--serial=2"},
+      {"--simulate", "--simulate=two", "--simulate"},
+      {"--device", "--device=a", "--device=b"},
+      {"--piece-ms", "--piece-ms=1", "--piece-ms=2"},
+      {"--record", "--record=a", "--record=b"},
+      {"--replay", "--replay=a", "--replay=b"},
+      {"--help", "-h", "--help"},
+      {"--version", "--version", "--version"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c[0] + " given twice", Refused({c[1], "update", c[2]})) << c[1] << " " << c[2];
+  }
+}
+
 TEST(CliArguments, BadUsageExitsWithFourAndOneLine) {
   const CliRun run = RunTq214({"--simulate", "update", "--json"});
   EXPECT_EQ(kExitUsage, run.code);

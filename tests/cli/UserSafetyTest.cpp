@@ -119,4 +119,38 @@ TEST(DeviceText, PathsAndReasonsReachTheTerminalWithoutTheirControlBytes) {
   }
 }
 
+TEST(DeviceText, PathsShowTheirCharactersButNothingThatSteersTheTerminal) {
+  const std::string folder = "C:\\Users\\J\xc3\xbcrgen \xe7\x94\xa8\xe6\x88\xb7";
+  const std::pair<std::string, std::string> cases[] = {
+      {folder, folder},
+      {std::string("a\xc2\x9b") + "2J", "a\\xc2\\x9b2J"},               // C1 CSI
+      {std::string("x\xe2\x80\xae") + "evil", "x\\xe2\\x80\\xaeevil"},  // right-to-left override
+      {"\xe9t\xc3", "\\xe9t\\xc3"},                                     // Latin-1, cut short
+      {"\xed\xa0\x80\xc0\xaf", "\\xed\\xa0\\x80\\xc0\\xaf"},  // a surrogate, an overlong '/'
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.second, EscapeControlBytes(c.first));
+  EXPECT_EQ(R"("C:\\Users\\J\u00fcrgen \u7528\u6237")", JsonQuoted(folder));
+}
+
+TEST(DeviceText, WhatTheUserTypedReachesTheTerminalEscapedToo) {
+  const std::string evil = "\x1b[2J";
+  const std::string missing = testing::TempDir() + "missing" + evil;
+  struct Case {
+    std::vector<std::string> args;
+    std::string history;  // TQ214_HISTORY
+  } const cases[] = {
+      {{"li" + evil + "st"}, ""},
+      {{"--simulate", "--record", missing + "/session.json", "list"}, ""},
+      {{"--replay", missing + ".json", "list"}, ""},
+      {{"--simulate", "history"}, missing + ".jsonl"},
+  };
+  for (const Case& c : cases) {
+    CliRunOptions options;
+    options.historyOverride = c.history;
+    const CliRun run = RunTq214(c.args, options);
+    EXPECT_EQ(std::string::npos, (run.out + run.err).find('\x1b')) << c.args[0];
+    EXPECT_NE(std::string::npos, (run.out + run.err).find("\\x1b[2J")) << run.out << run.err;
+  }
+}
+
 }  // namespace

@@ -11,6 +11,7 @@
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/CandidateReport.h"
+#include "cli/fleet/HistoryMetrics.h"
 #include "cli/history/HistoryFile.h"
 
 namespace {
@@ -65,6 +66,10 @@ int RunHistory(CommandRun& run) {
     return run.Fail(kExitFailure, "this machine has no place for the update history");
   }
   const HistoryRead read = ReadHistory(path);
+  if (!read.error.empty()) {
+    return run.Fail(kExitFailure,
+                    "the update history " + path + " cannot be read (" + read.error + ")");
+  }
   for (const std::string& damaged : read.damaged) {
     std::string note = path;
     note.append(": ").append(damaged).append("; skipped");
@@ -73,6 +78,14 @@ int RunHistory(CommandRun& run) {
   const std::string wanted = !run.args.serial.empty() && run.args.serial[0] == '#'
                                  ? run.args.serial.substr(1)
                                  : run.args.serial;
+  if (run.args.prometheus) {
+    std::vector<HistoryEntry> chosen;
+    for (const HistoryEntry& entry : read.entries) {
+      if (wanted.empty() || EqualsIgnoringAsciiCase(wanted, entry.serial)) chosen.push_back(entry);
+    }
+    run.text() << PrometheusText(chosen);
+    return kExitSuccess;
+  }
   run.json.Key("entries").BeginArray();
   size_t shown = 0;
   for (const HistoryEntry& entry : Merged(read.entries)) {
@@ -84,7 +97,8 @@ int RunHistory(CommandRun& run) {
   run.json.EndArray();
   if (shown == 0) {
     run.text() << (read.found ? "No update recorded" : "No update recorded yet")
-               << (wanted.empty() ? "" : " for that serial number") << " (" << path << ").\n";
+               << (wanted.empty() ? "" : " for that serial number") << " ("
+               << EscapeControlBytes(path) << ").\n";
   }
   return kExitSuccess;
 }

@@ -15,6 +15,7 @@
 #include "cli/update/ParallelUpdates.h"
 #include "cli/update/ReconnectAdvice.h"
 #include "cli/update/ResultTable.h"
+#include "cli/update/UpdateEvents.h"
 #include "cli/update/UpdatePlan.h"
 #include "engine/WriteGuard.h"
 
@@ -34,13 +35,18 @@ void ShowFound(CommandRun& run, const std::vector<ExaminedEnclosure>& found) {
 }  // namespace
 
 int RunUpdateAll(CommandRun& run) {
-  const std::vector<Candidate> candidates = FindCandidates(run.host);
+  // Each enclosure is probed and read under its lock, which its update takes
+  // again on the thread that writes it.
+  const std::vector<Candidate> candidates = FindCandidates(run.host, LockUse::kTake);
+  if (const Candidate* unsafe = FirstLockProblem(candidates)) {
+    return ReportLockProblem(run, unsafe->lockProblem);
+  }
   std::vector<ExaminedEnclosure> found(candidates.size());
-  std::transform(candidates.begin(), candidates.end(), found.begin(), Examine);
+  std::transform(candidates.begin(), candidates.end(), found.begin(), ExamineUnderLock);
   std::vector<const ExaminedEnclosure*> toUpdate;
   bool anyTbr640 = false;
   for (const ExaminedEnclosure& device : found) {
-    anyTbr640 = anyTbr640 || IsTbr640(device.candidate);
+    anyTbr640 = anyTbr640 || MayBeTbr640(device.candidate);
     if (device.toUpdate) toUpdate.push_back(&device);
   }
   if (!anyTbr640) {
@@ -51,6 +57,10 @@ int RunUpdateAll(CommandRun& run) {
     return run.Fail(kExitNoDevice, "No available device !! No TBR640 enclosure found.");
   }
   ShowFound(run, found);
+  const std::unique_ptr<UpdateEvents> events = EventsOf(run);
+  for (const ExaminedEnclosure& device : found) {
+    if (events && !device.toUpdate) events->Ended(device.row);
+  }
 
   if (!toUpdate.empty()) {
     if (const Refusal* refusal = FirmwareWriteRefusal()) {
@@ -69,6 +79,7 @@ int RunUpdateAll(CommandRun& run) {
     MultiProgress progress(run.text(), run.env.outIsTerminal && !run.jsonMode(), run.env.columns);
     ParallelUpdates updates(progress, run.env.hold, run.env.seconds, run.env.err);
     if (run.args.trace) updates.SetTrace(&run.env.err);
+    updates.SetEvents(events.get());
     for (const ExaminedEnclosure* device : toUpdate) updates.Start(*device);
     updates.WaitAll();
     rows = updates.Collect();

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "IDEAccess/FirmwareImage.h"
@@ -21,6 +22,7 @@
 #include "cli/update/Progress.h"
 #include "cli/update/Reconnect.h"
 #include "cli/update/ReconnectAdvice.h"
+#include "cli/update/UpdateEvents.h"
 #include "cli/update/UpdateMonitor.h"
 #include "cli/update/UpdatePlan.h"
 #include "engine/ConfigBlock.h"
@@ -51,11 +53,21 @@ int Confirm(CommandRun& run, const Candidate& device, const ResultRow& updated,
     run.Note("the disks of this machine cannot come and go: nothing to wait for");
     return kExitSuccess;
   }
+  const Unit unit{device.serial, device.port};
+  if (!unit.known()) {
+    run.Note(
+        "the enclosure has no serial number and its USB port cannot be told: another "
+        "enclosure could be taken for it, so it is not waited for; the PASS stands, "
+        "unconfirmed");
+    return kExitSuccess;
+  }
+  // Armed before the line that says so: a Ctrl+C right after it ends the
+  // wait, not the program (WaitForReconnect disarms it).
+  if (run.env.hold != nullptr) run.env.hold->SetRunEndsOnRequest(true);
   run.text() << "Waiting up to " << run.args.waitSeconds
              << " s for the enclosure to be reconnected (Ctrl+C ends the wait).\n"
              << std::flush;
   events->SimulateReconnect(device.path);
-  const Unit unit{device.serial, device.path};
   const Reconnected back = WaitForReconnect(run, *events, unit, run.args.waitSeconds);
 
   HistoryEntry confirmation = EntryOf(updated);
@@ -106,15 +118,18 @@ std::unique_ptr<ProgressView> MakeView(CommandRun& run) {
 
 int RunUpdate(CommandRun& run) {
   ChosenEnclosure enclosure;
-  const int code = ChooseAndRead(run, &enclosure);
+  // Its lock is taken before its first command and held to the end.
+  const int code = ChooseAndRead(run, &enclosure, LockUse::kTake);
   if (code != kExitSuccess && enclosure.device == nullptr) return code;
   // From here on each outcome is one entry of the history.
   ResultRow row = RowOf(*enclosure.device);
   std::string recordedAt;
+  const std::unique_ptr<UpdateEvents> events = EventsOf(run);
   const auto recorded = [&](const char* result, const std::string& reason, int exit) {
     row.result = result;
     row.reason = reason;
     recordedAt = Record(run, row);
+    if (events) events->Ended(row);
     return exit;
   };
   if (code != kExitSuccess) return recorded("refused", enclosure.refusal, code);
@@ -123,7 +138,7 @@ int RunUpdate(CommandRun& run) {
   if (enclosure.lines.upToDate) {
     run.text() << "Up to date: nothing to do.\n";
     run.json.Member("result", "up to date");
-    return recorded("skipped", "up to date", kExitSuccess);
+    return recorded("up to date", "", kExitSuccess);
   }
 
   const std::string prefix = enclosure.device->shown + ": ";
@@ -145,16 +160,23 @@ int RunUpdate(CommandRun& run) {
   }
 
   const std::string& path = enclosure.device->path;
-  std::unique_ptr<ProgressView> view = MakeView(run);
+  std::unique_ptr<ProgressView> view = events ? events->ViewOf(row) : MakeView(run);
   ProgressFeed progress(view.get());
   UpdateMonitor monitor(progress, run.env.hold, run.env.seconds, &run.env.err);
   if (run.args.trace) monitor.SetTrace(&run.env.err);
-  const EnclosureUpdateResult result = UpdateEnclosure(path, enclosure.device->places, monitor);
+  if (events) events->Started(row);
+  const EnclosureUpdateResult result =
+      UpdateEnclosure(path, enclosure.device->places, monitor, std::move(enclosure.lock));
   const std::vector<std::string> held = monitor.ReleaseHold();
   row.seconds = result.seconds;
+  row.sense = SenseText(result.sense);
   if (result.busy) {
     return recorded("refused", RefusalSentence(kEnclosureBusyRefusal),
                     ReportRefusal(run, kExitFailure, prefix, kEnclosureBusyRefusal));
+  }
+  if (!result.lockProblem.empty()) {
+    return recorded("refused", LockProblemSentence(result.lockProblem),
+                    ReportLockProblem(run, result.lockProblem));
   }
 
   ReportUnflushed(run, result.unflushed);

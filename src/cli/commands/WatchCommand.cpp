@@ -15,14 +15,18 @@
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/RefusalReport.h"
+#include "cli/fleet/ServiceNotices.h"
 #include "cli/history/HistoryRecord.h"
 #include "cli/update/HeldReport.h"
 #include "cli/update/ParallelUpdates.h"
+#include "cli/update/Reconnect.h"
 #include "cli/update/ReconnectAdvice.h"
 #include "cli/update/ResultTable.h"
+#include "cli/update/UpdateEvents.h"
 #include "cli/update/UpdatePlan.h"
 #include "engine/FirmwareVersion.h"
 #include "engine/WriteGuard.h"
+#include "seams/Seams.h"
 
 namespace {
 
@@ -51,9 +55,8 @@ struct Tracked {
 
 // An enclosure that passed, until it comes back from being reconnected.
 struct Awaited {
-  std::string serial;  // "" when it has none: then by its key
-  std::string key;     // its path, lower-cased
-  size_t row = 0;      // its result, in the rows
+  Unit unit;
+  size_t row = 0;  // its result, in the rows
   // cppcheck-suppress unusedStructMember ; read through the iterator that finds it
   std::string recordedAt;  // its entry in the history
 };
@@ -63,8 +66,11 @@ class Watch {
   explicit Watch(CommandRun& run)
       : run_(run),
         progress_(run.text(), run.env.outIsTerminal && !run.jsonMode(), run.env.columns),
-        updates_(progress_, run.env.hold, run.env.seconds, run.env.err) {
+        updates_(progress_, run.env.hold, run.env.seconds, run.env.err),
+        notices_(run.env.service, run.env.seconds),
+        lines_(EventsOf(run)) {
     if (run.args.trace) updates_.SetTrace(&run.env.err);
+    updates_.SetEvents(lines_.get());
   }
 
   // A request to stop is held only while an update writes. Once one has
@@ -80,15 +86,22 @@ class Watch {
     for (;;) {
       Collect();
       const bool stopRequested = hold && hold->requested();
+      if (stopRequested) notices_.Stopping();
       // A simulated timeline that is over still waits for the arrivals it
       // looks at again.
       const bool stopping = stopRequested || (events.Finished() && !RetriesDue());
       if (stopping && updates_.running() == 0) break;
-      if (events.Wait(kWaitMs) && !stopping) Look();
+      if (events.Wait(kWaitMs) && !stopping) {
+        Look();
+        notices_.Ready(Counted());
+      }
       if (!stopping) LookAgain();
+      notices_.Counts(Counted());
+      notices_.Alive();
     }
     updates_.WaitAll();
     Collect();
+    NotExamined();
     if (hold) hold->SetRunEndsOnRequest(false);
     const std::vector<std::string> held = updates_.held();
 
@@ -102,6 +115,19 @@ class Watch {
  private:
   // Device and file texts on the terminal are shown, never obeyed.
   void Say(const std::string& line) { progress_.Say(EscapeControlBytes(line)); }
+
+  // For the service manager, with the updates that ended collected: one that
+  // ends meanwhile shows as running still, never as missing.
+  WatchCounts Counted() {
+    WatchCounts counts;
+    counts.running = updates_.running();
+    Collect();
+    for (const ResultRow& row : rows_) {
+      counts.updated += row.result == "PASS" ? 1 : 0;
+      counts.failed += row.result == "FAIL" ? 1 : 0;
+    }
+    return counts;
+  }
 
   bool RetriesDue() const {
     return std::any_of(known_.begin(), known_.end(),
@@ -140,14 +166,31 @@ class Watch {
       for (auto& [key, tracked] : known_) {
         if (tracked.device != row.device || tracked.state != State::kUpdating) continue;
         tracked.state = State::kLeftAlone;
-        if (row.result == "PASS") {
+        const Unit unit{row.serial, row.port};
+        if (row.result == "PASS" && !unit.known()) {
+          Say(shown + ": no serial number and no USB port known: it will not be confirmed");
+        } else if (row.result == "PASS") {
           // Confirmed once it comes back from being reconnected.
-          awaited_.push_back({row.serial, key, rows_.size() - 1, recordedAt});
+          awaited_.push_back({unit, rows_.size() - 1, recordedAt});
           events_->SimulateReconnect(tracked.path);
         }
         if (tracked.gone) known_.erase(key);
         break;
       }
+    }
+  }
+
+  // Arrivals still to be looked at again when the watch ended: in the table,
+  // with nothing more sent to them.
+  void NotExamined() {
+    for (const auto& [key, tracked] : known_) {
+      if (tracked.state != State::kRetrying) continue;
+      ResultRow row = RowOf(NamesOf(run_.host, key));
+      row.result = "skipped";
+      row.reason = "not examined: the watch ended while it was waiting for it to answer";
+      row.counts = false;  // not known to be a TBR640
+      rows_.push_back(row);
+      if (lines_) lines_->Ended(row);
     }
   }
 
@@ -179,10 +222,9 @@ class Watch {
 
   // An enclosure that passed, back: read again, it says whether its new
   // firmware started.
-  bool Confirmed(const std::string& key, const std::string& path, Tracked& tracked) {
-    const std::string serial = run_.host.SerialOf(path);
+  bool Confirmed(const std::string& path, Tracked& tracked) {
     const auto awaited = std::find_if(awaited_.begin(), awaited_.end(), [&](const Awaited& a) {
-      return a.serial.empty() ? a.key == key : a.serial == serial;
+      return IsUnit(run_.host, a.unit, path);
     });
     if (awaited == awaited_.end() || !AnswersBridge(path.c_str())) return false;
     const ExaminedEnclosure back = Examine(LookAt(run_.host, path));
@@ -206,10 +248,28 @@ class Watch {
     return true;
   }
 
+  // An arrival that another program is writing gets no command: said, and
+  // left alone until it has been unplugged.
+  void BeingWritten(Tracked& tracked, const std::string& path) {
+    ResultRow row = Examine(BusyCandidate(run_.host, path)).row;
+    tracked.state = State::kLeftAlone;
+    tracked.device = row.device;
+    tracked.name = row.name;
+    Say("+ " + row.name + "  " + kBeingUpdatedText);
+    row.counts = run_.args.update;
+    rows_.push_back(row);
+    if (run_.args.update) Record(run_, row);
+  }
+
   void Arrived(const std::string& key, const std::string& path) {
+    notices_.Alive();  // reading an arrival may take a while
     Tracked& tracked = known_[key];
     tracked.path = path;
-    if (Confirmed(key, path, tracked)) return;
+    if (ActiveSystemGuards().EnclosureBusy(path.c_str())) {
+      BeingWritten(tracked, path);
+      return;
+    }
+    if (Confirmed(path, tracked)) return;
     if (!AnswersBridge(path.c_str())) {
       if (!RetryLater(tracked)) tracked.state = State::kNotABridge;
       return;
@@ -241,6 +301,7 @@ class Watch {
       seen.counts = false;
     }
     rows_.push_back(seen);
+    if (lines_) lines_->Ended(seen);
     // A watch that updates keeps what it left alone, and why, too.
     if (run_.args.update) Record(run_, seen);
   }
@@ -248,10 +309,12 @@ class Watch {
   CommandRun& run_;
   MultiProgress progress_;
   ParallelUpdates updates_;
+  ServiceNotices notices_;
   std::map<std::string, Tracked> known_;
   std::vector<ResultRow> rows_;
   std::vector<Awaited> awaited_;
   DeviceEvents* events_ = nullptr;
+  std::unique_ptr<UpdateEvents> lines_;  // --json=lines
 };
 
 }  // namespace

@@ -25,11 +25,16 @@ std::string UnitName(const std::string& shown, const std::vector<std::string>& p
 }
 
 std::string CandidateLine(const Candidate& candidate, const Host& host) {
-  std::string line = candidate.shown + "  " + candidate.bus + "  " + SerialText(candidate.serial) +
-                     "  \"" + EscapeDeviceText(candidate.identification) + "\"  family " +
-                     std::to_string(FamilyCodeOf(candidate.code));
-  if (IsTbr640(candidate)) line += " (TBR640)";
-  line += "  revision " + std::to_string(RevisionOf(candidate.code)) + "  " + host.placesLabel();
+  std::string line = candidate.shown + "  " + candidate.bus + "  " + SerialText(candidate.serial);
+  if (candidate.busy) {
+    line += std::string("  ") + kBeingUpdatedText;
+  } else {
+    line += "  \"" + EscapeDeviceText(candidate.identification) + "\"  family " +
+            std::to_string(FamilyCodeOf(candidate.code));
+    if (IsTbr640(candidate)) line += " (TBR640)";
+    line += "  revision " + std::to_string(RevisionOf(candidate.code));
+  }
+  line += std::string("  ") + host.placesLabel();
   if (candidate.places.empty()) return line + " -";
   for (size_t i = 0; i < candidate.places.size(); ++i) {
     // A mount point may carry a file system's label, which the disk chose.
@@ -42,11 +47,18 @@ void WriteCandidate(JsonWriter& json, const Candidate& candidate, const Host& ho
   json.BeginObject()
       .Member("path", candidate.shown)
       .Member("bus", candidate.bus)
-      .MemberOrNull("serial", candidate.serial)
-      .Member("identification", candidate.identification)
-      .Member("familyCode", static_cast<int>(FamilyCodeOf(candidate.code)))
-      .Member("revision", static_cast<int>(RevisionOf(candidate.code)))
-      .Member("tbr640", IsTbr640(candidate))
-      .Member(host.placesKey(), candidate.places)
-      .EndObject();
+      .MemberOrNull("serial", candidate.serial);
+  if (candidate.busy) {
+    // Nothing was asked of it.
+    json.Member("state", kBeingUpdatedText);
+    for (const char* unknown : {"identification", "familyCode", "revision", "tbr640"}) {
+      json.Key(unknown).Null();
+    }
+  } else {
+    json.Member("identification", candidate.identification)
+        .Member("familyCode", static_cast<int>(FamilyCodeOf(candidate.code)))
+        .Member("revision", static_cast<int>(RevisionOf(candidate.code)))
+        .Member("tbr640", IsTbr640(candidate));
+  }
+  json.Member(host.placesKey(), candidate.places).EndObject();
 }

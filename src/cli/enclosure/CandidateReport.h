@@ -9,6 +9,8 @@
 
 //   /dev/sdb  USB  #0000000000000214  "Orvexa  TQ-214 Enclosure"  family 19 (TBR640)
 //   revision 1  mounted at /media/x                        (one line)
+//   /dev/sdb  USB  #0000000000000214  being updated by another program
+//   mounted at /media/x                                    (one another writes)
 std::string CandidateLine(const Candidate& candidate, const Host& host);
 
 // "#0000000000000214", or "no serial".
@@ -21,5 +23,7 @@ std::string UnitName(const std::string& shown, const std::vector<std::string>& p
                      const std::string& serial);
 
 // {"path":...,"bus":...,"serial":...|null,"identification":...,"familyCode":19,"revision":1,
-//  "tbr640":true,"mountPoints"|"driveLetters":[...]}
+//  "tbr640":true,"mountPoints"|"driveLetters":[...]}; one another program
+// writes: "state":"being updated by another program", the four it would have
+// told null.
 void WriteCandidate(JsonWriter& json, const Candidate& candidate, const Host& host);

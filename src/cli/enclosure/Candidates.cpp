@@ -1,11 +1,13 @@
 #include "cli/enclosure/Candidates.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "IDEAccess/AsciiCase.h"
 #include "IDEAccess/BridgeCommands.h"
 #include "IDEAccess/Discovery.h"
 #include "IDEAccess/FamilyIds.h"
+#include "seams/Seams.h"
 
 namespace {
 
@@ -23,17 +25,40 @@ std::string Identification(const char* path) {
   return id;
 }
 
-// A disk at `path` with its INQUIRY identification, its chip and its places.
-Candidate ProbeCandidate(Host& host, const std::string& path, const char* bus) {
+// A disk at `path` with its INQUIRY identification, its chip and its places,
+// each command under its lock (kTake) or once the lock was found free
+// (kTest); one whose lock cannot be had gets none.
+Candidate ProbeCandidate(Host& host, const std::string& path, const char* bus, LockUse use) {
   Candidate candidate;
   candidate.path = path;
   candidate.shown = host.ShownPath(path);
   candidate.bus = bus;
-  candidate.identification = Identification(path.c_str());
+  EnclosureLock lock;
+  if (use == LockUse::kTake) {
+    lock = ActiveSystemGuards().LockEnclosure(path.c_str());
+    candidate.busy = lock.outcome == LockOutcome::kBusy;
+    candidate.lockProblem = lock.problem;
+  } else {
+    candidate.busy = ActiveSystemGuards().EnclosureBusy(path.c_str());
+  }
+  const bool probed = !candidate.busy && candidate.lockProblem.empty();
+  if (probed) candidate.identification = Identification(path.c_str());
   candidate.serial = host.SerialOf(path);
-  candidate.code = IdentifyChip(path.c_str());
+  if (probed) candidate.code = IdentifyChip(path.c_str());
   candidate.places = host.Places(path);
+  candidate.port = host.PortOf(path);
   return candidate;
+}
+
+// Discovery's gate for a run that takes locks: the disk's lock, held while
+// its bridge probe runs; none (busy, or no safe place for it): no probe.
+std::unique_ptr<SystemGuard> UnderItsLock(const char* path) {
+  EnclosureLock lock = ActiveSystemGuards().LockEnclosure(path);
+  return std::move(lock.guard);
+}
+
+ProbeGate GateOf(LockUse use) {
+  return use == LockUse::kTake ? ProbeGate(UnderItsLock) : ProbeGate(UnlessBeingWritten);
 }
 
 }  // namespace
@@ -49,31 +74,66 @@ const char* BusLabel(const std::string& path) {
   }
 }
 
-std::vector<Candidate> FindCandidates(Host& host) {
+Candidate NamesOf(Host& host, const std::string& path) {
+  Candidate candidate;
+  candidate.path = path;
+  candidate.shown = host.ShownPath(path);
+  candidate.bus = BusLabel(path);
+  candidate.serial = host.SerialOf(path);
+  candidate.places = host.Places(path);
+  return candidate;
+}
+
+std::vector<Candidate> FindCandidates(Host& host, LockUse use) {
   char buffers[kPathTableEntries][kPathBufferSize] = {};
   char* paths[kPathTableEntries];
   for (size_t i = 0; i < kPathTableEntries; ++i) paths[i] = buffers[i];
-  const int count = EnumerateBridgeDisks(paths, 1);
+  const int count = EnumerateBridgeDisks(paths, 1, GateOf(use));
 
   std::vector<Candidate> found;
   for (int i = 0; i < count; ++i) {
     const std::string path = AsciiLower(paths[i]);
     const char* bus = BusLabel(path);
-    found.push_back(ProbeCandidate(host, path, bus));
+    found.push_back(ProbeCandidate(host, path, bus, use));
   }
   return found;
 }
 
-std::optional<Candidate> ProbeRawPath(Host& host, const std::string& path) {
-  if (!AnswersBridge(path.c_str())) return std::nullopt;
-  return ProbeCandidate(host, path, kUnknownBus);
+std::optional<Candidate> ProbeRawPath(Host& host, const std::string& path, LockUse use) {
+  {
+    const std::unique_ptr<SystemGuard> probing = GateOf(use)(path.c_str());
+    if (probing && !AnswersBridge(path.c_str())) return std::nullopt;
+  }
+  return ProbeCandidate(host, path, kUnknownBus, use);
 }
 
 Candidate LookAt(Host& host, const std::string& path) {
   const std::string lower = AsciiLower(path);
-  return ProbeCandidate(host, lower, BusLabel(lower));
+  return ProbeCandidate(host, lower, BusLabel(lower), LockUse::kTest);
+}
+
+Candidate BusyCandidate(Host& host, const std::string& path) {
+  const std::string lower = AsciiLower(path);
+  Candidate candidate;
+  candidate.path = lower;
+  candidate.shown = host.ShownPath(lower);
+  candidate.bus = BusLabel(lower);
+  candidate.serial = host.SerialOf(lower);
+  candidate.places = host.Places(lower);
+  candidate.busy = true;
+  return candidate;
 }
 
 bool IsTbr640(const Candidate& candidate) {
   return FamilyCodeOf(candidate.code) == kFamilyTbr640;
+}
+
+const Candidate* FirstLockProblem(const std::vector<Candidate>& candidates) {
+  const auto found = std::find_if(candidates.begin(), candidates.end(),
+                                  [](const Candidate& c) { return !c.lockProblem.empty(); });
+  return found == candidates.end() ? nullptr : &*found;
+}
+
+bool MayBeTbr640(const Candidate& candidate) {
+  return IsTbr640(candidate) || candidate.busy;
 }

@@ -4,6 +4,7 @@
 // bridge's probe), each path lower-cased, its INQUIRY identification and its
 // chip identified.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,25 +18,52 @@ struct Candidate {
   std::string bus;             // "USB", "UASP", "1394" or kUnknownBus
   std::string identification;  // INQUIRY vendor and product, trailing blanks cut
   std::string serial;          // the enclosure's USB serial number; "" when none
+  std::string port;            // the USB port it is plugged into (Host::PortOf)
   ChipCode code = 0;           // family code 0: no recognised bridge
   std::vector<std::string> places;
+  // Another program is writing it: it was sent no command, so its
+  // identification and chip are not known.
+  bool busy = false;
+  // Why its lock could not be had (update): it was sent no command either.
+  std::string lockProblem;
+};
+
+// What tq214 shows in place of what an enclosure another program is writing
+// would tell.
+constexpr char kBeingUpdatedText[] = "being updated by another program";
+
+// How a run treats a disk's lock before it sends the disk a command.
+enum class LockUse : uint8_t {
+  kTest,  // list, info, watch: one whose lock another holds gets no command
+  kTake,  // update: every command goes under the disk's lock, taken around it
 };
 
 // The bus by the window's rule: a path with "sbp2" is on IEEE 1394, else one
 // with "scsi" on UAS, else on USB mass storage.
 const char* BusLabel(const std::string& path);
 
-std::vector<Candidate> FindCandidates(Host& host);
+std::vector<Candidate> FindCandidates(Host& host, LockUse use = LockUse::kTest);
+// A disk at `path` (lower-cased) by what the system says of it: its names,
+// serial number and places; nothing is sent to it.
+Candidate NamesOf(Host& host, const std::string& path);
 // One disk found by discovery (at `path` as the system spells it), looked at
 // as FindCandidates looks at each.
 Candidate LookAt(Host& host, const std::string& path);
+// What is known of a disk without a command: its path, bus, serial number
+// and places; busy.
+Candidate BusyCandidate(Host& host, const std::string& path);
 
 // A disk named by a raw device path, which the interface list may miss,
 // probed as a listed disk is: the discovery's bridge probe, then the
 // candidate's own (reads only). Nothing when it does not answer the bridge.
-std::optional<Candidate> ProbeRawPath(Host& host, const std::string& path);
+std::optional<Candidate> ProbeRawPath(Host& host, const std::string& path,
+                                      LockUse use = LockUse::kTest);
 
 // The bus of a disk named by a raw device path, which does not say it.
 constexpr char kUnknownBus[] = "unknown";
 
 bool IsTbr640(const Candidate& candidate);
+// The first candidate whose lock had no safe place; null when none.
+const Candidate* FirstLockProblem(const std::vector<Candidate>& candidates);
+// A TBR640, or what may be one: an enclosure another program is writing.
+bool MayBeTbr640(const Candidate& candidate);

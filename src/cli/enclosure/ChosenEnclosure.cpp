@@ -12,6 +12,7 @@
 #include "cli/enclosure/DeviceChoice.h"
 #include "cli/enclosure/RefusalReport.h"
 #include "engine/FirmwareVersion.h"
+#include "seams/Seams.h"
 
 namespace {
 
@@ -22,19 +23,28 @@ int AccessFailure(CommandRun& run, const std::string& path, uint32_t code) {
   return run.Fail(kExitFailure, run.host.ShownPath(path) + ": " + run.host.AccessAdvice(code));
 }
 
+// Several enclosures where one is wanted: each listed, none chosen.
+int Several(CommandRun& run, const std::string& heading,
+            const std::vector<const Candidate*>& devices, const std::string& error) {
+  run.text() << EscapeControlBytes(heading) << ":\n";
+  run.json.Key("devices").BeginArray();
+  for (const Candidate* device : devices) {
+    run.text() << "  " << CandidateLine(*device, run.host) << '\n';
+    WriteCandidate(run.json, *device, run.host);
+  }
+  run.json.EndArray();
+  return run.Fail(kExitNoDevice, error + " Choose one with --device PATH.");
+}
+
 int NotChosen(CommandRun& run, const DeviceChoice& choice,
               const std::vector<Candidate>& candidates) {
   switch (choice.outcome) {
-    case ChoiceOutcome::kSeveral: {
-      run.text() << "TBR640 enclosures attached:\n";
-      run.json.Key("devices").BeginArray();
-      for (const Candidate* device : choice.tbr640s) {
-        run.text() << "  " << CandidateLine(*device, run.host) << '\n';
-        WriteCandidate(run.json, *device, run.host);
-      }
-      run.json.EndArray();
-      return run.Fail(kExitNoDevice, std::string(kSeveralText) + " Choose one with --device PATH.");
-    }
+    case ChoiceOutcome::kSeveral:
+      return Several(run, "TBR640 enclosures attached", choice.tbr640s, kSeveralText);
+    case ChoiceOutcome::kSeveralNamed:
+      return Several(run, "Enclosures named " + run.args.device, choice.named,
+                     run.args.device + " names " + std::to_string(choice.named.size()) +
+                         " enclosures (bridges may repeat a serial number).");
     case ChoiceOutcome::kNotFound:
       return run.Fail(kExitNoDevice,
                       run.args.device + ": no disk behind a bridge by that name (tq214 list)");
@@ -67,6 +77,31 @@ int RawPathRefused(CommandRun& run, const std::string& path) {
                   path + ": " + kNoDeviceText + " It does not answer the bridge's probe.");
 }
 
+// The chosen enclosure's lock: taken (kTake) or looked at (kTest). False
+// when it is not to be read, with the refusal reported in `code`.
+bool MayRead(CommandRun& run, ChosenEnclosure& enclosure, LockUse use, int* code) {
+  const Candidate& device = *enclosure.device;
+  bool busy = device.busy;
+  if (!busy && use == LockUse::kTake) {
+    EnclosureLock lock = ActiveSystemGuards().LockEnclosure(device.path.c_str());
+    if (lock.outcome == LockOutcome::kRefused) {
+      enclosure.refusal = LockProblemSentence(lock.problem);
+      *code = ReportLockProblem(run, lock.problem);
+      return false;
+    }
+    busy = !lock.taken();
+    enclosure.lock = std::move(lock.guard);
+  } else if (!busy) {
+    busy = ActiveSystemGuards().EnclosureBusy(device.path.c_str());
+  }
+  if (!busy) return true;
+  enclosure.refusal = RefusalSentence(kEnclosureBusyRefusal);
+  *code = use == LockUse::kTake
+              ? ReportRefusal(run, kExitFailure, device.shown + ": ", kEnclosureBusyRefusal)
+              : run.Fail(kExitFailure, device.shown + ": " + kBeingUpdatedText);
+  return false;
+}
+
 int Refused(CommandRun& run, ChosenEnclosure& enclosure, ReadingOutcome outcome) {
   const Candidate& device = *enclosure.device;
   if (run.access.Refused(device.path)) {
@@ -81,16 +116,21 @@ int Refused(CommandRun& run, ChosenEnclosure& enclosure, ReadingOutcome outcome)
 
 }  // namespace
 
-int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure) {
-  enclosure->candidates = FindCandidates(run.host);
-  const std::string wanted =
-      run.args.device.empty() ? std::string() : run.host.ResolveUserPath(run.args.device);
-  DeviceChoice choice = ChooseDevice(enclosure->candidates, wanted, run.host.TakesRawDevicePaths());
+int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure, LockUse use) {
+  enclosure->candidates = FindCandidates(run.host, use);
+  if (const Candidate* unsafe = FirstLockProblem(enclosure->candidates)) {
+    return ReportLockProblem(run, unsafe->lockProblem);
+  }
+  const std::string& wanted = run.args.device;
+  DeviceChoice choice =
+      ChooseDevice(enclosure->candidates, wanted, run.host.TakesRawDevicePaths(),
+                   [&run](const std::string& text) { return run.host.ResolveUserPath(text); });
   if (choice.outcome == ChoiceOutcome::kRawPath) {
     // A disk the interface list missed: probed as the listed ones were, and
     // then read and judged as any chosen device, before anything is written.
-    std::optional<Candidate> raw = ProbeRawPath(run.host, wanted);
+    std::optional<Candidate> raw = ProbeRawPath(run.host, wanted, use);
     if (!raw) return RawPathRefused(run, wanted);
+    if (!raw->lockProblem.empty()) return ReportLockProblem(run, raw->lockProblem);
     enclosure->candidates.push_back(std::move(*raw));
     choice.tbr640s.clear();  // they pointed into the vector before it grew
     choice.device = &enclosure->candidates.back();
@@ -102,10 +142,14 @@ int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure) {
   enclosure->device = choice.device;
   const Candidate& device = *choice.device;
   run.text() << "Device: " << EscapeControlBytes(device.shown) << "  " << device.bus << "  "
-             << SerialText(device.serial) << "  \"" << EscapeDeviceText(device.identification)
-             << "\"\n";
+             << SerialText(device.serial) << "  "
+             << (device.busy ? kBeingUpdatedText
+                             : "\"" + EscapeDeviceText(device.identification) + "\"")
+             << "\n";
   run.json.Key("device");
   WriteCandidate(run.json, device, run.host);
+  int refused = kExitSuccess;
+  if (!MayRead(run, *enclosure, use, &refused)) return refused;
 
   const ReadingOutcome outcome = ReadDevice(device.path.c_str(), &enclosure->reading);
   if (outcome != ReadingOutcome::kRead) return Refused(run, *enclosure, outcome);

@@ -3,6 +3,7 @@
 // and read it as the window's device-information run does (same commands,
 // same refusals, same lines).
 
+#include <memory>
 #include <vector>
 
 #include "cli/CommandRun.h"
@@ -19,6 +20,9 @@ struct ChosenEnclosure {
   Verdict verdict = Verdict::kUpdateNeeded;
   // Why the chosen device was turned away by its reading; "" when it was not.
   std::string refusal;
+  // LockUse::kTake: the chosen enclosure's lock, taken before its reading,
+  // held until its update has ended.
+  std::unique_ptr<SystemGuard> lock;
   // The four version bytes of the chip information.
   const uint8_t* version() const { return reading.chipInfo.data() + kChipInfoVersion; }
 };
@@ -26,8 +30,10 @@ struct ChosenEnclosure {
 // Chooses and reads the enclosure, shows the device (text: a "Device:" line;
 // JSON: the "device" member) and returns kExitSuccess; or reports why it
 // cannot and returns the exit code (with `refusal` set when a device was
-// chosen and its reading turned it away).
-int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure);
+// chosen and its reading turned it away). An enclosure that another program
+// is writing is sent no command and turned away; with kTake, so is every
+// enclosure when a lock has no safe place.
+int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure, LockUse use = LockUse::kTest);
 
 // The five lines (text) or "lines" and the decoded fields (JSON).
 void ShowIdentity(CommandRun& run, const ChosenEnclosure& enclosure);

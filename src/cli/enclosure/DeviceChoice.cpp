@@ -43,6 +43,16 @@ bool Names(const Candidate& candidate, const std::string& wanted) {
       [place](const std::string& other) { return EqualsIgnoringAsciiCase(place, other); });
 }
 
+// Every candidate that `wanted` names.
+std::vector<const Candidate*> Named(const std::vector<Candidate>& candidates,
+                                    const std::string& wanted) {
+  std::vector<const Candidate*> named;
+  for (const Candidate& candidate : candidates) {
+    if (Names(candidate, wanted)) named.push_back(&candidate);
+  }
+  return named;
+}
+
 }  // namespace
 
 bool IsRawDevicePath(const std::string& text) {
@@ -58,20 +68,27 @@ bool IsRawDevicePath(const std::string& text) {
 }
 
 DeviceChoice ChooseDevice(const std::vector<Candidate>& candidates, const std::string& wanted,
-                          bool rawPaths) {
+                          bool rawPaths,
+                          const std::function<std::string(const std::string&)>& resolve) {
   DeviceChoice choice;
   for (const Candidate& candidate : candidates) {
-    if (IsTbr640(candidate)) choice.tbr640s.push_back(&candidate);
+    if (MayBeTbr640(candidate)) choice.tbr640s.push_back(&candidate);
   }
   if (!wanted.empty()) {
-    const auto named = std::find_if(candidates.begin(), candidates.end(),
-                                    [&wanted](const Candidate& c) { return Names(c, wanted); });
-    if (named == candidates.end()) {
+    // As written first: a file named like a serial number does not hide it.
+    choice.named = Named(candidates, wanted);
+    if (choice.named.empty() && resolve) {
+      const std::string path = resolve(wanted);
+      if (path != wanted) choice.named = Named(candidates, path);
+    }
+    if (choice.named.size() == 1) {
+      choice.outcome = ChoiceOutcome::kChosen;
+      choice.device = choice.named.front();
+    } else if (!choice.named.empty()) {
+      choice.outcome = ChoiceOutcome::kSeveralNamed;
+    } else {
       choice.outcome =
           rawPaths && IsRawDevicePath(wanted) ? ChoiceOutcome::kRawPath : ChoiceOutcome::kNotFound;
-    } else {
-      choice.outcome = ChoiceOutcome::kChosen;
-      choice.device = &*named;
     }
     return choice;
   }

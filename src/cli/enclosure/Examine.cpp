@@ -6,12 +6,14 @@
 #include "cli/enclosure/CandidateReport.h"
 #include "engine/FirmwareVersion.h"
 #include "engine/Refusals.h"
+#include "seams/Seams.h"
 
 ResultRow RowOf(const Candidate& candidate) {
   ResultRow row;
   row.device = candidate.shown;
   row.places = candidate.places;
   row.serial = candidate.serial;
+  row.port = candidate.port;
   row.name = UnitName(candidate.shown, candidate.places, candidate.serial);
   return row;
 }
@@ -32,6 +34,11 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
   device.candidate = candidate;
   ResultRow& row = device.row;
   row = RowOf(candidate);
+  if (candidate.busy || !candidate.lockProblem.empty()) {
+    row.result = "skipped";
+    row.reason = candidate.busy ? kBeingUpdatedText : candidate.lockProblem;
+    return device;
+  }
   if (!IsTbr640(candidate)) {
     row.result = "skipped";
     row.reason = RefusalSentence(RefusalFor(ReadingOutcome::kNotTbr640), candidate.code);
@@ -71,4 +78,15 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
       break;
   }
   return device;
+}
+
+ExaminedEnclosure ExamineUnderLock(const Candidate& candidate) {
+  // Nothing is sent to these.
+  if (candidate.busy || !IsTbr640(candidate)) return Examine(candidate);
+  const EnclosureLock lock = ActiveSystemGuards().LockEnclosure(candidate.path.c_str());
+  if (lock.taken()) return Examine(candidate);
+  Candidate unread = candidate;
+  unread.busy = lock.outcome == LockOutcome::kBusy;
+  unread.lockProblem = lock.problem;
+  return Examine(unread);
 }

@@ -15,6 +15,7 @@ struct ResultRow {
   std::string device;  // as shown (the whole path)
   std::string name;    // as a technician names it: "E:  #0000000000000214"
   std::string serial;  // "" when none
+  std::string port;    // the USB port it was plugged into (Host::PortOf)
   std::vector<std::string> places;
   std::string firmwareBefore;  // "21.32.0.1", or "" when not read
   // What the configuration block said before, for the history ("" when not
@@ -41,8 +42,12 @@ struct ExaminedEnclosure {
   bool unreadable = false;  // a TBR640 whose reading failed midway: it may be busy still
 };
 
-// Reads `candidate` (when it is a TBR640) and says what it is.
+// Reads `candidate` (when it is a TBR640) and says what it is; one that
+// another program is writing, or whose lock could not be had, is skipped.
 ExaminedEnclosure Examine(const Candidate& candidate);
+// The same under the enclosure's lock, let go of after (update --all: its
+// update takes it again on the thread that writes).
+ExaminedEnclosure ExamineUnderLock(const Candidate& candidate);
 
 // The row of `candidate`, before anything is read of it.
 ResultRow RowOf(const Candidate& candidate);

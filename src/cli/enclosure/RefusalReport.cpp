@@ -1,5 +1,7 @@
 #include "cli/enclosure/RefusalReport.h"
 
+#include "cli/ExitCodes.h"
+
 namespace {
 
 // Where a customer's image is named at configure time, for the refusal.
@@ -23,4 +25,13 @@ int ReportRefusal(CommandRun& run, int code, const std::string& prefix, const Re
   }
   run.json.Member("refusal", refusal.name);
   return run.Fail(code, sentence);
+}
+
+std::string LockProblemSentence(const std::string& problem) {
+  return problem + "; no update without the enclosure's lock";
+}
+
+int ReportLockProblem(CommandRun& run, const std::string& problem) {
+  run.json.Member("refusal", "lock-unsafe");
+  return run.Fail(kExitFailure, LockProblemSentence(problem));
 }

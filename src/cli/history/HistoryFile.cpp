@@ -1,39 +1,114 @@
 #include "cli/history/HistoryFile.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <memory>
+
+#include "cli/DeviceText.h"
+#include "platform/RegularFile.h"
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+constexpr size_t kChunkBytes = size_t{16} * 1024;
+
+// Takes the file's lines as they come, each held to the bound: what goes
+// past it is counted, never kept.
+class LineReader {
+ public:
+  explicit LineReader(HistoryRead* read) : read_(read) {}
+
+  void Feed(const char* bytes, size_t size) {
+    while (size > 0) {
+      const auto* end = static_cast<const char*>(std::memchr(bytes, '\n', size));
+      const size_t length = end == nullptr ? size : static_cast<size_t>(end - bytes);
+      const size_t kept = std::min(length, kMaxHistoryLineBytes - line_.size());
+      line_.append(bytes, kept);
+      tooLong_ = tooLong_ || kept < length;
+      if (end == nullptr) return;
+      Take();
+      bytes = end + 1;
+      size -= length + 1;
+    }
+  }
+  void End() {
+    if (!line_.empty() || tooLong_) Take();
+  }
+
+ private:
+  void Take() {
+    const std::string where = "line " + std::to_string(number_++) + ": ";
+    if (!line_.empty() && line_.back() == '\r') line_.pop_back();
+    HistoryEntry entry;
+    std::string error;
+    if (tooLong_) {
+      read_->damaged.push_back(where + "longer than " + std::to_string(kMaxHistoryLineBytes) +
+                               " bytes");
+    } else if (!line_.empty() && ParseHistoryLine(line_, &entry, &error)) {
+      read_->entries.push_back(std::move(entry));
+    } else if (!line_.empty()) {
+      read_->damaged.push_back(where + error);
+    }
+    line_.clear();
+    tooLong_ = false;
+  }
+
+  HistoryRead* read_;
+  std::string line_;
+  bool tooLong_ = false;
+  size_t number_ = 1;
+};
+
+}  // namespace
 
 void HistoryFile::Append(const HistoryEntry& entry) {
   const std::string line = HistoryLine(entry) + "\n";
   std::lock_guard<std::mutex> guard(lock_);
   std::error_code ignored;
-  const std::filesystem::path file(path_);
+  const std::filesystem::path file = std::filesystem::u8path(path_);
   if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ignored);
-  std::ofstream out(file, std::ios::app | std::ios::binary);
-  out << line << std::flush;
-  if (out || warned_) return;
+  const OpenedFile opened = OpenRegularFile(path_, FileUse::kAppend);
+  std::string error = opened.error;
+  if (File out{opened.file}) {
+    const bool written = std::fwrite(line.data(), 1, line.size(), out.get()) == line.size() &&
+                         std::fflush(out.get()) == 0;
+    if (std::fclose(out.release()) != 0 || !written) error = std::strerror(errno);
+  }
+  if (error.empty() || warned_) return;
   warned_ = true;
-  warnings_ << "tq214: the update history " + path_ +
-                   " cannot be written; the update goes on without it\n"
+  warnings_ << "tq214: "
+            << EscapeControlBytes("the update history " + path_ + " cannot be written (" + error +
+                                  "); the update goes on without it")
+            << '\n'
             << std::flush;
 }
 
 HistoryRead ReadHistory(const std::string& path) {
   HistoryRead read;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return read;
-  read.found = true;
-  std::string line;
-  for (size_t number = 1; std::getline(in, line); ++number) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty()) continue;
-    HistoryEntry entry;
-    std::string error;
-    if (ParseHistoryLine(line, &entry, &error)) {
-      read.entries.push_back(std::move(entry));
-    } else {
-      read.damaged.push_back("line " + std::to_string(number) + ": " + error);
-    }
+  const OpenedFile opened = OpenRegularFile(path, FileUse::kRead);
+  if (opened.file == nullptr) {
+    if (!opened.missing) read.error = opened.error;
+    return read;
   }
+  const File in(opened.file);
+  read.found = true;
+  LineReader lines(&read);
+  std::unique_ptr<char[]> chunk(new char[kChunkBytes]);
+  size_t got = 0;
+  do {
+    got = std::fread(chunk.get(), 1, kChunkBytes, in.get());
+    lines.Feed(chunk.get(), got);
+  } while (got == kChunkBytes);
+  if (std::ferror(in.get())) {
+    read.error = std::strerror(errno);
+    return read;
+  }
+  lines.End();
   return read;
 }

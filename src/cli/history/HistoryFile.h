@@ -2,8 +2,10 @@
 // The update history on disk: a file of one JSON object per line
 // (HistoryEntry), appended to, each line written whole and flushed, so that a
 // crash midway loses nothing already written. A file that cannot be written
-// gives one warning and never stops an update. Safe from several threads.
+// (also one that is no regular file) gives one warning and never stops an
+// update. Safe from several threads.
 
+#include <cstddef>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -27,11 +29,18 @@ class HistoryFile {
   bool warned_ = false;
 };
 
+// The longest line read: tq214 writes lines of a few hundred bytes. A longer
+// one is damaged, skipped without being held whole.
+constexpr size_t kMaxHistoryLineBytes = size_t{64} * 1024;
+
 struct HistoryRead {
-  bool found = false;  // the file exists and could be read
+  bool found = false;  // the file exists
+  std::string error;   // it is no regular file, or could not be read: why
   std::vector<HistoryEntry> entries;
   std::vector<std::string> damaged;  // "line 12: not a JSON object"
 };
 
-// Every entry, oldest first; confirmations are entries of their own.
+// Every entry, oldest first; confirmations are entries of their own. The
+// file must be a regular one (never a FIFO, a device, a directory), and is
+// opened without waiting for one.
 HistoryRead ReadHistory(const std::string& path);

@@ -36,6 +36,14 @@ class Host {
     return SerialOfInterfacePath(path);
   }
 
+  // The USB port the disk's enclosure is plugged into, as the system names
+  // it; "" when it cannot be told. It tells a unit without a serial number
+  // from another, where the system gives the disk name of one unplugged to
+  // the next disk (Linux: /dev/sdb). By default the path itself: Windows
+  // makes up the interface path of a disk without a serial number from its
+  // port.
+  virtual std::string PortOf(const std::string& path) const { return path; }
+
   // Where the disk's volumes are: mount points, or drive letters ("E:").
   virtual std::vector<std::string> Places(const std::string& path) = 0;
   // Their name in JSON ("mountPoints", "driveLetters") and in text.

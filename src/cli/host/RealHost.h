@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <memory>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "cli/host/Host.h"
 
@@ -20,6 +22,14 @@ bool StandardOutputIsTerminal();
 // user the program runs as: root's under sudo), on Windows
 // %LOCALAPPDATA%\tq214\history.jsonl; "" when there is no such place.
 std::string DefaultHistoryPath();
+// The environment variable `name` as UTF-8, as every text inside the
+// program is (Windows reads it wide); "" when it is not set.
+std::string EnvironmentText(const char* name);
+#ifdef _WIN32
+// The arguments after the program's name, which Windows gives as UTF-16
+// (wmain), as UTF-8.
+std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv);
+#endif
 // The width of the terminal on standard output; 0 when it cannot be told.
 size_t TerminalColumns();
 // A closed pipe or a full disk on standard output or error ends the printing

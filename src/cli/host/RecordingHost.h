@@ -22,6 +22,7 @@ class RecordingHost final : public Host {
   }
   bool TakesRawDevicePaths() const override { return inner_->TakesRawDevicePaths(); }
   std::string SerialOf(const std::string& path) const override { return inner_->SerialOf(path); }
+  std::string PortOf(const std::string& path) const override { return inner_->PortOf(path); }
   std::vector<std::string> Places(const std::string& path) override;
   const char* placesKey() const override { return inner_->placesKey(); }
   const char* placesLabel() const override { return inner_->placesLabel(); }

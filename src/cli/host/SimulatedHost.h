@@ -22,6 +22,7 @@ class SimulatedHost final : public Host {
   Seams seams() override;
   std::string ShownPath(const std::string& path) const override { return path; }
   bool TakesRawDevicePaths() const override { return true; }
+  std::string PortOf(const std::string& path) const override { return machine_.PortOf(path); }
   std::vector<std::string> Places(const std::string& path) override;
   const char* placesKey() const override { return "driveLetters"; }
   const char* placesLabel() const override { return "drives"; }

@@ -1,7 +1,9 @@
 #include "cli/update/EnclosureUpdate.h"
 
 #include <chrono>
+#include <utility>
 
+#include "cli/enclosure/RefusalReport.h"
 #include "engine/ConfigBlock.h"
 #include "engine/FirmwareDownload.h"
 #include "engine/Refusals.h"
@@ -9,14 +11,15 @@
 
 EnclosureUpdateResult UpdateEnclosure(const std::string& path,
                                       const std::vector<std::string>& places,
-                                      UpdateMonitor& monitor) {
+                                      UpdateMonitor& monitor, std::unique_ptr<SystemGuard> held) {
   const auto start = std::chrono::steady_clock::now();
   EnclosureUpdateResult result;
   bool awake = false;
   {
-    const WriteSpan span(path);
+    const WriteSpan span(path, std::move(held));
     if (!span.locked()) {
-      result.busy = true;
+      result.busy = span.busy();
+      result.lockProblem = span.lockProblem();
       monitor.End();
       return result;
     }
@@ -40,6 +43,7 @@ EnclosureUpdateResult UpdateEnclosure(const std::string& path,
 
 std::string FailureReason(const EnclosureUpdateResult& result) {
   if (result.busy) return RefusalSentence(kEnclosureBusyRefusal);
+  if (!result.lockProblem.empty()) return LockProblemSentence(result.lockProblem);
   const std::string said =
       result.sense.present ? " (the device answered " + SenseText(result.sense) + ")" : "";
   return (result.downloaded

@@ -6,15 +6,18 @@
 // own (buffers, progress, path); what it shares with other devices' updates
 // (the seams in force, the hold of stop requests) is safe across threads.
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "IDEAccess/SenseData.h"
 #include "cli/update/UpdateMonitor.h"
 #include "engine/FlushFileSystems.h"
+#include "seams/SystemGuards.h"
 
 struct EnclosureUpdateResult {
-  bool busy = false;  // another program was writing the enclosure: nothing was done
+  bool busy = false;        // another program was writing the enclosure: nothing was done
+  std::string lockProblem;  // the lock had no safe place: nothing was done
   std::vector<FlushFailure> unflushed;
   bool downloaded = false;  // the firmware was written and read back equal
   bool passed = false;      // ... and the configuration block too
@@ -22,9 +25,11 @@ struct EnclosureUpdateResult {
   SenseData sense;          // what the device said when a command of it failed
 };
 
+// `held`: the enclosure's lock when it was taken already, on this thread.
 EnclosureUpdateResult UpdateEnclosure(const std::string& path,
                                       const std::vector<std::string>& places,
-                                      UpdateMonitor& monitor);
+                                      UpdateMonitor& monitor,
+                                      std::unique_ptr<SystemGuard> held = nullptr);
 
 // Why an update did not pass, in words.
 std::string FailureReason(const EnclosureUpdateResult& result);

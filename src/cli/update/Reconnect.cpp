@@ -6,6 +6,7 @@
 
 #include "IDEAccess/AsciiCase.h"
 #include "IDEAccess/Discovery.h"
+#include "seams/Seams.h"
 
 namespace {
 
@@ -27,7 +28,8 @@ std::string Present(const Host& host, const Unit& unit) {
 
 bool IsUnit(const Host& host, const Unit& unit, const std::string& path) {
   if (!unit.serial.empty()) return host.SerialOf(path) == unit.serial;
-  return EqualsIgnoringAsciiCase(path, unit.path);
+  return !unit.port.empty() && host.SerialOf(path).empty() &&
+         EqualsIgnoringAsciiCase(host.PortOf(path), unit.port);
 }
 
 Reconnected WaitForReconnect(CommandRun& run, DeviceEvents& events, const Unit& unit,
@@ -57,6 +59,8 @@ Reconnected WaitForReconnect(CommandRun& run, DeviceEvents& events, const Unit& 
   result.outcome = ReconnectOutcome::kBack;
   for (int tries = 0; tries < kReadTries; ++tries) {
     if (tries > 0) events.Wait(kReadRetryMs);
+    // Another program that took it meanwhile gets no command from here.
+    if (ActiveSystemGuards().EnclosureBusy(back.c_str())) continue;
     if (!AnswersBridge(back.c_str())) continue;
     result.found = Examine(LookAt(run.host, back));
     if (!result.found.unreadable) break;

@@ -1,8 +1,9 @@
 #pragma once
 // The confirmation of an update after the enclosure is reconnected: the same
-// unit (by its serial number, or by its path when it has none) goes away,
-// comes back, and is read again as any arrival is; only then is it known that
-// the new firmware started.
+// unit goes away, comes back, and is read again as any arrival is; only then
+// is it known that the new firmware started. A unit is known by its serial
+// number; one without is known by the USB port it was plugged into, not by
+// its path, which the system may give to the next disk (Linux: /dev/sdb).
 
 #include <cstdint>
 #include <string>
@@ -13,7 +14,9 @@
 
 struct Unit {
   std::string serial;  // "" when it has none
-  std::string path;    // as device commands take it
+  std::string port;    // Host::PortOf; "" when it cannot be told
+  // Whether it can be told from another unit when it comes back.
+  bool known() const { return !serial.empty() || !port.empty(); }
 };
 
 // Whether the disk at `path` (as the system spells it) is the unit.

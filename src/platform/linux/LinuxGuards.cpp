@@ -1,18 +1,16 @@
 #include "platform/linux/LinuxGuards.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 
+#include "platform/linux/LockFile.h"
 #include "platform/linux/LogindInhibitor.h"
 #include "platform/linux/SysfsDisks.h"
 
 namespace {
 
-constexpr char kDefaultLockDir[] = "/run/lock";
+constexpr char kDefaultLockDir[] = "/run/tq214";
 constexpr char kLockDirVariable[] = "TQ214_LOCK_DIR";
 constexpr char kInhibitorWho[] = "tq214";
 constexpr char kInhibitorWhy[] = "Updating enclosure firmware";
@@ -30,15 +28,6 @@ std::string FileNameOf(const std::string& text) {
   // The end of a long place is the part that tells enclosures apart.
   return name.size() > kMaxNameLength ? name.substr(name.size() - kMaxNameLength) : name;
 }
-
-class FileLock final : public SystemGuard {
- public:
-  explicit FileLock(int fd) : fd_(fd) {}
-  ~FileLock() override { close(fd_); }  // flock lets go with the last descriptor
-
- private:
-  int fd_;
-};
 
 }  // namespace
 
@@ -65,25 +54,23 @@ std::string LinuxGuards::LockFileOf(const std::string& path) const {
   std::string place = DiskPlaceInSysfs(sysRoot_, node);
   if (place.empty()) {
     if (node.compare(0, 5, "/dev/") != 0 && !dirNamed_) return "";
-    place = node;
+    place = LockKeyOf(node.c_str());
   }
-  return lockDir_ + "/tq214-" + FileNameOf(place) + ".lock";
+  return "tq214-" + FileNameOf(place) + ".lock";
 }
 
-std::unique_ptr<SystemGuard> LinuxGuards::LockEnclosure(const char* path) {
-  const std::string file = LockFileOf(path);
-  if (file.empty()) return LockWithinProcess(path);
-  // Read-only is enough for flock, and lets a user who is not the file's
-  // owner take it.
-  const int fd = open(file.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
-  // No place for lock files (a machine without /run/lock): the lock holds
-  // within this process only.
-  if (fd < 0) return LockWithinProcess(path);
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    close(fd);
-    return nullptr;
-  }
-  return std::make_unique<FileLock>(fd);
+EnclosureLock LinuxGuards::LockEnclosure(const char* path) {
+  const std::string name = LockFileOf(path);
+  // A simulated enclosure without a folder for its locks; a disk of this
+  // machine always has a lock file, and is refused when it cannot have it.
+  if (name.empty()) return LockOf(LockWithinProcess(path));
+  return TakeLockFile(lockDir_, name);
+}
+
+bool LinuxGuards::EnclosureBusy(const char* path) {
+  const std::string name = LockFileOf(path);
+  if (name.empty()) return BusyWithinProcess(path);
+  return LockFileHeld(lockDir_, name);
 }
 
 std::unique_ptr<SystemGuard> LinuxGuards::KeepAwake(std::string* note) {

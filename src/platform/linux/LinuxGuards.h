@@ -1,12 +1,13 @@
 #pragma once
 // The system's guards on Linux:
-// - an enclosure's lock is an advisory lock (flock) on a file under /run/lock
-//   (TQ214_LOCK_DIR elsewhere), named from the enclosure's place in sysfs (the
-//   USB interface above its SCSI host, which stays while the enclosure is
-//   attached, unlike /dev/sdX), or from its path when sysfs does not know it;
-//   the kernel lets go of it when its holder ends, however it ends; a path
-//   that names no disk of this machine (a simulated enclosure) is locked
-//   within the process, unless TQ214_LOCK_DIR names a folder for it;
+// - an enclosure's lock is a lock on a file in /run/tq214 (TQ214_LOCK_DIR
+//   elsewhere; LockFile.h says what either must be), named from the
+//   enclosure's place in sysfs (the USB interface above its SCSI host, which
+//   stays while the enclosure is attached, unlike /dev/sdX), or from its path
+//   when sysfs does not know it; the kernel lets go of it when its holder
+//   ends, however it ends; a path that names no disk of this machine (a
+//   simulated enclosure) is locked within the process, unless TQ214_LOCK_DIR
+//   names a folder for it;
 // - the system is kept awake by a logind inhibitor lock (sleep, shutdown and
 //   the lid switch, mode "block"), taken over the system bus by the first
 //   update that writes and released when the last ends.
@@ -18,15 +19,17 @@
 
 class LinuxGuards final : public SystemGuards {
  public:
-  // `sysRoot`: where sysfs is ("/sys"); `lockDir`: empty for /run/lock or
+  // `sysRoot`: where sysfs is ("/sys"); `lockDir`: empty for /run/tq214 or
   // TQ214_LOCK_DIR.
   explicit LinuxGuards(std::string sysRoot = "/sys", std::string lockDir = "");
 
-  std::unique_ptr<SystemGuard> LockEnclosure(const char* path) override;
+  EnclosureLock LockEnclosure(const char* path) override;
+  bool EnclosureBusy(const char* path) override;
   std::unique_ptr<SystemGuard> KeepAwake(std::string* note) override;
 
-  // The lock file of the enclosure at `path`; empty for a path that names
-  // no disk of this machine (unless the lock folder was named).
+  // The name of the lock file of the enclosure at `path` in the lock folder;
+  // empty for a path that names no disk of this machine (unless the lock
+  // folder was named).
   std::string LockFileOf(const std::string& path) const;
 
  private:

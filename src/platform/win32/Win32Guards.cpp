@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Guards.h"
 
 #include <windows.h>
+#include <winioctl.h>
 
 #include "IDEAccess/AsciiCase.h"
 
@@ -8,6 +9,7 @@ namespace {
 
 // Object names are at most MAX_PATH characters.
 constexpr size_t kMaxNameLength = MAX_PATH - 1;
+constexpr char kNamePrefix[] = "Global\\tq214-";
 
 class MutexLock final : public SystemGuard {
  public:
@@ -28,22 +30,51 @@ class ThreadAwake final : public SystemGuard {
 
 }  // namespace
 
+std::string DiskMutexName(uint32_t deviceNumber) {
+  return kNamePrefix + std::string("disk") + std::to_string(deviceNumber);
+}
+
 std::string EnclosureMutexName(const std::string& path) {
-  std::string name = "Global\\tq214-";
+  std::string name = kNamePrefix;
   for (const char c : AsciiLower(path)) name += c == '\\' ? '#' : c;
   return name.size() > kMaxNameLength ? name.substr(0, kMaxNameLength) : name;
 }
 
-std::unique_ptr<SystemGuard> Win32Guards::LockEnclosure(const char* path) {
-  HANDLE mutex = CreateMutexA(nullptr, FALSE, EnclosureMutexName(path).c_str());
-  // No named object to be had: the lock holds within this process only.
-  if (mutex == nullptr) return LockWithinProcess(path);
+std::string Win32Guards::MutexNameOf(const char* path) {
+  // The query opens the disk without access rights: no command reaches it.
+  StorageDeviceNumber number;
+  const BackendResult asked = devices_.QueryDeviceNumber(path, &number);
+  if (asked.opened && asked.requestSucceeded && number.DeviceType == FILE_DEVICE_DISK) {
+    return DiskMutexName(number.DeviceNumber);
+  }
+  return EnclosureMutexName(path);
+}
+
+EnclosureLock Win32Guards::LockEnclosure(const char* path) {
+  const std::string name = MutexNameOf(path);
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, name.c_str());
+  if (mutex == nullptr) {
+    const DWORD error = GetLastError();
+    // Another user's mutex of that name: held.
+    if (error == ERROR_ACCESS_DENIED) return LockOf(nullptr);
+    return RefusedLock(name + ": the enclosure's lock cannot be made (error " +
+                       std::to_string(error) + ")");
+  }
   const DWORD waited = WaitForSingleObject(mutex, 0);
   if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
     CloseHandle(mutex);
-    return nullptr;
+    return LockOf(nullptr);
   }
-  return std::make_unique<MutexLock>(mutex);
+  return LockOf(std::make_unique<MutexLock>(mutex));
+}
+
+// Its holder keeps the mutex open from taking it to letting go, and nobody
+// else keeps it open longer than a try: it is held while it exists.
+bool Win32Guards::EnclosureBusy(const char* path) {
+  HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, MutexNameOf(path).c_str());
+  if (mutex == nullptr) return GetLastError() == ERROR_ACCESS_DENIED;
+  CloseHandle(mutex);
+  return true;
 }
 
 std::unique_ptr<SystemGuard> Win32Guards::KeepAwake(std::string* note) {

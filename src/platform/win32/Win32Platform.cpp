@@ -13,7 +13,7 @@ Seams Win32PlatformSeams() {
   static Win32DiskInterfaces disks;
   static Win32Volumes volumes;
   static Win32Resources resources;
-  static Win32Guards guards;
+  static Win32Guards guards(backend);
   Seams seams;
   seams.guards = &guards;
   seams.resources = &resources;

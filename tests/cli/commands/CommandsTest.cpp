@@ -9,6 +9,7 @@
 #include "Tessaloft_main/TForm1.h"
 #include "cli/ExitCodes.h"
 #include "seams/Seams.h"
+#include "seams/SystemGuards.h"
 #include "sim/Scenarios.h"
 #include "support/CliRun.h"
 #include "support/VirtualShell.h"
@@ -365,6 +366,41 @@ TEST_F(CliCommandsTest, UpdateOfOneOfTwoTouchesOnlyThatOne) {
   EXPECT_EQ(49u, Count(CommandKind::kWriteBufferData, kSecond));
   EXPECT_EQ(0u, Count(CommandKind::kWriteBufferData, kEnclosure));
   EXPECT_EQ(0u, Count(CommandKind::kWriteBridgeMemory, kEnclosure));
+}
+
+// Another program writes the first enclosure: every command says so in its
+// place and sends it nothing (the device-number queries of its drive letters
+// go to the system, not to it); the second one is worked on as ever.
+TEST_F(CliCommandsTest, AnEnclosureAnotherProgramWritesGetsNoCommand) {
+  struct Case {
+    std::vector<std::string> args;
+    int code;
+    const char* said;  // on standard output, else on standard error
+  };
+  const Case cases[] = {
+      {{"list"}, kExitSuccess, "#0000000000000214  being updated by another program  drives E:"},
+      {{"--json", "list"}, kExitSuccess, "\"state\":\"being updated by another program\""},
+      {{"info"}, kExitFailure, "being updated by another program"},
+      {{"update", "--yes"}, kExitFailure, "another program is updating this enclosure"},
+      {{"--simulate=two", "update", "--all", "--yes"},
+       kExitFailure,
+       "skipped: being updated by another program"},
+      {{"--simulate=two", "update", "--device", "F:", "--yes"}, kExitSuccess, "PASS"},
+  };
+  const auto held = LockWithinProcess(kEnclosure.c_str());
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    if (args[0].rfind("--simulate", 0) != 0) args.insert(args.begin(), "--simulate");
+    const CliRun run = Run(args);
+    EXPECT_EQ(c.code, run.code) << args.back() << run.err;
+    EXPECT_TRUE(Contains(run.out, c.said) || Contains(run.err, c.said)) << run.out << run.err;
+    EXPECT_EQ(0, std::count_if(trace.begin(), trace.end(),
+                               [](const TraceEntry& e) {
+                                 return e.path == kEnclosure &&
+                                        e.kind != CommandKind::kQueryDeviceNumber;
+                               }))
+        << run.out;
+  }
 }
 
 }  // namespace

@@ -40,6 +40,38 @@ TEST(CliDeviceChoice, DeviceNamesAShownPathAPathOrAPlace) {
   EXPECT_EQ(nullptr, missing.device);
 }
 
+// --device is matched as written before it is taken for a file: a serial
+// number, a place or a path; what it names must be one unit.
+TEST(CliDeviceChoice, DeviceNamesOneUnitByItsTextAsWrittenFirst) {
+  std::vector<Candidate> disks = {Disk("sdb", 19, {"/media/a"}), Disk("sdc", 19), Disk("sdd", 19)};
+  disks[0].serial = disks[1].serial = "0000000000000214";  // a cheap bridge's repeated serial
+  disks[2].serial = "0000000000000437";
+  const auto resolve = [](const std::string& text) -> std::string {
+    if (text == "0000000000000437") return "/root/0000000000000437";  // a file in the folder
+    if (text == "/dev/disk/by-id/usb-TQ-214") return "/dev/sdd";      // a link to the node
+    return text;
+  };
+  struct Case {
+    const char* wanted;
+    ChoiceOutcome outcome;
+    std::vector<const Candidate*> named;
+  } const cases[] = {
+      {"0000000000000214", ChoiceOutcome::kSeveralNamed, {&disks[0], &disks[1]}},
+      {"#0000000000000214", ChoiceOutcome::kSeveralNamed, {&disks[0], &disks[1]}},
+      {"0000000000000437", ChoiceOutcome::kChosen, {&disks[2]}},
+      {"/media/a", ChoiceOutcome::kChosen, {&disks[0]}},
+      {"/dev/sdc", ChoiceOutcome::kChosen, {&disks[1]}},
+      {"/dev/disk/by-id/usb-TQ-214", ChoiceOutcome::kChosen, {&disks[2]}},
+      {"/dev/sde", ChoiceOutcome::kNotFound, {}},
+  };
+  for (const Case& c : cases) {
+    const DeviceChoice choice = ChooseDevice(disks, c.wanted, false, resolve);
+    EXPECT_EQ(c.outcome, choice.outcome) << c.wanted;
+    EXPECT_EQ(c.named, choice.named) << c.wanted;
+    EXPECT_EQ(c.named.size() == 1 ? c.named[0] : nullptr, choice.device) << c.wanted;
+  }
+}
+
 TEST(CliDeviceChoice, RawDevicePathsAreVolumesAndPhysicalDrives) {
   for (const char* raw :
        {"\\\\.\\E:", "\\\\.\\e:", "\\\\.\\PhysicalDrive0", "\\\\.\\physicaldrive12"}) {

@@ -50,6 +50,32 @@ TEST_F(HistoryTest, AnUpdateThatFailsMidwayLeavesItsLineWithWhatTheDeviceSaid) {
       << run.out;
 }
 
+TEST_F(HistoryTest, AFailureNamesWhatTheDeviceSaidOfTheCommandThatFailedOnly) {
+  // The first attempt's third piece fails with HARDWARE ERROR; the second
+  // attempt writes and reads back the whole image; then the enclosure is gone
+  // before its configuration block is read, and says nothing.
+  const std::string file = File("history.jsonl");
+  CliRunOptions options = Writing(file);
+  int pieces = 0;
+  int readBack = 0;
+  options.onSimulation = [&](VirtualMachine& machine) {
+    Faults& faults = machine.Find(kScenarioEnclosurePath)->faults();
+    machine.SetAfterCommand([&](const TraceEntry& entry) {
+      if (entry.kind == CommandKind::kWriteBufferData) {
+        faults.failKind[static_cast<int>(CommandKind::kWriteBufferData)] = ++pieces == 2;
+      }
+      if (entry.kind == CommandKind::kReadBufferData && ++readBack == 49) {
+        faults.openError = kErrorDeviceNotConnected;
+      }
+    });
+  };
+  const CliRun run = RunTq214({"--simulate", "--json", "update", "--yes"}, options);
+  const HistoryRead read = ReadHistory(file);
+  ASSERT_EQ(1u, read.entries.size()) << run.out;
+  EXPECT_EQ("the configuration block could not be written and verified", read.entries[0].reason);
+  EXPECT_EQ(std::string::npos, run.out.find("\"sense\"")) << run.out;
+}
+
 TEST_F(HistoryTest, ADamagedLineIsNamedAndSkipped) {
   const std::string file = File("history.jsonl");
   RunTq214({"--simulate", "update", "--yes"}, Writing(file));

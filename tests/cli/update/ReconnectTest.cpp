@@ -50,6 +50,32 @@ TEST(Reconnect, WaitConfirmsWhatTheEnclosureRunsWhenItComesBack) {
   }
 }
 
+// A unit without a serial number passes; at once another one, plugged into
+// another port, is given its name, as Linux gives /dev/sdb to the next disk.
+TEST(Reconnect, AUnitWithoutASerialNumberIsKnownByItsPortNotByItsName) {
+  const std::string path =
+      "\\\\?\\usbstor#disk&ven_orvexa&prod_tq-214_enclosure&rev_0100#7&2a3b4c5d&0#"
+      "{53f56307-b6bf-11d0-94f2-00a0c91efb8b}";
+  VirtualEnclosure another = VirtualEnclosure::Tbr640();
+  bool blockWritten = false;
+  CliRunOptions options;
+  options.onSimulation = [&](VirtualMachine& machine) {
+    VirtualEnclosure* unit = &machine.AddDisk(path, *machine.Find(kScenarioEnclosurePath));
+    machine.Remove(kScenarioEnclosurePath);
+    another = *unit;
+    machine.SetAfterCommand([&, unit, on = &machine](const TraceEntry& entry) {
+      blockWritten = blockWritten || entry.kind == CommandKind::kWriteBridgeMemory;
+      if (!blockWritten || entry.kind != CommandKind::kReadBridgeMemory) return;
+      blockWritten = false;  // read back: the update is over
+      *unit = another;
+      on->SetPort(path, "usb1/1-2");
+    });
+  };
+  const CliRun run = RunTq214({"--simulate", "update", "--yes", "--wait=1"}, options);
+  EXPECT_NE(std::string::npos, run.err.find("the enclosure did not come back within 1 s"))
+      << run.err;
+}
+
 TEST(Reconnect, CtrlCEndsTheWaitOnlyAndThePassStands) {
   StopAlreadyAsked stop;
   CliRunOptions options;

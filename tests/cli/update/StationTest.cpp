@@ -54,6 +54,10 @@ class ScriptedStop final : public InterruptHold {
     return requested_;
   }
   void SetRunEndsOnRequest(bool) override {}
+  void Request() {
+    std::lock_guard<std::mutex> guard(lock_);
+    requested_ = true;
+  }
   int begins() const {
     std::lock_guard<std::mutex> guard(lock_);
     return begins_;
@@ -156,6 +160,23 @@ TEST(Station, WatchLooksAgainAtABridgeStillBusyAfterPlugIn) {
   };
   const CliRun run = RunTq214({"--simulate=station", "watch", "--update", "--yes"}, options);
   EXPECT_NE(std::string::npos, run.out.find(kLate + ": PASS")) << run.out;
+}
+
+TEST(Station, AnArrivalStillLookedAtAgainWhenTheWatchEndsIsListedAsNotExamined) {
+  // Ctrl+C as the enclosure plugged in later first fails to answer.
+  ScriptedStop stop(true);
+  CliRunOptions options;
+  options.hold = &stop;
+  options.onSimulation = [&stop](VirtualMachine& machine) {
+    machine.Find(kStationLatePath)->faults().failFirstCommands = 100;
+    machine.SetAfterCommand([&stop](const TraceEntry& entry) {
+      if (entry.path == kStationLatePath) stop.Request();
+    });
+  };
+  const CliRun run = RunTq214({"--simulate=station", "--json", "watch"}, options);
+  EXPECT_EQ("skipped: not examined: the watch ended while it was waiting for it to answer",
+            ResultsByDrive(run)["I:"])
+      << run.out;
 }
 
 TEST(Station, ASessionRecordedSideBySideReplays) {

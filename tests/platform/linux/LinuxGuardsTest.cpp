@@ -1,7 +1,7 @@
 // The enclosure's lock on Linux: named from the enclosure's place in sysfs,
 // so that a new SCSI host number (the enclosure plugged in again) or another
 // /dev name keeps the same lock; held by one holder at a time; free again
-// when the holder lets go.
+// when the holder lets go; a reader sees it held without taking it.
 
 #include <gtest/gtest.h>
 
@@ -33,12 +33,15 @@ TEST(LinuxGuards, OneLockPerEnclosurePlaceWhateverItsNodeOrHost) {
   EXPECT_NE(std::string::npos, file.find("usb2_2-1_2-1_1.0.lock")) << file;
   EXPECT_NE(file, guards.LockFileOf("/dev/sdd")) << "a disk sysfs does not know: its node";
 
+  EXPECT_FALSE(guards.EnclosureBusy("/dev/sdc")) << "no lock file yet";
   auto first = guards.LockEnclosure("usbstor:/dev/sdb");
-  ASSERT_NE(nullptr, first);
-  EXPECT_EQ(nullptr, guards.LockEnclosure("/dev/sdc"));
-  EXPECT_NE(nullptr, guards.LockEnclosure("/dev/sdd"));
-  first.reset();
-  EXPECT_NE(nullptr, guards.LockEnclosure("/dev/sdc"));
+  ASSERT_TRUE(first.taken()) << first.problem;
+  EXPECT_EQ(LockOutcome::kBusy, guards.LockEnclosure("/dev/sdc").outcome);
+  EXPECT_TRUE(guards.EnclosureBusy("/dev/sdc")) << "seen without taking it";
+  EXPECT_TRUE(guards.LockEnclosure("/dev/sdd").taken());
+  first.guard.reset();
+  EXPECT_FALSE(guards.EnclosureBusy("/dev/sdc"));
+  EXPECT_TRUE(guards.LockEnclosure("/dev/sdc").taken());
 }
 
 }  // namespace

@@ -50,6 +50,11 @@ class LinuxHost final : public Host {
     return UsbSerialOfDisk(kSysRoot, NodeOfDiskPath(path));
   }
 
+  // The USB interface the disk's SCSI host hangs from in sysfs: the port.
+  std::string PortOf(const std::string& path) const override {
+    return DiskPlaceInSysfs(kSysRoot, NodeOfDiskPath(path));
+  }
+
   std::vector<std::string> Places(const std::string& path) override {
     const std::string node = NodeOfDiskPath(path);
     return MountPointsOfDisk(kSysRoot, kProcRoot, std::filesystem::path(node).filename().string());
@@ -109,6 +114,11 @@ std::string DefaultHistoryPath() {
     base = std::string(home) + "/.local/state";
   }
   return base + "/tq214/history.jsonl";
+}
+
+std::string EnvironmentText(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? "" : value;
 }
 
 bool StandardOutputIsTerminal() {

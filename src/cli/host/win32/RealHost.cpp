@@ -7,11 +7,13 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "cli/host/DriveLetterPlaces.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Text.h"
 
 namespace {
 
@@ -51,9 +53,30 @@ SystemGuards* SystemGuardsOfPlatform() {
 }
 
 std::string DefaultHistoryPath() {
-  const char* local = std::getenv("LOCALAPPDATA");
-  if (local == nullptr || local[0] == '\0') return "";
-  return std::string(local) + "\\tq214\\history.jsonl";
+  const std::string local = EnvironmentText("LOCALAPPDATA");
+  if (local.empty()) return "";
+  return local + "\\tq214\\history.jsonl";
+}
+
+std::string EnvironmentText(const char* name) {
+  const std::wstring wideName = WideFromUtf8(name);
+  std::wstring value(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        GetEnvironmentVariableW(wideName.c_str(), &value[0], static_cast<DWORD>(value.size()));
+    if (length == 0) return "";
+    if (length < value.size()) {
+      value.resize(length);
+      return Utf8FromWide(value);
+    }
+    value.resize(length);  // too small: the length it needs, with the terminating zero
+  }
+}
+
+std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(Utf8FromWide(argv[i]));
+  return args;
 }
 
 bool StandardOutputIsTerminal() {

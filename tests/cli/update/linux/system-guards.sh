@@ -1,13 +1,22 @@
 #!/usr/bin/env bash
 # The real tq214 on the virtual machine against the system's guards:
-#  - one writer per enclosure: a second tq214 started on the enclosure that a
-#    first is writing refuses it without a single write; once the first has
-#    been killed (SIGKILL, as a crash), the lock is free again;
+#  - one writer per enclosure: while a first tq214 writes the enclosure, a
+#    second update refuses it, and list, info, update --all and watch say it
+#    is being updated, all without sending it a single command; once the
+#    first has been killed (SIGKILL, as a crash), the lock is free again;
+#  - what another user can plant where the locks live (run as root, the
+#    planting user 65534, in a folder with the mode of /run/lock) is refused
+#    with one line, never followed: no file appears elsewhere, nothing hangs,
+#    two writers never both write; and under /run/tq214 such a user can
+#    plant nothing. Skipped where not root;
+#  - started with standard output or error closed, tq214 writes nothing of
+#    its own into the next file it opens (the session of --record);
 #  - the system kept awake: against a real D-Bus daemon with a logind
 #    stand-in, the inhibitor (sleep:shutdown:handle-lid-switch, "block",
 #    "Updating enclosure firmware") is held from before the first write to
 #    after the configuration block's read-back, and let go of on PASS and on
-#    FAIL alike. Skipped (77) where dbus-daemon or python3-dbusmock is missing.
+#    FAIL alike. Skipped where dbus-daemon or python3-dbusmock is missing.
+# Exit 77 when a part was skipped and nothing failed.
 #
 #   system-guards.sh TQ214
 set -uo pipefail
@@ -21,8 +30,9 @@ cleanup() {
 }
 trap cleanup EXIT
 failures=0
+skipped=0
 fail() {
-  echo "system-guards: FAIL: $1" >&2
+  echo "system-guards: FAIL: $*" >&2
   for f in "$work"/*.err; do [ -f "$f" ] && { echo "--- $f" >&2; cat "$f" >&2; }; done
   failures=$((failures + 1))
 }
@@ -37,22 +47,49 @@ wait_for() {
   return 1
 }
 
+# Commands to the first enclosure in a recorded session.
+commands_to_first() {
+  grep -o '"kind":"command","path":"[^"]*0000000000000214' "$1" | wc -l
+}
+
 export TQ214_LOCK_DIR=$work/locks
 mkdir -p "$TQ214_LOCK_DIR"
 
-# 1. Two updaters on one enclosure.
-"$tq214" --simulate --trace update --yes --piece-ms 30 >"$work/first.out" 2>"$work/first.err" &
-first=$!
-pids+=("$first")
-wait_for '^\[3b 0e' "$work/first.err" || fail "the first update never wrote"
-"$tq214" --simulate --trace update --yes >"$work/second.out" 2>"$work/second.err"
-code=$?
-if [ "$code" -eq 1 ] && grep -q 'another program is updating this enclosure' "$work/second.err" &&
-  ! grep -q '^\[3b 0e' "$work/second.err"; then
-  pass "a second updater refuses the enclosure another is writing (exit 1, nothing written)"
-else
-  fail "the second updater: exit $code"
-fi
+# 1. While one tq214 writes the enclosure on E: of a machine, the others on
+# that machine: machine | args | what they say.
+second_programs=(
+  "outdated|update --yes|another program is updating this enclosure"
+  "outdated|list|being updated by another program"
+  "outdated|info|being updated by another program"
+  "outdated|update --all --yes|skipped: being updated by another program"
+  "station|watch|+ E:  #0000000000000214  being updated by another program"
+)
+writing=
+for row in "${second_programs[@]}"; do
+  IFS='|' read -r machine args said <<<"$row"
+  if [ "$machine" != "$writing" ]; then
+    [ -z "$writing" ] || { kill -KILL "$first"; wait "$first" 2>/dev/null; }
+    "$tq214" --simulate="$machine" --trace update --device E: --yes --piece-ms 50 \
+      >"$work/first.out" 2>"$work/first.err" &
+    first=$!
+    pids+=("$first")
+    writing=$machine
+    wait_for '^\[3b 0e' "$work/first.err" || fail "the first update on $machine never wrote"
+  fi
+  # shellcheck disable=SC2086 # the row's words are the arguments
+  "$tq214" --simulate="$machine" --trace --record "$work/second.json" $args \
+    >"$work/second.out" 2>"$work/second.err"
+  code=$?
+  sent=$(commands_to_first "$work/second.json")
+  if grep -qF -- "$said" "$work/second.out" "$work/second.err" && [ "$sent" -eq 0 ]; then
+    pass "tq214 $args while another writes: \"$said\", no command to it (exit $code)"
+  else
+    fail "tq214 $args while another writes: exit $code, $sent commands to it"
+  fi
+  [ "$args" = "update --yes" ] && cp "$work/second.err" "$work/refused.trace"
+done
+echo "system-guards: the second updater's --trace, whole:"
+sed 's/^/    /' "$work/refused.trace"
 kill -KILL "$first"
 wait "$first" 2>/dev/null
 "$tq214" --simulate update --yes >"$work/third.out" 2>"$work/third.err"
@@ -62,8 +99,100 @@ if [ "$code" -eq 0 ] && grep -qx 'PASS' "$work/third.out"; then
 else
   fail "after the writer was killed: exit $code"
 fi
+lock_name=$(ls "$TQ214_LOCK_DIR" | grep 'tq214-.*0000000000000214' | head -n 1)
 
-# 2. The sleep lock, against a bus of our own with a logind stand-in.
+# 2. Plants. Each row: a folder with the mode of /run/lock (1777) where user
+# 65534 plants; "tight" then gives the folder to root with mode 0755, as
+# /run/tq214 is, so that what was planted in it is what tq214 meets.
+#   name | lock folder under the arena | what the user plants | tight | the one line
+plants=(
+  'link|open|ln -s "$victim" "open/$lock"|tight|$lock: the lock file is a symbolic link'
+  'FIFO|open|mkfifo "open/$lock"|tight|$lock: the lock file is a FIFO, not a regular file'
+  'folder|open|mkdir "open/$lock"|tight|$lock: the lock file is a folder, not a regular file'
+  'flock of another user|open|exec flock "open/$lock" sleep 60|tight|$lock: the lock file is owned by user 65534'
+  'link in a 1777 folder|open|ln -s "$victim" "open/$lock"|open|/open: the lock folder can be written by group or others (mode 1777)'
+  'lock folder made by the user|open/locks|mkdir open/locks && ln -s "$victim" "open/locks/$lock"|open|/open/locks: the lock folder is owned by user 65534'
+  'lock folder a link|open/locks|mkdir open/mine && ln -s "$victim" "open/mine/$lock" && ln -s mine open/locks|open|/open/locks: the lock folder is a symbolic link'
+)
+as_user() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
+if [ "$(id -u)" -ne 0 ] || ! command -v setpriv >/dev/null; then
+  echo "system-guards: not root (or no setpriv): no other user can plant; the plants are not tried"
+  skipped=1
+elif [ -z "$lock_name" ]; then
+  fail "no lock file to plant under"
+else
+  for row in "${plants[@]}"; do
+    IFS='|' read -r name folder plant tight said <<<"$row"
+    arena=$(mktemp -d)
+    chmod 755 "$arena"
+    mkdir -m 1777 "$arena/open"
+    victim=$arena/victim
+    # The planter in a process group of its own, ended whole after the row.
+    (cd "$arena" && exec setsid env victim="$victim" lock="$lock_name" \
+      setpriv --reuid=65534 --regid=65534 --clear-groups sh -c "$plant") >/dev/null 2>&1 &
+    planter=$!
+    for _ in $(seq 100); do [ -n "$(ls -A "$arena/open")" ] && break; sleep 0.02; done
+    sleep 0.2  # a flock is taken just after its file is made
+    if [ "$tight" = tight ]; then chown root:root "$arena/open" && chmod 755 "$arena/open"; fi
+    export TQ214_LOCK_DIR=$arena/$folder
+    timeout 20 "$tq214" --simulate --trace update --yes --piece-ms 20 >"$work/a.out" 2>"$work/a.err" &
+    writer_a=$!
+    timeout 20 "$tq214" --simulate --trace update --yes --piece-ms 20 >"$work/b.out" 2>"$work/b.err"
+    code_b=$?
+    wait "$writer_a"
+    code_a=$?
+    said=${said//'$lock'/$lock_name}
+    writes=$(cat "$work/a.err" "$work/b.err" | grep -c '^\[3b 0e')
+    lines=$(grep -h '^tq214: ' "$work/a.err" "$work/b.err" | sort -u)
+    if [ "$code_a" -eq 1 ] && [ "$code_b" -eq 1 ] && [ "$writes" -eq 0 ] &&
+      [ ! -e "$victim" ] && [ "$(echo "$lines" | wc -l)" -eq 1 ] &&
+      [[ "$lines" == "tq214: "*"$said"* ]]; then
+      pass "plant: $name: refused with one line, nothing written, nothing followed: $lines"
+    else
+      fail "plant: $name: exits $code_a and $code_b (124: hung), $writes writes," \
+        "victim $([ -e "$victim" ] && echo created || echo absent), said: $lines"
+    fi
+    kill -- -"$planter" 2>/dev/null
+    wait "$planter" 2>/dev/null
+    rm -rf "$arena"
+  done
+  export TQ214_LOCK_DIR=$work/locks
+  # Where tq214 keeps its locks by default, that user can make nothing: not
+  # the folder (in /run only root makes folders), nor anything in it.
+  made=no
+  if [ ! -e /run/tq214 ]; then
+    as_user mkdir /run/tq214 2>/dev/null && made=user
+    [ "$made" = user ] || { mkdir -m 0755 /run/tq214 && made=root; }
+  fi
+  if [ "$made" != user ] && ! as_user ln -s /etc/nologin "/run/tq214/$lock_name" 2>/dev/null &&
+    ! as_user mkfifo "/run/tq214/$lock_name" 2>/dev/null; then
+    pass "under /run/tq214 user 65534 can plant nothing"
+  else
+    fail "user 65534 could plant under /run/tq214 (made by: $made)"
+  fi
+  [ "$made" = no ] || rm -rf /run/tq214
+fi
+
+# 3. Closed standard descriptors: the session file (the first file tq214
+# opens) stays a session, whatever tq214 prints.
+for closed in '2>&-' '>&-'; do
+  rm -f "$work/session.json"
+  if [ "$closed" = '2>&-' ]; then
+    "$tq214" --simulate --trace --record "$work/session.json" update --yes >/dev/null 2>&-
+  else
+    "$tq214" --simulate --trace --record "$work/session.json" update --yes >&- 2>/dev/null
+  fi
+  code=$?
+  if [ "$code" -eq 0 ] && python3 -c 'import json, sys; json.load(open(sys.argv[1]))' \
+    "$work/session.json" 2>/dev/null; then
+    pass "started with $closed: exit 0, the session holds nothing printed"
+  else
+    fail "started with $closed: exit $code, the session: $(grep -c '' "$work/session.json") lines," \
+      "$(grep -c -e '^\[' -e '^progress' "$work/session.json") of them printed"
+  fi
+done
+
+# 4. The sleep lock, against a bus of our own with a logind stand-in.
 if ! command -v dbus-daemon >/dev/null || ! /usr/bin/python3 -c 'import dbusmock' 2>/dev/null; then
   echo "system-guards: no dbus-daemon or python3-dbusmock: the sleep lock is not tried"
   [ "$failures" -eq 0 ] || exit 1
@@ -109,3 +238,4 @@ for scenario in outdated verify-fail; do
 done
 
 [ "$failures" -eq 0 ] || exit 1
+[ "$skipped" -eq 0 ] || exit 77

@@ -1,0 +1,127 @@
+// Regular files on Windows, opened by their wide names, so that a folder
+// named in any script works. What opens without being a file on disk (CON,
+// NUL, a pipe, a serial port), a directory, and the names of the device
+// namespace (\\.\PhysicalDrive1, \\.\E:, \\?\GLOBALROOT\...), whose disks
+// and volumes the system counts as disk files too, are refused.
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <cwctype>
+
+#include "platform/RegularFile.h"
+#include "platform/win32/Win32Text.h"
+
+namespace {
+
+bool IsSeparator(wchar_t c) {
+  return c == L'\\' || c == L'/';
+}
+
+// \\.\ names devices only; \\?\ names a file system's files only as
+// \\?\X:\... and \\?\UNC\server\...
+bool NamesADevice(const std::wstring& path) {
+  if (path.size() < 4 || !IsSeparator(path[0]) || !IsSeparator(path[1]) || !IsSeparator(path[3])) {
+    return false;
+  }
+  if (path[2] == L'.') return true;
+  if (path[2] != L'?') return false;
+  const wchar_t* rest = path.c_str() + 4;
+  const size_t left = path.size() - 4;
+  const bool drive = left >= 3 && std::iswalpha(rest[0]) && rest[1] == L':' && IsSeparator(rest[2]);
+  const bool unc = left >= 4 && _wcsnicmp(rest, L"UNC", 3) == 0 && IsSeparator(rest[3]);
+  return !drive && !unc;
+}
+
+std::string Reason(DWORD code) {
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return std::strerror(ENOENT);
+    case ERROR_ACCESS_DENIED:
+      return std::strerror(EACCES);
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return "in use by another program";
+    default:
+      return "Windows error " + std::to_string(code);
+  }
+}
+
+bool SameFile(HANDLE handle, const BY_HANDLE_FILE_INFORMATION& file) {
+  BY_HANDLE_FILE_INFORMATION other{};
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+         GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &other) &&
+         other.dwVolumeSerialNumber == file.dwVolumeSerialNumber &&
+         other.nFileIndexHigh == file.nFileIndexHigh && other.nFileIndexLow == file.nFileIndexLow;
+}
+
+OpenedFile Refused(HANDLE handle, std::string error) {
+  if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  OpenedFile refused;
+  refused.error = std::move(error);
+  return refused;
+}
+
+}  // namespace
+
+OpenedFile OpenRegularFile(const std::string& path, FileUse use) {
+  const std::wstring name = WideFromUtf8(path);
+  if (NamesADevice(name)) return Refused(INVALID_HANDLE_VALUE, "a device, not a regular file");
+  const DWORD attributes = GetFileAttributesW(name.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return Refused(INVALID_HANDLE_VALUE, "a directory, not a regular file");
+  }
+  DWORD access = GENERIC_READ;
+  DWORD disposition = OPEN_EXISTING;
+  int flags = _O_RDONLY;
+  const char* mode = "rb";
+  if (use == FileUse::kAppend) {
+    // Append only: the system puts every write at the end, also with
+    // another program appending.
+    access = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+    disposition = OPEN_ALWAYS;
+    flags = _O_APPEND;
+    mode = "ab";
+  } else if (use == FileUse::kRewrite) {
+    access = GENERIC_READ | GENERIC_WRITE;
+    disposition = OPEN_ALWAYS;  // emptied once it is known to be a regular file
+    flags = 0;
+    mode = "r+b";
+  }
+  HANDLE handle = CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD code = GetLastError();
+    OpenedFile failed = Refused(handle, Reason(code));
+    failed.missing = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
+    return failed;
+  }
+  const DWORD type = GetFileType(handle);
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (type != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return Refused(handle, type == FILE_TYPE_PIPE ? "a pipe, not a regular file"
+                                                  : "a device, not a regular file");
+  }
+  if (use != FileUse::kRead && (SameFile(GetStdHandle(STD_OUTPUT_HANDLE), info) ||
+                                SameFile(GetStdHandle(STD_ERROR_HANDLE), info))) {
+    return Refused(handle, kStandardOutput);
+  }
+  if (use == FileUse::kRewrite && !SetEndOfFile(handle)) {
+    return Refused(handle, Reason(GetLastError()));
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
+  if (fd < 0) return Refused(handle, std::strerror(errno));
+  OpenedFile file;
+  file.file = _fdopen(fd, mode);
+  if (file.file == nullptr) {
+    file.error = std::strerror(errno);
+    _close(fd);  // and the handle with it
+  }
+  return file;
+}

@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# tq214 given files that are not files, as the update history (read by
+# `history`, appended to by an update) and as a session (--replay, --record):
+# /dev/zero, a FIFO, a directory, a file whose reading fails, and, to write,
+# the file standard output or error goes to. Each is refused
+# at once with one line that names it: exit 1, except that an update goes on
+# without its history. A history line longer than tq214 takes is named and
+# skipped. Every run has a time and memory limit, so that a hang or a growth
+# fails the row instead of the machine.
+#
+#   odd-files.sh TQ214
+set -uo pipefail
+
+tq214=${1:?usage: odd-files.sh TQ214}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkfifo "$work/fifo"
+mkdir "$work/dir"
+
+# A sanitized build reserves more address space than any limit would allow:
+# its own limit on resident memory stands in.
+if ldd "$tq214" 2>/dev/null | grep -q libasan; then
+  export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}hard_rss_limit_mb=300"
+  limit="ulimit -v unlimited"
+else
+  limit="ulimit -v 1000000"
+fi
+
+# run HISTORY ARGS...: tq214 with that history, its exit code in $code, its
+# output in out and err.
+run() {
+  local history=$1
+  shift
+  (eval "$limit" && TQ214_HISTORY=$history timeout -k 2 10 "$tq214" "$@" \
+    >"$work/out" 2>"$work/err" </dev/null)
+  code=$?
+}
+
+failures=0
+# expect ROW CODE TEXT: the last run ended with CODE, and standard error is
+# one line holding TEXT.
+expect() {
+  local lines
+  lines=$(wc -l <"$work/err")
+  if [ "$code" != "$2" ] || [ "$lines" != 1 ] || ! grep -qF -- "$3" "$work/err"; then
+    echo "FAIL $1: exit $code (expected $2), $lines lines on standard error, expected one with '$3':" >&2
+    head -c 600 "$work/err" >&2
+    failures=$((failures + 1))
+  fi
+}
+
+# The good ones: a history of one update, a session of one list.
+run "$work/history.jsonl" --simulate update --yes
+run "" --simulate --record "$work/session.json" list
+good=$(head -n 1 "$work/history.jsonl")
+{
+  echo "$good"
+  head -c 70000 /dev/zero | tr '\0' x
+  echo
+  echo "$good"
+} >"$work/long.jsonl"
+run "$work/long.jsonl" history
+expect "history, a line of 70000 bytes" 0 "long.jsonl: line 2: longer than 65536 bytes; skipped"
+if [ "$(grep -c PASS "$work/out")" != 2 ]; then
+  echo "FAIL history, a line of 70000 bytes: the lines around it are not shown" >&2
+  failures=$((failures + 1))
+fi
+run "" --replay "$work/session.json" list
+if [ "$code" != 0 ]; then
+  echo "FAIL the recorded session does not replay: exit $code" >&2
+  failures=$((failures + 1))
+fi
+
+# /proc/self/mem is a regular file whose first byte cannot be read.
+for odd in /dev/zero "$work/fifo" "$work/dir" /proc/self/mem; do
+  run "$odd" history
+  expect "history of $odd" 1 "$odd"
+  run "" --replay "$odd" list
+  expect "--replay $odd" 1 "$odd"
+  run "" --simulate --record "$odd" list
+  expect "--record $odd" 1 "$odd"
+  if [ "$odd" != /proc/self/mem ]; then
+    run "$odd" --simulate update --yes
+    expect "an update with the history $odd" 0 "the update history $odd cannot be written"
+  fi
+done
+
+# Standard output is a regular file here: a session or history written there
+# too would be mixed with the program's own lines.
+run "" --simulate --record /dev/stdout list
+expect "--record /dev/stdout" 1 "/dev/stdout: where the program's own output goes"
+run /dev/stderr --simulate update --yes
+expect "an update with the history /dev/stderr" 0 "the update history /dev/stderr cannot be written"
+
+if [ "$failures" != 0 ]; then
+  echo "odd-files: $failures rows failed" >&2
+  exit 1
+fi
+echo "odd-files: every odd file refused at once, the long line skipped"

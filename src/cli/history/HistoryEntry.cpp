@@ -31,16 +31,8 @@ const TextMember kTexts[] = {
     {"firmwareAfter", &HistoryEntry::firmwareAfter},
 };
 
-}  // namespace
-
-std::string HistoryLine(const HistoryEntry& entry) {
-  JsonWriter json;
-  WriteHistoryEntry(json, entry);
-  return json.text();
-}
-
-void WriteHistoryEntry(JsonWriter& json, const HistoryEntry& entry) {
-  json.BeginObject();
+// The entry's members, in the object begun for it.
+void WriteMembers(JsonWriter& json, const HistoryEntry& entry) {
   for (const TextMember& member : kTexts) {
     const std::string& value = entry.*member.field;
     if (member.field == &HistoryEntry::serial) {
@@ -54,6 +46,20 @@ void WriteHistoryEntry(JsonWriter& json, const HistoryEntry& entry) {
   } else {
     json.Member("confirmed", entry.confirmed);
   }
+}
+
+}  // namespace
+
+std::string HistoryLine(const HistoryEntry& entry) {
+  JsonWriter json;
+  json.BeginDocument();
+  WriteMembers(json, entry);
+  return json.EndObject().text();
+}
+
+void WriteHistoryEntry(JsonWriter& json, const HistoryEntry& entry) {
+  json.BeginObject();
+  WriteMembers(json, entry);
   json.EndObject();
 }
 

@@ -69,6 +69,18 @@ bool ParseHistoryLine(const std::string& line, HistoryEntry* entry, std::string*
     *error = "not a JSON object";
     return false;
   }
+  // A line without "format" was written before there was one, in the shape
+  // of format 1; a later format may mean other things by the same names.
+  const auto format = value.find("format");
+  if (format != value.end() && !format->is_number_unsigned()) {
+    *error = "'format' is not a format number";
+    return false;
+  }
+  if (format != value.end() && format->get<uint64_t>() > kJsonFormat) {
+    *error = "format " + std::to_string(format->get<uint64_t>()) +
+             ", newer than this tool reads (" + std::to_string(kJsonFormat) + ")";
+    return false;
+  }
   *entry = HistoryEntry{};
   for (const TextMember& member : kTexts) {
     const auto found = value.find(member.name);

@@ -43,7 +43,9 @@ void WriteMembers(JsonWriter& json, const HistoryEntry& entry) {
   }
   if (entry.kind == "update") {
     json.Member("milliseconds", static_cast<int64_t>(entry.seconds * 1000));
-  } else {
+  }
+  // A confirmation, or an update that one was merged into (`history`).
+  if (entry.kind != "update" || !entry.updated.empty()) {
     json.Member("confirmed", entry.confirmed);
   }
 }

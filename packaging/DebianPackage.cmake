@@ -1,7 +1,8 @@
 # tq214_VERSION[-stand-in]_amd64.deb, made by CPack's DEB generator: the
-# program, its manual page and bash completion, the README, the copyright
-# and a changelog. dpkg-shlibdeps finds the dependencies; SOURCE_DATE_EPOCH
-# (set by scripts/dist.sh when it runs cpack) dates every file inside.
+# program, its manual page and bash completion, the journal's message
+# catalog, the station's service, the README, the copyright and a
+# changelog. dpkg-shlibdeps finds the dependencies; SOURCE_DATE_EPOCH (set
+# by scripts/dist.sh when it runs cpack) dates every file inside.
 set(tq214_doc_dir ${CMAKE_BINARY_DIR}/generated/doc)
 string(TIMESTAMP tq214_changelog_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
 set(tq214_changelog_note "")
@@ -27,6 +28,13 @@ install(TARGETS tq214 RUNTIME DESTINATION bin)
 install(FILES ${TQ214_MANUAL_PAGE}.gz DESTINATION share/man/man1 PERMISSIONS ${tq214_file_mode})
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tq214.bash-completion
         DESTINATION share/bash-completion/completions RENAME tq214
+        PERMISSIONS ${tq214_file_mode})
+# The journal's explanations of tq214's entries (journalctl -x); systemd's
+# package updates its catalog when files arrive here.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/tq214.catalog DESTINATION lib/systemd/catalog
+        PERMISSIONS ${tq214_file_mode})
+# The station as a service, installed and not enabled.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/tq214-watch.service DESTINATION lib/systemd/system
         PERMISSIONS ${tq214_file_mode})
 install(FILES ${tq214_doc_dir}/copyright ${tq214_doc_dir}/changelog.gz
               ${tq214_doc_dir}/README.md.gz

@@ -44,6 +44,7 @@ void TForm1::btn_RefreshClick(Control*) {
   pnl_Descript_4.SetText("");
   pnl_Descript_5.SetText("");
   IdentifiedPath.clear();
+  if (watcher_) watcher_->LinesRefreshed();
 
   char buffers[kPathTableEntries][kPathBufferSize] = {};
   char* paths[kPathTableEntries];

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Tessaloft_main/Controls.h"
+#include "Tessaloft_main/UpdateWatcher.h"
 #include "engine/ConfigBlock.h"
 #include "engine/FlushFileSystems.h"
 #include "seams/Shell.h"
@@ -55,6 +56,8 @@ class TForm1 {
   // Unregisters the device notification and forgets it: a second call, or
   // the destructor after it, unregisters nothing.
   void UnregisterUsbNotification();
+  // Who hears of the update's progress and result from now on; null: nobody.
+  void SetUpdateWatcher(UpdateWatcher* watcher) { watcher_ = watcher; }
 
   // Controls, in creation order.
   TComboBox cbb_DeviceList{"cbb_DeviceList", 152, 136, 177, 21};
@@ -92,6 +95,8 @@ class TForm1 {
   // what the window says of file systems that could not be flushed.
   bool RunUpdate(const std::string& path, const std::vector<std::string>& places,
                  std::string* note);
+
+  UpdateWatcher* watcher_ = nullptr;
 };
 
 // The single main window.

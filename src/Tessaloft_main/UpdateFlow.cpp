@@ -12,21 +12,26 @@ constexpr int kResultFontPoints = 34;
 constexpr Rgb kPassGreen{0, 128, 0};
 constexpr Rgb kFailRed{255, 0, 0};
 
-// Feeds the engine's progress to the bar on the window thread.
+// Feeds the engine's progress to the bar, and to whoever watches the update,
+// on the window thread.
 class BarProgress final : public UpdateObserver {
  public:
-  explicit BarProgress(TProgressBar& bar) : bar_(bar) {}
+  BarProgress(TProgressBar& bar, UpdateWatcher* watcher) : bar_(bar), watcher_(watcher) {}
   void OnProgress(UpdatePhase phase, uint32_t done, uint32_t total) override {
     // Writing and verifying fill one bar: first half, second half.
     const uint32_t position = (phase == UpdatePhase::kVerifying ? total : 0) + done;
     const uint32_t maximum = 2 * total;
     TProgressBar& bar = bar_;
-    ActiveShell().PostToWindowThread(
-        [&bar, position, maximum] { bar.SetProgress(position, maximum); });
+    UpdateWatcher* watcher = watcher_;
+    ActiveShell().PostToWindowThread([&bar, watcher, position, maximum] {
+      bar.SetProgress(position, maximum);
+      if (watcher) watcher->UpdateProgressed(position, maximum);
+    });
   }
 
  private:
   TProgressBar& bar_;
+  UpdateWatcher* watcher_;
 };
 
 }  // namespace
@@ -35,11 +40,12 @@ bool TForm1::RunUpdate(const std::string& path, const std::vector<std::string>& 
                        std::string* note) {
   prg_Update.SetProgress(0, 1);
   prg_Update.SetVisible(true);
+  if (watcher_) watcher_->UpdateProgressed(0, 1);
   bool outcome = false;
   // Why the enclosure could not be locked, when it could not.
   std::string unlocked;
   std::vector<FlushFailure> unflushed;
-  BarProgress progress(prg_Update);
+  BarProgress progress(prg_Update, watcher_);
   ActiveShell().RunDeviceWork([&] {
     // The enclosure's lock and the system kept awake, from before the first
     // write to the end of the block's read-back, on the thread that writes.
@@ -100,4 +106,5 @@ void TForm1::btn_UpdateClick(Control*) {
   result.windowTextColour = false;
   result.colour = outcome ? kPassGreen : kFailRed;
   pnl_Descript_3.SetFont(result);
+  if (watcher_) watcher_->UpdateResultShown(outcome);
 }

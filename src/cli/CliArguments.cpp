@@ -48,8 +48,10 @@ std::string ScenarioLines() {
 // The options that commands take, as CliArguments::Gives names them.
 constexpr char kSerialOption[] = "--serial";
 constexpr char kWaitOption[] = "--wait";
-const char* const kCommandOptions[] = {kDeviceOption,   "--all",       "--yes",    "--update",
-                                       "--allow-older", kSerialOption, kWaitOption};
+constexpr char kJsonLinesOption[] = "--json=lines";
+const char* const kCommandOptions[] = {kDeviceOption, "--all",          "--yes",
+                                       "--update",    "--allow-older",  kSerialOption,
+                                       kWaitOption,   kJsonLinesOption, "--prometheus"};
 
 // Which command the word and its options name, and whether it takes them.
 bool CheckCommand(const std::string& word, CliArguments& a, std::string* error) {
@@ -136,6 +138,9 @@ class Parser {
   bool Word(const std::string& arg) {
     if (arg == "--json") {
       out_->json = true;
+    } else if (arg == kJsonLinesOption) {
+      out_->json = true;
+      out_->jsonLines = true;
     } else if (arg == "--trace") {
       out_->trace = true;
     } else if (arg == "--yes" || arg == "-y") {
@@ -150,6 +155,8 @@ class Parser {
       return Wait(arg);
     } else if (arg == "--no-history") {
       out_->noHistory = true;
+    } else if (arg == "--prometheus") {
+      out_->prometheus = true;
     } else if (arg == kSerialOption || StartsWith(arg, std::string(kSerialOption) + "=")) {
       return File(arg, kSerialOption, &out_->serial, "a serial number");
     } else if (arg == kSimulateOption || StartsWith(arg, std::string(kSimulateOption) + "=")) {
@@ -263,6 +270,8 @@ bool CliArguments::Gives(const std::string& name) const {
   if (name == "--allow-older") return allowOlder;
   if (name == kSerialOption) return !serial.empty();
   if (name == kWaitOption) return wait;
+  if (name == kJsonLinesOption) return jsonLines;
+  if (name == "--prometheus") return prometheus;
   return name == "--update" && update;
 }
 
@@ -291,8 +300,14 @@ std::string UsageText() {
          "                          runs the new firmware\n"
          "  --serial S              with history: only the enclosure of that serial\n"
          "                          number\n"
+         "  --prometheus            with history: each enclosure's last update and\n"
+         "                          firmware, and the updates by result, as metrics\n"
+         "                          for the node exporter's textfile collector\n"
          "  --json                  one JSON object on standard output, for results and\n"
          "                          errors alike; no prompts (update --json needs --yes)\n"
+         "  --json=lines            with update and watch: one JSON object a line as\n"
+         "                          things happen (each enclosure's start, phases,\n"
+         "                          progress and result), then the object of --json\n"
          "  --trace                 every device command on standard error: its command\n"
          "                          block in hex, direction, length and result\n"
          "  --simulate[=SCENARIO]   a virtual machine instead of the real one; SCENARIO\n"

@@ -21,6 +21,7 @@ struct CliArguments {
   bool help = false;
   bool version = false;
   bool json = false;
+  bool jsonLines = false;  // --json=lines (json is set too)
   bool trace = false;
   bool simulate = false;
   bool yes = false;
@@ -28,6 +29,7 @@ struct CliArguments {
   bool update = false;      // watch --update
   bool allowOlder = false;  // update --allow-older
   bool noHistory = false;   // --no-history
+  bool prometheus = false;  // history --prometheus
   bool wait = false;        // update --wait[=SECONDS]
   uint32_t waitSeconds = 300;
   std::string serial;    // history --serial
@@ -40,7 +42,9 @@ struct CliArguments {
   std::string replay;  // --replay: the session file to run against
 
   // Whether the command option `name` ("--device", "--all", "--yes",
-  // "--update", "--allow-older", "--serial", "--wait") was given.
+  // "--update", "--allow-older", "--serial", "--wait", "--json=lines",
+  // "--prometheus") was
+  // given.
   bool Gives(const std::string& name) const;
 };
 

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/fleet/ServiceManager.h"
+#include "cli/fleet/SystemJournal.h"
 #include "cli/host/Host.h"
 #include "cli/update/InterruptHold.h"
 #include "seams/Resources.h"
@@ -44,6 +46,14 @@ struct CliEnvironment {
   std::string historyOverride;
   // Holds stop requests while an update writes; none when null.
   InterruptHold* hold = nullptr;
+  // The system journal, which each update attempt on this machine's
+  // enclosures is logged to, and simulated and replayed ones only when
+  // TQ214_JOURNAL=1 asks (`journalAlways`); none when null.
+  SystemJournal* journal = nullptr;
+  bool journalAlways = false;
+  // The service manager that started the program, which a watch tells of
+  // its state; none when null.
+  ServiceManager* service = nullptr;
 };
 
 // Runs tq214 with `args` (without the program name); returns the exit code.

@@ -12,6 +12,7 @@
 #include "cli/CliArguments.h"
 #include "cli/CliEnvironment.h"
 #include "cli/JsonWriter.h"
+#include "cli/fleet/UpdateJournal.h"
 #include "cli/history/HistoryFile.h"
 #include "cli/host/AccessLog.h"
 #include "cli/host/Host.h"
@@ -27,6 +28,8 @@ class CommandRun {
   AccessLog& access;
   JsonWriter json;                 // the result document, begun with its "command" member
   HistoryFile* history = nullptr;  // where updates are recorded; none when null
+  // Where each update attempt is logged besides: the system journal.
+  UpdateJournal* journal = nullptr;
 
   bool jsonMode() const { return args.json; }
   // Text output; nothing reaches the terminal from it in JSON mode.

@@ -33,6 +33,13 @@ bool CheckUpdate(const CliArguments& args, std::string* error) {
   return AnswersWithoutAsking(args, error);
 }
 
+// The history is shown in one form.
+bool CheckHistory(const CliArguments& args, std::string* error) {
+  if (!args.prometheus || !args.json) return true;
+  *error = "history --prometheus and --json are two forms: give one";
+  return false;
+}
+
 bool CheckWatch(const CliArguments& args, std::string* error) {
   if (!args.update) {
     if (!args.yes) return true;
@@ -69,7 +76,7 @@ const std::vector<CommandEntry>& CommandTable() {
        "asking \"Perform update? [y/N]\" unless --yes is given;\n"
        "an enclosure with newer firmware only with\n"
        "--allow-older; --wait confirms it after reconnecting",
-       {"--device", "--yes", "--allow-older", "--wait"},
+       {"--device", "--yes", "--allow-older", "--wait", "--json=lines"},
        RunUpdate,
        CheckUpdate},
       {"update",
@@ -78,7 +85,7 @@ const std::vector<CommandEntry>& CommandTable() {
        "every attached TBR640 that is not up to date, side by\n"
        "side (newer ones are left alone); a table of the\n"
        "results at the end",
-       {"--all", "--yes"},
+       {"--all", "--yes", "--json=lines"},
        RunUpdateAll,
        AnswersWithoutAsking},
       {"watch",
@@ -87,17 +94,18 @@ const std::vector<CommandEntry>& CommandTable() {
        "follows enclosures as they arrive and leave; with\n"
        "--update each outdated one that arrives is updated\n"
        "once (Ctrl+C ends the watch)",
-       {"--update", "--yes"},
+       {"--update", "--yes", "--json=lines"},
        RunWatch,
        CheckWatch},
       {"history",
        nullptr,
-       "history [--serial S]",
+       "history [--serial S] [--prometheus]",
        "the updates made here, oldest first: each enclosure's\n"
-       "serial number, firmware before and after, and result",
-       {"--serial"},
+       "serial number, firmware before and after, and result;\n"
+       "--prometheus: the latest state as metrics",
+       {"--serial", "--prometheus"},
        RunHistory,
-       nullptr},
+       CheckHistory},
   };
   return table;
 }

@@ -112,6 +112,10 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
   const std::string historyPath = HistoryPathOf(env, parsed);
   HistoryFile history(historyPath, env.err);
   if (!historyPath.empty()) run.history = &history;
+  const bool ownMachine = !parsed.simulate && replay == nullptr;
+  UpdateJournal journal(ownMachine || env.journalAlways ? env.journal : nullptr,
+                        parsed.trace ? &env.err : nullptr);
+  run.journal = &journal;
   if (replay) {
     replay->replayer().SetOnDiverge([&run](const std::string& line) { run.Halt(line); });
   }

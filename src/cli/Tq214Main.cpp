@@ -7,8 +7,9 @@
 #include <vector>
 
 #include "cli/CliEnvironment.h"
+#include "cli/host/ClosedDescriptors.h"
 #include "cli/host/RealHost.h"
-#include "cli/host/StandardStreams.h"
+#include "cli/output/StandardStreams.h"
 #include "cli/update/InterruptHold.h"
 
 namespace {
@@ -23,8 +24,9 @@ int Tq214(const std::vector<std::string>& args) {
   // later inherits the hold of stop requests.
   KeepRunningWhenOutputCloses();
   const std::unique_ptr<InterruptHold> hold = MakeInterruptHold();
+  // Printing never holds up the work: a thread of its own writes.
+  PumpedStandardStreams output;
 
-  ShowTextOnConsole();
   CliEnvironment env(std::cin, std::cout, std::cerr);
   env.outIsTerminal = StandardOutputIsTerminal();
   if (const size_t columns = TerminalColumns()) env.columns = columns;
@@ -38,8 +40,13 @@ int Tq214(const std::vector<std::string>& args) {
   env.historyPath = DefaultHistoryPath();
   env.historyOverride = EnvironmentText("TQ214_HISTORY");
   env.hold = hold.get();
+  env.journal = SystemJournalOfPlatform();
+  const char* journal = std::getenv("TQ214_JOURNAL");
+  env.journalAlways = journal != nullptr && std::string(journal) == "1";
+  env.service = ServiceManagerOfPlatform();
   const int code = RunCli(args, env);
-  std::cout.flush();
+  // The update is over: what it printed may take its time.
+  output.Drain();
   return code;
 }
 

@@ -33,6 +33,7 @@ KINDS = {
     "watch": "watch.schema.json",
     "history": "history.schema.json",
     "error": "error.schema.json",
+    "event": "events.schema.json",
     "history line": "history-line.schema.json",
 }
 # What every schema refers to; no kind of its own.

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package that make dist wrote: lintian has no error or warning
 # for it, it holds what a user needs, and the tq214 inside it, unpacked into a
-# temporary root, runs.
+# temporary root, runs. Its message catalog reads as one for tq214's four
+# kinds of entry, and its service, installed but not enabled, passes
+# systemd-analyze verify (skipped, 77, without systemd-analyze).
 #
 #   package-checks.sh DIST VERSION
 set -uo pipefail
@@ -23,7 +25,8 @@ sed 's/^/     /' "$work/lintian"
 
 dpkg-deb -x "$deb" "$work/root"
 for file in usr/bin/tq214 usr/share/man/man1/tq214.1.gz usr/share/bash-completion/completions/tq214 \
-  usr/share/doc/tq214/copyright usr/share/doc/tq214/changelog.gz usr/share/doc/tq214/README.md.gz; do
+  usr/share/doc/tq214/copyright usr/share/doc/tq214/changelog.gz usr/share/doc/tq214/README.md.gz \
+  usr/lib/systemd/system/tq214-watch.service usr/lib/systemd/catalog/tq214.catalog; do
   [ -f "$work/root/$file" ]
   check $? "the package has /$file"
 done
@@ -54,5 +57,29 @@ else
   check $? "the firmware image: no stand-in in the file name or the description"
 fi
 
+# The journal's catalog, built into a database under the temporary root.
+journalctl --root="$work/root" --update-catalog 2>"$work/catalog" &&
+  journalctl --root="$work/root" --list-catalog >>"$work/catalog" 2>&1
+[ "$(grep -c ' tq214: ' "$work/catalog")" = 4 ]
+check $? "the message catalog explains four kinds of entry"
+sed 's/^/     /' "$work/catalog"
+
+# Installed, not enabled: no maintainer script enables it.
+! dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -q -e postinst -e preinst
+check $? "the service is not enabled by the package (no maintainer scripts)"
+skipped=
+if command -v systemd-analyze >/dev/null; then
+  # systemd's own units beside it, so that its dependencies resolve.
+  cp -a --no-clobber /usr/lib/systemd/system/. "$work/root/usr/lib/systemd/system/"
+  MANPATH=$work/root/usr/share/man systemd-analyze verify --root="$work/root" \
+    "$work/root/usr/lib/systemd/system/tq214-watch.service" >"$work/verify" 2>&1
+  [ $? = 0 ] && [ ! -s "$work/verify" ]
+  check $? "systemd-analyze verify tq214-watch.service: clean"
+  sed 's/^/     /' "$work/verify"
+else
+  skipped="no systemd-analyze: tq214-watch.service was not verified"
+fi
+
 echo "$failures check(s) failed"
-[ "$failures" = 0 ]
+[ "$failures" = 0 ] || exit 1
+[ -z "$skipped" ] || { echo "SKIP: $skipped"; exit 77; }

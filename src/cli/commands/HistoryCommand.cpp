@@ -11,6 +11,7 @@
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/CandidateReport.h"
+#include "cli/fleet/HistoryMetrics.h"
 #include "cli/history/HistoryFile.h"
 
 namespace {
@@ -77,6 +78,14 @@ int RunHistory(CommandRun& run) {
   const std::string wanted = !run.args.serial.empty() && run.args.serial[0] == '#'
                                  ? run.args.serial.substr(1)
                                  : run.args.serial;
+  if (run.args.prometheus) {
+    std::vector<HistoryEntry> chosen;
+    for (const HistoryEntry& entry : read.entries) {
+      if (wanted.empty() || EqualsIgnoringAsciiCase(wanted, entry.serial)) chosen.push_back(entry);
+    }
+    run.text() << PrometheusText(chosen);
+    return kExitSuccess;
+  }
   run.json.Key("entries").BeginArray();
   size_t shown = 0;
   for (const HistoryEntry& entry : Merged(read.entries)) {

@@ -15,6 +15,7 @@
 #include "cli/update/ParallelUpdates.h"
 #include "cli/update/ReconnectAdvice.h"
 #include "cli/update/ResultTable.h"
+#include "cli/update/UpdateEvents.h"
 #include "cli/update/UpdatePlan.h"
 #include "engine/WriteGuard.h"
 
@@ -56,6 +57,10 @@ int RunUpdateAll(CommandRun& run) {
     return run.Fail(kExitNoDevice, "No available device !! No TBR640 enclosure found.");
   }
   ShowFound(run, found);
+  const std::unique_ptr<UpdateEvents> events = EventsOf(run);
+  for (const ExaminedEnclosure& device : found) {
+    if (events && !device.toUpdate) events->Ended(device.row);
+  }
 
   if (!toUpdate.empty()) {
     if (const Refusal* refusal = FirmwareWriteRefusal()) {
@@ -74,6 +79,7 @@ int RunUpdateAll(CommandRun& run) {
     MultiProgress progress(run.text(), run.env.outIsTerminal && !run.jsonMode(), run.env.columns);
     ParallelUpdates updates(progress, run.env.hold, run.env.seconds, run.env.err);
     if (run.args.trace) updates.SetTrace(&run.env.err);
+    updates.SetEvents(events.get());
     for (const ExaminedEnclosure* device : toUpdate) updates.Start(*device);
     updates.WaitAll();
     rows = updates.Collect();

@@ -22,6 +22,7 @@
 #include "cli/update/Progress.h"
 #include "cli/update/Reconnect.h"
 #include "cli/update/ReconnectAdvice.h"
+#include "cli/update/UpdateEvents.h"
 #include "cli/update/UpdateMonitor.h"
 #include "cli/update/UpdatePlan.h"
 #include "engine/ConfigBlock.h"
@@ -60,6 +61,9 @@ int Confirm(CommandRun& run, const Candidate& device, const ResultRow& updated,
         "unconfirmed");
     return kExitSuccess;
   }
+  // Armed before the line that says so: a Ctrl+C right after it ends the
+  // wait, not the program (WaitForReconnect disarms it).
+  if (run.env.hold != nullptr) run.env.hold->SetRunEndsOnRequest(true);
   run.text() << "Waiting up to " << run.args.waitSeconds
              << " s for the enclosure to be reconnected (Ctrl+C ends the wait).\n"
              << std::flush;
@@ -120,10 +124,12 @@ int RunUpdate(CommandRun& run) {
   // From here on each outcome is one entry of the history.
   ResultRow row = RowOf(*enclosure.device);
   std::string recordedAt;
+  const std::unique_ptr<UpdateEvents> events = EventsOf(run);
   const auto recorded = [&](const char* result, const std::string& reason, int exit) {
     row.result = result;
     row.reason = reason;
     recordedAt = Record(run, row);
+    if (events) events->Ended(row);
     return exit;
   };
   if (code != kExitSuccess) return recorded("refused", enclosure.refusal, code);
@@ -132,7 +138,7 @@ int RunUpdate(CommandRun& run) {
   if (enclosure.lines.upToDate) {
     run.text() << "Up to date: nothing to do.\n";
     run.json.Member("result", "up to date");
-    return recorded("skipped", "up to date", kExitSuccess);
+    return recorded("up to date", "", kExitSuccess);
   }
 
   const std::string prefix = enclosure.device->shown + ": ";
@@ -154,14 +160,16 @@ int RunUpdate(CommandRun& run) {
   }
 
   const std::string& path = enclosure.device->path;
-  std::unique_ptr<ProgressView> view = MakeView(run);
+  std::unique_ptr<ProgressView> view = events ? events->ViewOf(row) : MakeView(run);
   ProgressFeed progress(view.get());
   UpdateMonitor monitor(progress, run.env.hold, run.env.seconds, &run.env.err);
   if (run.args.trace) monitor.SetTrace(&run.env.err);
+  if (events) events->Started(row);
   const EnclosureUpdateResult result =
       UpdateEnclosure(path, enclosure.device->places, monitor, std::move(enclosure.lock));
   const std::vector<std::string> held = monitor.ReleaseHold();
   row.seconds = result.seconds;
+  row.sense = SenseText(result.sense);
   if (result.busy) {
     return recorded("refused", RefusalSentence(kEnclosureBusyRefusal),
                     ReportRefusal(run, kExitFailure, prefix, kEnclosureBusyRefusal));

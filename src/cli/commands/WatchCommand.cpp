@@ -15,12 +15,14 @@
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/RefusalReport.h"
+#include "cli/fleet/ServiceNotices.h"
 #include "cli/history/HistoryRecord.h"
 #include "cli/update/HeldReport.h"
 #include "cli/update/ParallelUpdates.h"
 #include "cli/update/Reconnect.h"
 #include "cli/update/ReconnectAdvice.h"
 #include "cli/update/ResultTable.h"
+#include "cli/update/UpdateEvents.h"
 #include "cli/update/UpdatePlan.h"
 #include "engine/FirmwareVersion.h"
 #include "engine/WriteGuard.h"
@@ -64,8 +66,11 @@ class Watch {
   explicit Watch(CommandRun& run)
       : run_(run),
         progress_(run.text(), run.env.outIsTerminal && !run.jsonMode(), run.env.columns),
-        updates_(progress_, run.env.hold, run.env.seconds, run.env.err) {
+        updates_(progress_, run.env.hold, run.env.seconds, run.env.err),
+        notices_(run.env.service, run.env.seconds),
+        lines_(EventsOf(run)) {
     if (run.args.trace) updates_.SetTrace(&run.env.err);
+    updates_.SetEvents(lines_.get());
   }
 
   // A request to stop is held only while an update writes. Once one has
@@ -81,12 +86,18 @@ class Watch {
     for (;;) {
       Collect();
       const bool stopRequested = hold && hold->requested();
+      if (stopRequested) notices_.Stopping();
       // A simulated timeline that is over still waits for the arrivals it
       // looks at again.
       const bool stopping = stopRequested || (events.Finished() && !RetriesDue());
       if (stopping && updates_.running() == 0) break;
-      if (events.Wait(kWaitMs) && !stopping) Look();
+      if (events.Wait(kWaitMs) && !stopping) {
+        Look();
+        notices_.Ready(Counted());
+      }
       if (!stopping) LookAgain();
+      notices_.Counts(Counted());
+      notices_.Alive();
     }
     updates_.WaitAll();
     Collect();
@@ -104,6 +115,19 @@ class Watch {
  private:
   // Device and file texts on the terminal are shown, never obeyed.
   void Say(const std::string& line) { progress_.Say(EscapeControlBytes(line)); }
+
+  // For the service manager, with the updates that ended collected: one that
+  // ends meanwhile shows as running still, never as missing.
+  WatchCounts Counted() {
+    WatchCounts counts;
+    counts.running = updates_.running();
+    Collect();
+    for (const ResultRow& row : rows_) {
+      counts.updated += row.result == "PASS" ? 1 : 0;
+      counts.failed += row.result == "FAIL" ? 1 : 0;
+    }
+    return counts;
+  }
 
   bool RetriesDue() const {
     return std::any_of(known_.begin(), known_.end(),
@@ -166,6 +190,7 @@ class Watch {
       row.reason = "not examined: the watch ended while it was waiting for it to answer";
       row.counts = false;  // not known to be a TBR640
       rows_.push_back(row);
+      if (lines_) lines_->Ended(row);
     }
   }
 
@@ -237,6 +262,7 @@ class Watch {
   }
 
   void Arrived(const std::string& key, const std::string& path) {
+    notices_.Alive();  // reading an arrival may take a while
     Tracked& tracked = known_[key];
     tracked.path = path;
     if (ActiveSystemGuards().EnclosureBusy(path.c_str())) {
@@ -275,6 +301,7 @@ class Watch {
       seen.counts = false;
     }
     rows_.push_back(seen);
+    if (lines_) lines_->Ended(seen);
     // A watch that updates keeps what it left alone, and why, too.
     if (run_.args.update) Record(run_, seen);
   }
@@ -282,10 +309,12 @@ class Watch {
   CommandRun& run_;
   MultiProgress progress_;
   ParallelUpdates updates_;
+  ServiceNotices notices_;
   std::map<std::string, Tracked> known_;
   std::vector<ResultRow> rows_;
   std::vector<Awaited> awaited_;
   DeviceEvents* events_ = nullptr;
+  std::unique_ptr<UpdateEvents> lines_;  // --json=lines
 };
 
 }  // namespace

@@ -20,6 +20,7 @@ const TextMember kTexts[] = {
     {"imageSha256", &HistoryEntry::imageSha256},
     {"device", &HistoryEntry::device},
     {"serial", &HistoryEntry::serial},
+    {"port", &HistoryEntry::port},
     {"vid", &HistoryEntry::vid},
     {"pid", &HistoryEntry::pid},
     {"firmwareBefore", &HistoryEntry::firmwareBefore},

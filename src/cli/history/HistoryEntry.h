@@ -15,6 +15,7 @@ struct HistoryEntry {
   std::string imageSha256;      // of the firmware image it carries
   std::string device;           // the path, as shown
   std::string serial;           // "" when the enclosure has none
+  std::string port;             // without a serial number: the USB port it was in
   std::string vid, pid;         // "6B21", "0640"; "" when not read
   std::string firmwareBefore;   // "21.32.0.2"; "" when not read
   std::string productBefore, diskBefore;

@@ -10,6 +10,8 @@ HistoryEntry EntryOf(const ResultRow& row) {
   entry.imageSha256 = kFirmwareImageSha256;
   entry.device = row.device;
   entry.serial = row.serial;
+  // An enclosure without a serial number is known by its port.
+  if (row.serial.empty()) entry.port = row.port;
   entry.vid = row.vid;
   entry.pid = row.pid;
   entry.firmwareBefore = row.firmwareBefore;
@@ -27,5 +29,6 @@ HistoryEntry EntryOf(const ResultRow& row) {
 std::string Record(CommandRun& run, const ResultRow& row) {
   const HistoryEntry entry = EntryOf(row);
   if (run.history != nullptr) run.history->Append(entry);
+  if (run.journal != nullptr) run.journal->Log(entry);
   return entry.time;
 }

@@ -30,10 +30,6 @@ std::string EnvironmentText(const char* name);
 // (wmain), as UTF-8.
 std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv);
 #endif
-// The program's UTF-8 lines shown right where standard output or error is a
-// console (Windows: through its wide writes); a terminal takes them as they
-// are.
-void ShowTextOnConsole();
 // The width of the terminal on standard output; 0 when it cannot be told.
 size_t TerminalColumns();
 // A closed pipe or a full disk on standard output or error ends the printing

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "cli/output/PumpStreamBuf.h"
+
 namespace {
 
 constexpr int kBarWidth = 20;
@@ -34,7 +36,7 @@ class MultiProgress::DeviceView final : public ProgressView {
     }
     plain_.Show(state);
     std::string line;
-    while (std::getline(text_, line)) owner_.Say(name_ + ": " + line);
+    while (std::getline(text_, line)) owner_.Line(slot_, name_ + ": " + line);
     text_.clear();
   }
   void End() override {}
@@ -64,6 +66,11 @@ void MultiProgress::Show(size_t slot, const ProgressState& state) {
   std::lock_guard<std::mutex> guard(lock_);
   lines_[slot] = BarLine(views_[slot]->name(), state).substr(0, columns_ - 1);
   Redraw();
+}
+
+void MultiProgress::Line(size_t slot, const std::string& line) {
+  std::lock_guard<std::mutex> guard(lock_);
+  ShowProgress(out_, "unit " + std::to_string(slot), line + '\n');
 }
 
 void MultiProgress::Say(const std::string& line) {
@@ -104,12 +111,20 @@ void MultiProgress::Notice(std::ostream& err, const std::string& text) {
 
 void MultiProgress::Redraw() {
   if (!terminal_) return;
+  std::string drawing;
   if (drawn_ != 0) {
     char up[32];
     std::snprintf(up, sizeof up, kUp, drawn_);
-    out_ << up;
+    drawing = up;
   }
-  for (const std::string& line : lines_) out_ << '\r' << line << kClearToEnd << '\n';
-  out_.flush();
+  for (const std::string& line : lines_) drawing += '\r' + line + kClearToEnd + '\n';
+  // A drawing over as many rows as the last leaves the cursor where that
+  // one did: it may take the place of one not shown yet. One that changes
+  // the rows may not.
+  if (drawn_ == lines_.size()) {
+    ShowProgress(out_, "drawing", drawing);
+  } else {
+    out_ << drawing << std::flush;
+  }
   drawn_ = lines_.size();
 }

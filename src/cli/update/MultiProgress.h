@@ -3,7 +3,9 @@
 // device, all redrawn in place at every change, each cut to the terminal's
 // width so that a line is one row of the screen; otherwise: the plain
 // progress lines, each prefixed with its device. Shared by the updates'
-// threads: every drawing is whole.
+// threads: every drawing is whole. Drawings and progress lines are progress
+// (ShowProgress): one not shown yet gives way to the next of its device (off
+// a terminal) or of the drawing.
 
 #include <memory>
 #include <mutex>
@@ -35,6 +37,8 @@ class MultiProgress {
  private:
   class DeviceView;
   void Show(size_t slot, const ProgressState& state);
+  // Off a terminal: a progress line of the device in `slot`.
+  void Line(size_t slot, const std::string& line);
   void Redraw();
 
   std::ostream& out_;

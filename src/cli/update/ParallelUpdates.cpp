@@ -9,6 +9,7 @@ struct ParallelUpdates::Job {
       : feed(view), monitor(feed, hold, seconds) {}
   ResultRow row;
   std::string path;
+  std::unique_ptr<ProgressView> events;  // its progress as events, with --json=lines
   ProgressFeed feed;
   UpdateMonitor monitor;
   std::thread thread;
@@ -28,7 +29,10 @@ ParallelUpdates::~ParallelUpdates() {
 }
 
 void ParallelUpdates::Start(const ExaminedEnclosure& device) {
-  auto job = std::make_unique<Job>(progress_.Add(device.row.name), &hold_, seconds_);
+  std::unique_ptr<ProgressView> asEvents = events_ ? events_->ViewOf(device.row) : nullptr;
+  auto job = std::make_unique<Job>(asEvents ? asEvents.get() : progress_.Add(device.row.name),
+                                   &hold_, seconds_);
+  job->events = std::move(asEvents);
   job->row = device.row;
   job->path = device.candidate.path;
   job->monitor.SetTrace(trace_);
@@ -37,7 +41,9 @@ void ParallelUpdates::Start(const ExaminedEnclosure& device) {
     std::lock_guard<std::mutex> guard(lock_);
     jobs_.push_back(std::move(job));
   }
-  started->thread = std::thread([started] {
+  UpdateEvents* const events = events_;
+  started->thread = std::thread([started, events] {
+    if (events) events->Started(started->row);
     const EnclosureUpdateResult result =
         UpdateEnclosure(started->path, started->row.places, started->monitor);
     started->monitor.ReleaseHold();
@@ -52,6 +58,7 @@ void ParallelUpdates::Start(const ExaminedEnclosure& device) {
     }
     started->row.seconds = result.seconds;
     started->row.sense = SenseText(result.sense);
+    if (events) events->Ended(started->row);
     started->done = true;
   });
 }

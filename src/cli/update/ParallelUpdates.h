@@ -19,6 +19,7 @@
 #include "cli/update/EnclosureUpdate.h"
 #include "cli/update/MultiProgress.h"
 #include "cli/update/SharedHold.h"
+#include "cli/update/UpdateEvents.h"
 
 // Updates side by side, one thread each.
 class ParallelUpdates {
@@ -33,6 +34,9 @@ class ParallelUpdates {
 
   // With --trace: where each update's notes go.
   void SetTrace(std::ostream* trace) { trace_ = trace; }
+  // With --json=lines: each update's start, progress and result go there
+  // instead of the progress's drawing.
+  void SetEvents(UpdateEvents* events) { events_ = events; }
   void Start(const ExaminedEnclosure& device);
   // The rows of the updates that ended since the last call.
   std::vector<ResultRow> Collect();
@@ -50,6 +54,7 @@ class ParallelUpdates {
   std::function<double()> seconds_;
   std::ostream& notices_;
   std::ostream* trace_ = nullptr;
+  UpdateEvents* events_ = nullptr;
   SharedHold hold_;
   mutable std::mutex lock_;
   std::vector<std::unique_ptr<Job>> jobs_;

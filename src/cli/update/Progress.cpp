@@ -6,6 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "cli/output/PumpStreamBuf.h"
+
 namespace {
 
 // The share of the whole update each stage takes.
@@ -87,10 +89,9 @@ void PlainProgress::Show(const ProgressState& state) {
   char line[96];
   std::snprintf(line, sizeof line, "progress %3d%%  %s %u/%u", state.percent,
                 StageName(state.stage), state.done, state.total);
-  out_ << line;
-  if (state.attempt > 1) out_ << " (attempt " << state.attempt << ")";
-  out_ << '\n';
-  out_.flush();
+  std::string text = line;
+  if (state.attempt > 1) text += " (attempt " + std::to_string(state.attempt) + ")";
+  ShowProgress(out_, "progress", text + "\n");
   shown_ = true;
   last_ = state;
 }
@@ -114,8 +115,7 @@ void BarProgress::Show(const ProgressState& state) {
   char line[128];
   std::snprintf(line, sizeof line, "\r%-14s [%s] %3d%%%-11s%-12s", StageName(state.stage),
                 bar.c_str(), state.percent, left.c_str(), attempt);
-  out_ << line;
-  out_.flush();
+  ShowProgress(out_, "bar", line);
   drawn_ = true;
 }
 

@@ -45,6 +45,8 @@ class ProgressView {
 
 // One line for each new stage or attempt and for every further 10 percent:
 //   progress  20%  writing 20/49
+// Lines and drawings are progress (ShowProgress): one not shown yet gives way
+// to the next.
 class PlainProgress final : public ProgressView {
  public:
   explicit PlainProgress(std::ostream& out) : out_(out) {}

@@ -121,8 +121,6 @@ std::string EnvironmentText(const char* name) {
   return value == nullptr ? "" : value;
 }
 
-void ShowTextOnConsole() {}
-
 bool StandardOutputIsTerminal() {
   return isatty(STDOUT_FILENO) == 1;
 }

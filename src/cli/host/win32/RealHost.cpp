@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "cli/host/DriveLetterPlaces.h"
-#include "platform/win32/Win32ConsoleText.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Text.h"
 
@@ -78,10 +77,6 @@ std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv) {
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.push_back(Utf8FromWide(argv[i]));
   return args;
-}
-
-void ShowTextOnConsole() {
-  WriteConsoleTextAsUtf16();
 }
 
 bool StandardOutputIsTerminal() {

@@ -24,6 +24,20 @@ const char* EventName(DWORD event) {
   }
 }
 
+// QuickEdit off, where standard input is a console; false elsewhere.
+bool QuickEditOff(DWORD* before) {
+  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  if (!GetConsoleMode(input, before)) return false;
+  return SetConsoleMode(input, (*before | ENABLE_EXTENDED_FLAGS) & ~ENABLE_QUICK_EDIT_MODE) != 0;
+}
+
+// The mode QuickEdit was turned off from; QuickEdit is set only with the
+// extended flags.
+void RestoreInputMode(DWORD before) {
+  if (before & ENABLE_QUICK_EDIT_MODE) before |= ENABLE_EXTENDED_FLAGS;
+  SetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), before);
+}
+
 }  // namespace
 
 ConsoleHold::ConsoleHold() : ended_(CreateEventA(nullptr, TRUE, TRUE, nullptr)) {
@@ -44,6 +58,7 @@ void ConsoleHold::Begin(std::function<void()> announce) {
   announce_ = std::move(announce);
   holding_ = true;
   announced_ = false;
+  modeChanged_ = QuickEditOff(&inputMode_);
   if (ended_) ResetEvent(ended_);
 }
 
@@ -54,6 +69,8 @@ std::vector<std::string> ConsoleHold::End() {
     if (!holding_) return names;
     holding_ = false;
     names.swap(names_);
+    if (modeChanged_) RestoreInputMode(inputMode_);
+    modeChanged_ = false;
   }
   // A handler waiting for the end lets the system go on now.
   if (ended_) SetEvent(ended_);

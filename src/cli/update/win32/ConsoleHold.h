@@ -6,7 +6,9 @@
 // update has ended, which Windows allows for only a few seconds (about 5 for
 // a closed console) before it ends the process anyway. Outside a hold the
 // handler lets the system end the process, unless the run ends by itself on
-// Ctrl+C (a watch).
+// Ctrl+C (a watch). While holding, the console's QuickEdit mode is off (a
+// click would select text and pause the console's output until a key is
+// pressed); the console's mode comes back when the hold ends.
 
 #include <windows.h>
 
@@ -31,7 +33,9 @@ class ConsoleHold final : public InterruptHold {
   static BOOL WINAPI Handler(DWORD event);
   BOOL Handle(DWORD event);
 
-  HANDLE ended_;  // manual-reset: set while not holding
+  HANDLE ended_;         // manual-reset: set while not holding
+  DWORD inputMode_ = 0;  // the console input's mode before the hold
+  bool modeChanged_ = false;
   mutable std::mutex lock_;
   bool holding_ = false;
   bool runEnds_ = false;

@@ -41,6 +41,8 @@ MainWindowView::~MainWindowView() {
 void MainWindowView::Detach() {
   for (Child& child : children_) child.control->SetObserver(nullptr);
   children_.clear();
+  if (form_ != nullptr) form_->SetUpdateWatcher(nullptr);
+  form_ = nullptr;
 }
 
 HWND MainWindowView::Create(HINSTANCE instance) {
@@ -61,6 +63,7 @@ HWND MainWindowView::Create(HINSTANCE instance) {
                             CW_USEDEFAULT, CW_USEDEFAULT, kClientWidth, kClientHeight, nullptr,
                             nullptr, instance, this);
   if (window_ == nullptr) return nullptr;
+  highContrast_ = highContrastQuery_();
   dpi_ = WindowDpi(window_);
   const SIZE size =
       WindowSizeForClient(ScaleToDpi(kClientWidth, dpi_), ScaleToDpi(kClientHeight, dpi_),
@@ -108,6 +111,10 @@ void MainWindowView::Mirror(TForm1& form) {
   // The bar lies over the fourth line, which is empty while it shows.
   SetWindowPos(ChildOf(form.prg_Update), HWND_TOP, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // The third line shows the result.
+  signals_.Attach(window_, ChildOf(form.pnl_Descript_3));
+  form.SetUpdateWatcher(&signals_);
+  form_ = &form;
   // Focus indicators as a dialog box starts them: hidden when the last input
   // was the mouse, until a key moves the focus; shown when it was the
   // keyboard, or when the user asked to see them always.
@@ -254,6 +261,11 @@ bool MainWindowView::HeldOrRefused(UINT message, WPARAM wParam, LPARAM lParam, L
 LRESULT MainWindowView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
   if (shell_.DeviceWorkRunning() && HeldOrRefused(message, wParam, lParam, &result)) return result;
+  // A registered message, so not a case label.
+  if (message != 0 && message == signals_.taskbarButtonCreated()) {
+    signals_.TaskbarButtonCreated();
+    return 0;
+  }
   switch (message) {
     case WM_COMMAND:
       return OnCommand(wParam);
@@ -269,6 +281,10 @@ LRESULT MainWindowView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CTLCOLORSTATIC:
       return OnStaticColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+      OnSystemColours(message, wParam, lParam);
+      return DefWindowProcA(window_, message, wParam, lParam);
     case WM_DPICHANGED:
       OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
@@ -296,6 +312,8 @@ LRESULT MainWindowView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam != FALSE) shell_.AwaitDeviceWork();
       return 0;
     case WM_DESTROY:
+      // The children still exist: the line's mark comes off first.
+      signals_.Detach();
       for (Child& child : children_) child.window = nullptr;
       PostQuitMessage(0);
       return 0;
@@ -327,13 +345,25 @@ LRESULT MainWindowView::OnCommand(WPARAM wParam) {
 LRESULT MainWindowView::OnStaticColour(HDC dc, HWND window) {
   const Child* child = Find(window);
   COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
-  if (child != nullptr && !child->control->font().windowTextColour) {
+  // Under a high-contrast theme "PASS" and "FAIL" are told by their words.
+  if (child != nullptr && !child->control->font().windowTextColour && !highContrast_) {
     const Rgb& c = child->control->font().colour;
     text = RGB(c.r, c.g, c.b);
   }
   SetTextColor(dc, text);
   SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void MainWindowView::OnSystemColours(UINT message, WPARAM wParam, LPARAM lParam) {
+  highContrast_ = highContrastQuery_();
+  // The common controls among the children follow the colours when told.
+  if (message == WM_SYSCOLORCHANGE) {
+    for (const Child& child : children_) {
+      if (child.window != nullptr) SendMessageA(child.window, message, wParam, lParam);
+    }
+  }
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void MainWindowView::OnDpiChanged(UINT dpi, const RECT& suggested) {

@@ -4,7 +4,9 @@
 // scaled to the dots per inch of its monitor. Clicks, timers and device
 // changes go to the model (Form1); while device work runs they wait, a close
 // is refused, and the window refuses to let the session end. The focus stays
-// on a control whenever one can take it, on the window itself otherwise.
+// on a control whenever one can take it, on the window itself otherwise. The
+// update also shows on the taskbar button and reaches assistive technology
+// (UpdateSignals); under a high-contrast theme the lines take its colours.
 
 #include <windows.h>
 
@@ -14,7 +16,10 @@
 #include <vector>
 
 #include "Tessaloft_main/Controls.h"
+#include "platform/win32/gui/ComApartment.h"
 #include "platform/win32/gui/FontCache.h"
+#include "platform/win32/gui/HighContrast.h"
+#include "platform/win32/gui/UpdateSignals.h"
 
 class TForm1;
 class Win32WindowShell;
@@ -37,7 +42,7 @@ class MainWindowView final : public ControlObserver {
   // for the dots per inch it got. Null when the system refuses.
   HWND Create(HINSTANCE instance);
   // Creates a child window for each control of `form` and keeps each in step
-  // with its control from now on.
+  // with its control from now on; the form's update is told to UpdateSignals.
   void Mirror(TForm1& form);
   // Stops following the model (before the form goes).
   void Detach();
@@ -55,6 +60,12 @@ class MainWindowView final : public ControlObserver {
   // What the window does when it refuses to close while device work runs:
   // the system's beep unless told otherwise (tests count instead).
   void SetRefusalSignal(std::function<void()> signal) { refusalSignal_ = std::move(signal); }
+  // How the window learns whether a high-contrast theme is on: from the
+  // system unless told otherwise (the test system cannot switch one on).
+  // Asked at creation and whenever the system's colours or settings change.
+  void SetHighContrastQuery(std::function<bool()> query) { highContrastQuery_ = std::move(query); }
+
+  const UpdateSignals& signals() const { return signals_; }
 
  private:
   struct Child {
@@ -71,6 +82,8 @@ class MainWindowView final : public ControlObserver {
   bool HeldOrRefused(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
   LRESULT OnCommand(WPARAM wParam);
   LRESULT OnStaticColour(HDC dc, HWND child);
+  // The system's colours or a setting changed: the theme may have too.
+  void OnSystemColours(UINT message, WPARAM wParam, LPARAM lParam);
   void OnDpiChanged(UINT dpi, const RECT& suggested);
   void Place(const Child& child);
   void ApplyFont(const Child& child);
@@ -85,10 +98,16 @@ class MainWindowView final : public ControlObserver {
   const Child* Find(const Control& control) const;
 
   Win32WindowShell& shell_;
+  // First in, last out: the COM objects of signals_ go before it.
+  ComApartment com_;
   HWND window_ = nullptr;
   UINT dpi_ = 96;
   std::vector<Child> children_;
   FontCache fonts_;
   HWND lastFocus_ = nullptr;
   std::function<void()> refusalSignal_ = [] { MessageBeep(MB_OK); };
+  std::function<bool()> highContrastQuery_ = HighContrastOn;
+  bool highContrast_ = false;
+  TForm1* form_ = nullptr;
+  UpdateSignals signals_;
 };

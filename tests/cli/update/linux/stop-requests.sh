@@ -7,7 +7,12 @@
 #  - during update --all, SIGINT is held for every update side by side;
 #  - a reader that goes away (| head) or a full disk (> /dev/full) ends the
 #    printing only: the enclosure receives every command, the exit code is
-#    the update's.
+#    the update's;
+#  - update --wait: SIGINT the moment "Waiting up to N s" is read ends the
+#    wait, never the program (16 runs: the line came before the wait was
+#    armed in most of them once);
+#  - off a terminal each line comes when it happens: the first line of
+#    update --all reaches a pipe long before the update has ended.
 # tq214 runs with the signals' default dispositions (a background job of a
 # script would otherwise start with SIGINT ignored, and prove nothing).
 #
@@ -111,6 +116,44 @@ if [ "$code" -eq 0 ] && [ "$(grep -c '^\[3b 0e' "$work/err")" -eq 49 ]; then
   pass "--json > /dev/full: the update ran to its end, exit 0"
 else
   fail "--json > /dev/full: exit $code"
+fi
+
+# 6. update --wait: its output is read line by line from a fifo, so that the
+# signal follows the line at once.
+mkfifo "$work/lines"
+killed=0
+for _ in $(seq 16); do
+  env --default-signal=INT "$tq214" --simulate --no-history update --yes --wait=30 \
+    >"$work/lines" 2>"$work/err" &
+  pid=$!
+  while IFS= read -r line; do
+    case $line in "Waiting up to"*)
+      kill -INT "$pid"
+      break
+      ;;
+    esac
+  done <"$work/lines"
+  wait "$pid"
+  code=$?
+  if [ "$code" -ne 0 ] || ! grep -q 'the wait was ended' "$work/err"; then
+    killed=$((killed + 1))
+  fi
+done
+[ "$killed" -eq 0 ] && pass "update --wait: SIGINT right after \"Waiting up to\" ends the wait (16 of 16)" ||
+  fail "update --wait: SIGINT right after \"Waiting up to\" ended $killed of 16 runs (exit $code)"
+
+# 7. A pipe gets each line as it happens: the first line of update --all
+# (10 s at 50 ms a piece) arrives within the first half of the run, not
+# with the rest at the end.
+start_ns=$(date +%s%N)
+"$tq214" --simulate=station --piece-ms 50 --no-history update --all --yes 2>/dev/null |
+  while IFS= read -r line; do echo "$(date +%s%N) $line"; done >"$work/out"
+end_ns=$(date +%s%N)
+first_ns=$(head -n 1 "$work/out" | cut -d' ' -f1)
+if [ -n "$first_ns" ] && [ $((first_ns - start_ns)) -lt $(((end_ns - start_ns) / 2)) ]; then
+  pass "| pipe: the first line after $(((first_ns - start_ns) / 1000000)) ms of $(((end_ns - start_ns) / 1000000))"
+else
+  fail "| pipe: the first line arrived at ${first_ns:-never} (start $start_ns, end $end_ns)"
 fi
 
 [ "$failures" -eq 0 ] || exit 1

@@ -1,5 +1,6 @@
 // Ctrl+C during an update: the console handler holds it and names it, and the
-// process goes on. Unheld, the same event would end the test program.
+// process goes on. Unheld, the same event would end the test program. The
+// console's QuickEdit is off over the hold.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -10,7 +11,13 @@
 
 namespace {
 
+// Also: QuickEdit, on as Windows sets it, is off while holding and on again
+// after the hold, which held a request.
 TEST(ConsoleHold, CtrlCIsHeldNoticedOnceAndNamed) {
+  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  DWORD before = 0;
+  const bool console = GetConsoleMode(input, &before) != 0;
+  SetConsoleMode(input, before | ENABLE_EXTENDED_FLAGS | ENABLE_QUICK_EDIT_MODE);
   std::ostringstream err;
   ConsoleHold hold;
   hold.Begin([&err] { err << "notice\n"; });
@@ -21,8 +28,16 @@ TEST(ConsoleHold, CtrlCIsHeldNoticedOnceAndNamed) {
   GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
   // The system runs the handler on a thread of its own.
   Sleep(500);
+  DWORD holding = 0;
+  GetConsoleMode(input, &holding);
   EXPECT_EQ(std::vector<std::string>{"Ctrl+C"}, hold.End());
   EXPECT_EQ("notice\n", err.str());
+  DWORD after = 0;
+  GetConsoleMode(input, &after);
+  SetConsoleMode(input, before);
+  ASSERT_TRUE(console);
+  EXPECT_EQ(0u, holding & ENABLE_QUICK_EDIT_MODE) << std::hex << holding;
+  EXPECT_NE(0u, after & ENABLE_QUICK_EDIT_MODE) << std::hex << after;
 }
 
 }  // namespace

@@ -184,6 +184,21 @@ TEST_F(MainWindowTest, LinesTakeTheirColourFromTheModel) {
   EXPECT_EQ(FW_BOLD, large.lfWeight);
 }
 
+TEST_F(MainWindowTest, UnderAHighContrastThemeTheResultTakesTheThemesColours) {
+  Open("outdated");
+  FontStyle fail = form().pnl_Descript_3.font();
+  fail.windowTextColour = false;
+  fail.colour = Rgb{255, 0, 0};
+  form().pnl_Descript_3.SetFont(fail);
+  bool highContrast = true;
+  view().SetHighContrastQuery([&highContrast] { return highContrast; });
+  SendMessageA(main(), WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+  EXPECT_EQ(GetSysColor(COLOR_WINDOWTEXT), TextColourOf(form().pnl_Descript_3));
+  highContrast = false;
+  SendMessageA(main(), WM_SYSCOLORCHANGE, 0, 0);
+  EXPECT_EQ(RGB(255, 0, 0), TextColourOf(form().pnl_Descript_3));
+}
+
 TEST_F(MainWindowTest, FollowsAChangeOfDotsPerInch) {
   Open("outdated");
   constexpr UINT kDpi = 144;

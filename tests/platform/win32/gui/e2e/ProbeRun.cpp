@@ -27,7 +27,10 @@ bool Watch(const std::function<bool()>& done, DWORD limitMs) {
   const DWORD start = GetTickCount();
   while (!done()) {
     if (GetTickCount() - start >= limitMs) return false;
-    Sleep(kLookMs);
+    // Pumping: the events of an out-of-context hook come as messages.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, kLookMs, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
   }
   return true;
 }

@@ -26,7 +26,8 @@ class Checks {
   int failures_ = 0;
 };
 
-// Looks every tenth of a second until `done` holds or `limitMs` passed.
+// Looks every tenth of a second until `done` holds or `limitMs` passed,
+// dispatching the thread's messages meanwhile.
 bool Watch(const std::function<bool()>& done, DWORD limitMs);
 
 std::string Text(HWND window);

@@ -5,6 +5,8 @@
 //       the caption, the client size and the styles, presses Update, and
 //       watches the lines until "PASS" and then until the re-enumerated
 //       enclosure shows "Up to date"; at every look the window must answer.
+//       Through oleacc its controls are named as they show; the result line
+//       announces "PASS" to assistive technology (the live-region event).
 //       Closes it; its exit code must be 0. Exit code 0 when all held.
 //   WindowProbe keys DEMO.exe
 //       The window by keyboard: the focus starts on Update, Tab and Shift+Tab
@@ -36,6 +38,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "ProbeAccess.h"
 #include "ProbeChecks.h"
 #include "ProbeRun.h"
 #include "ProbeWindow.h"
@@ -89,8 +92,10 @@ int Check(const std::string& demo, const std::string& pieceMs) {
   checks.Expect(Text(w.lines[0]).rfind("VID[  ", 0) == 0, "line 1 \"" + Text(w.lines[0]) + "\"");
   checks.Expect(Text(w.lines[4]) == kOldVersionLine, "line 5 \"" + Text(w.lines[4]) + "\"");
   checks.Expect(IsWindowVisible(w.update) && IsWindowEnabled(w.update), "Update is offered");
+  ExpectAccessibleNames(checks, w);
 
   // The update.
+  LiveRegionEar ear(process.dwProcessId);
   PostMessageA(w.update, BM_CLICK, 0, 0);
   UpdateMonitor watch;
   Watch([&] { return LookDuringUpdate(w, &watch); }, kResultLimitMs);
@@ -101,6 +106,14 @@ int Check(const std::string& demo, const std::string& pieceMs) {
   checks.Expect(Text(w.lines[0]).empty(), "line 1 empty with the result");
   checks.Expect(watch.unanswered == 0,
                 "answered at all " + std::to_string(watch.looks) + " looks during the update");
+
+  // Read out to assistive technology.
+  Watch([&] { return !ear.heard().empty(); }, kEndLimitMs);
+  const bool announced = ear.heard().size() == 1 && ear.heard()[0].window == w.lines[2];
+  checks.Expect(announced && ear.heard()[0].text == "PASS",
+                "announced once, by the third line: " + std::to_string(ear.heard().size()) +
+                    " live-region event(s)" +
+                    (ear.heard().empty() ? "" : ", first \"" + ear.heard()[0].text + "\""));
 
   // The enclosure re-enumerates with the new firmware.
   int unanswered = 0;

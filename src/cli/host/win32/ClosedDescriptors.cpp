@@ -1,4 +1,4 @@
-#include "cli/host/StandardStreams.h"
+#include "cli/host/ClosedDescriptors.h"
 
 // Nothing to do: the C runtime keeps its descriptors 0, 1 and 2 for the
 // standard streams even when the process got no handle for them, so a file

@@ -1,4 +1,4 @@
-#include "cli/host/StandardStreams.h"
+#include "cli/host/ClosedDescriptors.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,0 +1,28 @@
+#pragma once
+// The update history as metrics, in Prometheus' text format, for the node
+// exporter's textfile collector (`tq214 history --prometheus`):
+//
+//   tq214_last_update_result{serial}             1 PASS, 0 FAIL
+//   tq214_last_update_timestamp_seconds{serial}  when that update was made
+//   tq214_firmware_info{serial,version}          1
+//   tq214_updates_total{result}                  PASS, FAIL, refused, skipped
+//
+// An enclosure's last update is its latest that wrote (PASS or FAIL):
+// refused and skipped attempts, up to date ones among them, wrote nothing and
+// leave it as it was. Its firmware is the version last read from it: before
+// each attempt, and after reconnecting where a confirmation says what runs.
+// The totals count every attempt, confirmations not. An enclosure is known by
+// its serial number; one without by its USB port where the history has it,
+// else by its device, as label "place" beside an empty serial.
+
+#include <string>
+#include <vector>
+
+#include "cli/history/HistoryEntry.h"
+
+// The metrics of `entries` (oldest first), each family with # HELP and
+// # TYPE, ending with a newline.
+std::string PrometheusText(const std::vector<HistoryEntry>& entries);
+
+// `text` as a label value: backslash, double quote and line feed escaped.
+std::string PrometheusLabelValue(const std::string& text);

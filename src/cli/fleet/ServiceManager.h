@@ -1,0 +1,20 @@
+#pragma once
+// The service manager that started tq214, when one did: on Linux systemd,
+// told of the program's state through $NOTIFY_SOCKET (linux/Systemd.cpp).
+
+#include <cstdint>
+#include <string>
+
+class ServiceManager {
+ public:
+  virtual ~ServiceManager() = default;
+  // One message of assignments ("READY=1", "STATUS=..."), one per line;
+  // nothing happens when no service manager listens.
+  virtual void Notify(const std::string& state) = 0;
+  // The interval within which the manager expects WATCHDOG=1; 0 when it
+  // expects none.
+  virtual uint64_t WatchdogMicroseconds() const = 0;
+};
+
+// This system's service manager; null where there is none.
+ServiceManager* ServiceManagerOfPlatform();

@@ -1,0 +1,20 @@
+#pragma once
+// The writers of the system's outputs, one per platform
+// (linux/HandleSink.cpp, win32/HandleSink.cpp).
+
+#include <memory>
+
+#include "cli/output/OutputPump.h"
+
+#ifdef _WIN32
+using OutputHandle = void*;  // a HANDLE
+#else
+using OutputHandle = int;  // a file descriptor
+#endif
+
+// Blocking writes of whole texts to `handle`, which stays the caller's. On
+// Windows line ends are written as "\r\n", as the C runtime's text mode
+// writes them, and a console gets the text as UTF-16 (WriteConsoleW).
+std::unique_ptr<OutputSink> MakeHandleSink(OutputHandle handle);
+// The handle of the program's standard output or error.
+OutputHandle StandardHandle(OutputPump::Stream stream);

@@ -1,0 +1,39 @@
+#pragma once
+// An ostream's buffer over the output pump: each line is posted as it is
+// completed, and what an explicit flush finds (a prompt, a bar's drawing) as
+// it is. Safe to write from several threads; a line is whole unless two
+// threads write parts of lines at once.
+
+#include <mutex>
+#include <ostream>
+#include <streambuf>
+#include <string>
+
+#include "cli/output/OutputPump.h"
+
+class PumpStreamBuf final : public std::streambuf {
+ public:
+  PumpStreamBuf(OutputPump& pump, OutputPump::Stream stream) : pump_(pump), stream_(stream) {}
+
+  // `text` as the newest progress of `key` (OutputPump::Progress), after
+  // what was written before it.
+  void Progress(const std::string& key, std::string text);
+
+ protected:
+  int_type overflow(int_type c) override;
+  std::streamsize xsputn(const char* text, std::streamsize size) override;
+  int sync() override;
+
+ private:
+  void Take(const char* text, size_t size);
+
+  OutputPump& pump_;
+  const OutputPump::Stream stream_;
+  std::mutex lock_;
+  std::string partial_;  // the line begun and not ended
+};
+
+// Shows `text` on `out` as progress under `key`: through the pump when `out`
+// writes to one, so that a newer drawing of the same key can take the place
+// of one not yet shown; otherwise written and flushed.
+void ShowProgress(std::ostream& out, const std::string& key, const std::string& text);

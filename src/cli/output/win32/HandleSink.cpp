@@ -1,0 +1,82 @@
+#include "cli/output/HandleSink.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+// WriteConsoleW takes no more than about this many characters at once.
+constexpr size_t kConsoleChunk = 8192;
+
+class WindowsSink final : public OutputSink {
+ public:
+  explicit WindowsSink(HANDLE handle) : handle_(handle) {
+    DWORD mode = 0;
+    console_ = GetConsoleMode(handle_, &mode) != 0;
+  }
+
+  bool Write(const std::string& text) override {
+    std::string lines;
+    lines.reserve(text.size() + text.size() / 16);
+    for (const char c : text) {
+      if (c == '\n') lines += '\r';
+      lines += c;
+    }
+    std::wstring wide;
+    if (console_ && Utf16(lines, &wide)) return ToConsole(wide);
+    return WriteBytes(lines);
+  }
+
+ private:
+  // `text` as UTF-16; false when it is not UTF-8 (then it goes out as bytes,
+  // in the console's code page).
+  static bool Utf16(const std::string& text, std::wstring* wide) {
+    const int size = static_cast<int>(text.size());
+    const int length =
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+    if (length <= 0) return false;
+    wide->resize(static_cast<size_t>(length));
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, &(*wide)[0],
+                               length) == length;
+  }
+
+  bool ToConsole(const std::wstring& text) {
+    for (size_t done = 0; done < text.size();) {
+      const DWORD size = static_cast<DWORD>(std::min(kConsoleChunk, text.size() - done));
+      DWORD written = 0;
+      if (!WriteConsoleW(handle_, text.data() + done, size, &written, nullptr) || written == 0) {
+        return false;
+      }
+      done += written;
+    }
+    return true;
+  }
+
+  bool WriteBytes(const std::string& text) {
+    for (size_t done = 0; done < text.size();) {
+      DWORD written = 0;
+      if (!WriteFile(handle_, text.data() + done, static_cast<DWORD>(text.size() - done), &written,
+                     nullptr) ||
+          written == 0) {
+        return false;
+      }
+      done += written;
+    }
+    return true;
+  }
+
+  HANDLE handle_;
+  bool console_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<OutputSink> MakeHandleSink(OutputHandle handle) {
+  return std::make_unique<WindowsSink>(static_cast<HANDLE>(handle));
+}
+
+OutputHandle StandardHandle(OutputPump::Stream stream) {
+  return GetStdHandle(stream == OutputPump::kErr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+}

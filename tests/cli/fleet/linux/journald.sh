@@ -1,0 +1,157 @@
+#!/usr/bin/env bash
+# Update attempts in the system journal, against a real systemd-journald that
+# this test starts without systemd as the first process and stops after. It
+# runs in a mount namespace of its own with empty /run and /var/log/journal,
+# so the machine's own journal, if any, is neither written nor read. Skipped
+# (77) when not root, without journald, or where no mount namespace can be
+# made.
+#
+# The runs (each entry is found by the run's _PID):
+#   before journald starts, TQ214_JOURNAL=1 --trace: --trace says no journal
+#   listens; the station with TQ214_JOURNAL=1: PASS, FAIL, up to date, skipped;
+#   newer firmware with TQ214_JOURNAL=1: refused; a simulated run without
+#   TQ214_JOURNAL: nothing. Every entry's fields are checked, and each
+#   MESSAGE_ID seen must be in the message catalog.
+#
+#   journald.sh TQ214 CATALOG
+set -uo pipefail
+tq214=${1:?usage: journald.sh TQ214 CATALOG}
+catalog=${2:?usage: journald.sh TQ214 CATALOG}
+journald=/lib/systemd/systemd-journald
+skip() {
+  echo "journald: SKIP: $1"
+  exit 77
+}
+
+if [ "${TQ214_JOURNALD_NAMESPACE:-}" != 1 ]; then
+  [ "$(id -u)" = 0 ] || skip "not root: journald and the mount namespace it runs in need root"
+  [ -x "$journald" ] && command -v journalctl >/dev/null || skip "no $journald or journalctl"
+  unshare --mount --propagation private true 2>/dev/null ||
+    skip "no mount namespace can be made here (unshare --mount): the machine's journal is left alone"
+  TQ214_JOURNALD_NAMESPACE=1 exec unshare --mount --propagation private "$0" "$@"
+fi
+
+work=$(mktemp -d)
+journald_pid=
+cleanup() {
+  [ -n "$journald_pid" ] && kill "$journald_pid" 2>/dev/null && wait "$journald_pid"
+  rm -rf "$work"
+}
+trap cleanup EXIT
+mount -t tmpfs tmpfs /run || skip "cannot mount a tmpfs on /run in the namespace"
+[ -d /var/log/journal ] && mount -t tmpfs tmpfs /var/log/journal
+failures=0
+fail() {
+  echo "journald: FAIL: $1" >&2
+  failures=$((failures + 1))
+}
+
+# No journal yet: nothing is sent, and --trace says so.
+TQ214_JOURNAL=1 "$tq214" --simulate --trace update --yes >/dev/null 2>"$work/none.err"
+expected='(no entry in the system journal: no journal listens on /run/systemd/journal/socket)'
+if grep -qxF "$expected" "$work/none.err"; then
+  echo "journald: without a journal, --trace says: $expected"
+else
+  fail "without a journal --trace did not say so"
+fi
+
+"$journald" >"$work/journald.log" 2>&1 &
+journald_pid=$!
+for _ in $(seq 100); do
+  [ -S /run/systemd/journal/socket ] && break
+  sleep 0.05
+done
+[ -S /run/systemd/journal/socket ] || { cat "$work/journald.log"; skip "journald did not start"; }
+
+# run NAME [VAR=VALUE...] -- ARGS...: the run's pid in $work/NAME.pid.
+run() {
+  local name=$1
+  shift
+  local vars=()
+  while [ "$1" != -- ]; do vars+=("$1"); shift; done
+  shift
+  env "${vars[@]}" "$tq214" "$@" >"$work/$name.out" 2>&1 &
+  echo $! >"$work/$name.pid"
+  wait $!
+}
+run station TQ214_JOURNAL=1 -- --simulate=station update --all --yes
+run newer TQ214_JOURNAL=1 -- --simulate=newer update --yes
+run unasked TQ214_JOURNAL=0 -- --simulate update --yes
+image=$("$tq214" --version | sed -n 's/.*SHA-256 //p')
+
+python3 - "$work" "$catalog" "$image" <<'PY'
+import json, subprocess, sys, time
+work, catalog, image = sys.argv[1:4]
+PASSED, FAILED = "b806aa1249344a97827c134b29539990", "1840d52fc3684c64bd39146fb1771a07"
+REFUSED, SKIPPED = "c20b7073cb33412888448d6c4dec7eb0", "8d7352f2ab7e4add965fb1ee867e0e7c"
+# run, serial: MESSAGE_ID, PRIORITY, TQ214_RESULT, before, after, reason (a part), MESSAGE (a part)
+expected = {
+    ("station", "0000000000000214"): (PASSED, "6", "PASS", "21.32.0.2", "21.32.0.3", "",
+                                      "updated from 21.32.0.2 to 21.32.0.3, PASS"),
+    ("station", "0000000000000437"): (FAILED, "3", "FAIL", "21.32.0.2", "",
+                                      "could not be written and read back equal", "update FAIL"),
+    ("station", "0000000000000661"): (FAILED, "3", "FAIL", "21.32.0.2", "",
+                                      "could not be written and read back equal", "update FAIL"),
+    ("station", "0000000000000882"): (SKIPPED, "6", "skipped", "21.32.0.3", "21.32.0.3",
+                                      "up to date", "up to date (firmware 21.32.0.3)"),
+    ("station", "0000000000000990"): (SKIPPED, "4", "skipped", "21.32.0.2", "21.32.0.2",
+                                      "Get NVRAM Fail !!", ": skipped (firmware 21.32.0.2): "),
+    ("station", "0000000000001212"): (SKIPPED, "4", "skipped", "21.33.0.0", "21.33.0.0",
+                                      "is newer than this tool's", ": skipped"),
+    ("newer", "0000000000000214"): (REFUSED, "4", "refused", "21.33.0.0", "21.33.0.0",
+                                    "is newer than this tool's", "update refused"),
+}
+pids = {open(f"{work}/{run}.pid").read().strip(): run for run in ("station", "newer", "unasked")}
+
+def entries():
+    found = {}
+    for pid, run in pids.items():
+        out = subprocess.run(["journalctl", "-o", "json", "--no-pager", f"_PID={pid}"],
+                             capture_output=True, text=True).stdout
+        for line in out.splitlines():
+            entry = json.loads(line)
+            found.setdefault((run, entry.get("TQ214_SERIAL")), []).append(entry)
+    return found
+
+for _ in range(100):  # journald writes its file a moment after it received
+    found = entries()
+    if sum(len(v) for v in found.values()) >= len(expected):
+        break
+    time.sleep(0.05)
+time.sleep(0.2)
+found = entries()
+ids = {line.split()[1] for line in open(catalog) if line.startswith("-- ")}
+failures = 0
+for key in sorted(set(expected) | set(found)):
+    got = found.get(key, [])
+    if key not in expected or len(got) != 1:
+        print(f"journald: FAIL: {key}: {len(got)} entries, {'1' if key in expected else 'none'} expected")
+        failures += 1
+        continue
+    e = got[0]
+    mid, prio, result, before, after, reason, message = expected[key]
+    checks = {
+        "MESSAGE_ID": e.get("MESSAGE_ID") == mid and mid in ids,
+        "PRIORITY": e.get("PRIORITY") == prio,
+        "SYSLOG_IDENTIFIER": e.get("SYSLOG_IDENTIFIER") == "tq214",
+        "TQ214_RESULT": e.get("TQ214_RESULT") == result,
+        "TQ214_FIRMWARE_BEFORE": e.get("TQ214_FIRMWARE_BEFORE") == before,
+        "TQ214_FIRMWARE_AFTER": e.get("TQ214_FIRMWARE_AFTER") == after,
+        "TQ214_REASON": reason in e.get("TQ214_REASON", "-") and (reason != "" or e["TQ214_REASON"] == ""),
+        "TQ214_IMAGE_SHA256": e.get("TQ214_IMAGE_SHA256") == image,
+        "TQ214_DEVICE": key[1] in e.get("TQ214_DEVICE", ""),
+        "MESSAGE": message in e.get("MESSAGE", "") and "\n" not in e.get("MESSAGE", "\n"),
+    }
+    wrong = [name for name, ok in checks.items() if not ok]
+    if wrong:
+        shown = {k: v for k, v in e.items() if not k.startswith("_")}
+        print(f"journald: FAIL: {key}: wrong {', '.join(wrong)}: {json.dumps(shown)}")
+        failures += 1
+    else:
+        print(f"journald: {key[0]} #{key[1]}: {result}, priority {prio}: {e['MESSAGE']}")
+print(f"journald: the simulated run without TQ214_JOURNAL=1 left "
+      f"{sum(len(v) for k, v in found.items() if k[0] == 'unasked')} entries")
+sys.exit(1 if failures else 0)
+PY
+[ $? = 0 ] || failures=$((failures + 1))
+[ "$failures" = 0 ]

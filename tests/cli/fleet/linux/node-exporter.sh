@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# tq214 history --prometheus against the real node exporter: the history of
+# a few runs (the station, newer firmware refused) and two lines of units
+# the simulation has not (a serial number with a quote, a backslash and a
+# line feed; a unit without one, known by its port, confirmed after
+# reconnecting) is written as docs/station.md says (a temporary file in the
+# textfile folder, then renamed). The exporter, started on 127.0.0.1 with
+# only its textfile collector, serves every expected sample and
+# node_textfile_scrape_error 0. Skipped (77) without prometheus-node-exporter.
+#
+#   node-exporter.sh TQ214
+set -uo pipefail
+tq214=${1:?usage: node-exporter.sh TQ214}
+exporter=$(command -v prometheus-node-exporter) ||
+  { echo "node-exporter: SKIP: no prometheus-node-exporter (scripts/install-deps.sh installs it)"; exit 77; }
+work=$(mktemp -d)
+exporter_pid=
+cleanup() {
+  [ -n "$exporter_pid" ] && kill "$exporter_pid" 2>/dev/null && wait "$exporter_pid"
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export TQ214_HISTORY=$work/history.jsonl
+started=$(date +%s)
+"$tq214" --simulate=station update --all --yes >/dev/null 2>&1
+"$tq214" --simulate=newer update --yes >/dev/null 2>&1
+ended=$(date +%s)
+cat >>"$TQ214_HISTORY" <<'LINES'
+{"kind":"update","time":"2026-01-02T03:04:05Z","device":"/dev/sdz","serial":"q\"b\\s\nx","firmwareBefore":"21.32.0.2","result":"FAIL","reason":"r","milliseconds":5}
+{"kind":"update","time":"2026-01-02T03:04:06Z","device":"/dev/sdy","serial":null,"port":"/sys/devices/usb1/1-2/1-2:1.0","firmwareBefore":"21.32.0.2","result":"PASS","milliseconds":5}
+{"kind":"confirmation","time":"2026-01-02T03:05:00Z","device":"/dev/sdy","serial":null,"port":"/sys/devices/usb1/1-2/1-2:1.0","updated":"2026-01-02T03:04:06Z","firmwareAfter":"21.32.0.3","confirmed":true}
+LINES
+
+mkdir "$work/textfile"
+"$tq214" history --prometheus >"$work/textfile/tq214.prom.$$" &&
+  mv "$work/textfile/tq214.prom.$$" "$work/textfile/tq214.prom" ||
+  { echo "node-exporter: FAIL: tq214 history --prometheus"; exit 1; }
+
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+"$exporter" --web.listen-address="127.0.0.1:$port" --collector.disable-defaults \
+  --collector.textfile --collector.textfile.directory="$work/textfile" >"$work/exporter.log" 2>&1 &
+exporter_pid=$!
+
+python3 - "$port" "$started" "$ended" "$work/textfile/tq214.prom" <<'PY' || { cat "$work/exporter.log"; exit 1; }
+import re, sys, time, urllib.request
+port, started, ended, written = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
+for _ in range(100):
+    try:
+        served = urllib.request.urlopen(f"http://127.0.0.1:{port}/metrics", timeout=2).read().decode()
+        break
+    except OSError:
+        time.sleep(0.1)
+else:
+    sys.exit("node-exporter: FAIL: the exporter did not answer")
+
+LABEL = re.compile(r'(\w+)="((?:[^"\\]|\\.)*)"')
+def unescaped(value):
+    return re.sub(r'\\(.)', lambda m: "\n" if m.group(1) == "n" else m.group(1), value)
+samples = {}
+for line in served.splitlines():
+    match = re.fullmatch(r'(\w+)(?:\{(.*)\})? (\S+)', line)
+    if not match or line.startswith("#"):
+        continue
+    # The collector gives every sample of a family the same labels, the
+    # missing ones empty: an empty label is no label.
+    labels = frozenset((k, unescaped(v)) for k, v in LABEL.findall(match.group(2) or "") if v)
+    samples[(match.group(1), labels)] = float(match.group(3))
+
+def unit(serial, **more):
+    return {"serial": serial, **more} if serial else more
+S = lambda n: "00000000000" + n
+odd, port_place = 'q"b\\s\nx', "/sys/devices/usb1/1-2/1-2:1.0"
+expected = [
+    # metric, labels, value (None: a time of the station's run)
+    ("node_textfile_scrape_error", {}, 0),
+    ("tq214_updates_total", {"result": "PASS"}, 2),
+    ("tq214_updates_total", {"result": "FAIL"}, 3),
+    ("tq214_updates_total", {"result": "refused"}, 1),
+    ("tq214_updates_total", {"result": "skipped"}, 3),
+    ("tq214_last_update_result", unit(S("00214")), 1),
+    ("tq214_last_update_result", unit(S("00437")), 0),
+    ("tq214_last_update_result", unit(S("00661")), 0),
+    ("tq214_last_update_result", unit(odd), 0),
+    ("tq214_last_update_result", unit("", place=port_place), 1),
+    ("tq214_last_update_timestamp_seconds", unit(S("00214")), None),
+    ("tq214_last_update_timestamp_seconds", unit(odd), 1767323045),
+    ("tq214_last_update_timestamp_seconds", unit("", place=port_place), 1767323046),
+    ("tq214_firmware_info", unit(S("00214"), version="21.33.0.0"), 1),
+    ("tq214_firmware_info", unit(S("00882"), version="21.32.0.3"), 1),
+    ("tq214_firmware_info", unit(S("01212"), version="21.33.0.0"), 1),
+    ("tq214_firmware_info", unit(odd, version="21.32.0.2"), 1),
+    ("tq214_firmware_info", unit("", place=port_place, version="21.32.0.3"), 1),
+]
+failures = 0
+for name, labels, value in expected:
+    got = samples.get((name, frozenset(labels.items())))
+    ok = got is not None and (started <= got <= ended if value is None else got == value)
+    print(f"node-exporter: {'ok' if ok else 'FAIL'}: {name}{labels} {got}")
+    failures += not ok
+# Units that wrote nothing have no last update.
+stray = [k for k in samples if k[0] == "tq214_last_update_result" and
+         dict(k[1]).get("serial") in (S("00882"), S("00990"), S("01212"))]
+if stray:
+    print(f"node-exporter: FAIL: a last update for units never updated: {stray}")
+    failures += 1
+if failures:
+    print(open(written).read())
+sys.exit(1 if failures else 0)
+PY

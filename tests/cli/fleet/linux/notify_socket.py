@@ -1,0 +1,93 @@
+#!/usr/bin/env python3
+"""watch as a service: what it tells the service manager through NOTIFY_SOCKET.
+
+  notify_socket.py TQ214
+
+tq214 --simulate=station watch --update --yes runs with NOTIFY_SOCKET naming a
+datagram socket that this test reads, as systemd's would be. Asked to stop
+(SIGTERM sent to the process itself while its updates run), it has said
+READY=1 with its counts, then STATUS= as they changed, then STOPPING=1, and
+ends once the updates running have ended ("stopping: ... 0 running"). With
+WATCHDOG_USEC set it says WATCHDOG=1 every half interval; without, never.
+"""
+import os
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def run(tq214, folder, name, env, piece_ms, stop):
+    """The notices of one watch, in the order they came, and its output."""
+    path = os.path.join(folder, name)
+    server = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+    server.bind(path)
+    server.settimeout(0.2)
+    watch = subprocess.Popen(
+        [tq214, "--simulate=station", "--piece-ms", str(piece_ms), "watch", "--update", "--yes"],
+        env=dict(os.environ, NOTIFY_SOCKET=path, **env), stdout=subprocess.PIPE,
+        stderr=subprocess.STDOUT, text=True)
+    notices = []
+    deadline = time.monotonic() + 60
+    while watch.poll() is None and time.monotonic() < deadline:
+        try:
+            notices += server.recv(4096).decode().splitlines()
+        except socket.timeout:
+            continue
+        if stop and "READY=1" in notices and "STOPPING=1" not in notices:
+            watch.send_signal(signal.SIGTERM)
+            stop = False
+    if watch.poll() is None:
+        watch.kill()
+    output = watch.communicate()[0]
+    server.setblocking(False)
+    try:
+        while True:
+            notices += server.recv(4096).decode().splitlines()
+    except BlockingIOError:
+        pass
+    return notices, output
+
+
+def order_ok(notices):
+    """READY, a STATUS while updates run, STOPPING, then the last update ended."""
+    try:
+        ready = notices.index("READY=1")
+        stopping = notices.index("STOPPING=1")
+    except ValueError:
+        return False
+    running = [i for i, n in enumerate(notices)
+               if n.startswith("STATUS=watching: ") and not n.endswith(" 0 running")]
+    ended = [i for i, n in enumerate(notices)
+             if n.startswith("STATUS=stopping: ") and n.endswith(" 0 running")]
+    return bool(running and ended) and ready < running[0] < stopping < ended[-1]
+
+
+def main():
+    tq214 = sys.argv[1]
+    cases = [
+        # name, environment, ms per piece, SIGTERM after READY, check, what it shows
+        ("stop", {}, 50, True,
+         lambda n, out: order_ok(n) and "WATCHDOG=1" not in n and "PASS" in out,
+         "READY, STATUS while updating, STOPPING on SIGTERM, the updates ended; no WATCHDOG"),
+        ("watchdog", {"WATCHDOG_USEC": "200000"}, 0, False,
+         lambda n, out: n.count("WATCHDOG=1") >= 2 and "STOPPING=1" not in n,
+         "WATCHDOG=1 every 0.1 s with WATCHDOG_USEC=200000; no STOPPING unasked"),
+    ]
+    failures = 0
+    with tempfile.TemporaryDirectory() as folder:
+        for name, env, piece_ms, stop, check, shows in cases:
+            notices, output = run(tq214, folder, name, env, piece_ms, stop)
+            seen = [n for n in notices if n != "WATCHDOG=1"]
+            if check(notices, output):
+                print(f"notify: {name}: {shows}: {seen} and {notices.count('WATCHDOG=1')} WATCHDOG=1")
+            else:
+                print(f"notify: FAIL: {name}: {notices}\n{output}")
+                failures += 1
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,90 @@
+#!/usr/bin/env python3
+"""A terminal stopped with Ctrl+S does not stop the update.
+
+  stopped-terminal.py TQ214
+
+tq214 --simulate --piece-ms 100 update --yes runs on a pseudo-terminal. After
+its first pieces Ctrl+S (XOFF) is typed: the terminal takes nothing more. While
+it stays stopped the update must end all the same: its history line written,
+the enclosure's lock free (a second tq214 gets it). After Ctrl+Q, PASS and
+exit 0. The pieces are counted in the session --record writes as it goes.
+Exit 77 where no pseudo-terminal can be had.
+"""
+import os
+import pty
+import re
+import select
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def count(path, pattern):
+    try:
+        with open(path, "rb") as f:
+            return len(re.findall(pattern, f.read()))
+    except FileNotFoundError:
+        return 0
+
+
+def read_until(master, seconds, done=lambda: False):
+    got, deadline = b"", time.monotonic() + seconds
+    while time.monotonic() < deadline and not done():
+        if select.select([master], [], [], 0.05)[0]:
+            try:
+                chunk = os.read(master, 4096)
+            except OSError:  # the program has ended
+                break
+            if not chunk:
+                break
+            got += chunk
+    return got
+
+
+def main(tq214, work):
+    session, history = work + "/session.json", work + "/history.jsonl"
+    env = dict(os.environ, TQ214_HISTORY=history, TQ214_LOCK_DIR=work)
+    pieces = lambda: count(session, rb'"cdb":"3b0e')
+    try:
+        pid, master = pty.fork()
+    except OSError as error:
+        print("stopped-terminal: no pseudo-terminal (%s)" % error)
+        return 77
+    if pid == 0:
+        os.execve(tq214, [tq214, "--simulate", "--piece-ms", "100", "--record", session,
+                          "update", "--yes"], env)
+
+    start = time.monotonic()
+    shown = read_until(master, 20, lambda: pieces() >= 3)
+    os.write(master, b"\x13")  # Ctrl+S; from here on nobody reads
+    stopped, at_stop = time.monotonic(), pieces()
+    while time.monotonic() < stopped + 25 and not count(history, rb'"result":"PASS"'):
+        time.sleep(0.05)
+    recorded = count(history, rb'"result":"PASS"') == 1
+    print("stopped-terminal: Ctrl+S after %d pieces (%.1f s); while stopped %d more pieces, "
+          "%s" % (at_stop, stopped - start, pieces() - at_stop,
+                  "the history line after %.1f s" % (time.monotonic() - stopped) if recorded
+                  else "no history line in 25 s"))
+    second = subprocess.run([tq214, "--simulate", "--no-history", "update", "--yes"], env=env,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    print("stopped-terminal: a second tq214 while stopped: exit %d %s" %
+          (second.returncode, second.stderr.strip()))
+
+    os.write(master, b"\x11")  # Ctrl+Q
+    resumed = time.monotonic()
+    shown += read_until(master, 30)
+    code = os.waitstatus_to_exitcode(os.waitpid(pid, 0)[1])
+    passed = re.search(rb"^PASS\r?$", shown, re.M) is not None
+    print("stopped-terminal: after Ctrl+Q: exit %d, %s, %.1f s later" %
+          (code, "PASS" if passed else "no PASS", time.monotonic() - resumed))
+    if recorded and second.returncode == 0 and code == 0 and passed:
+        return 0
+    print("stopped-terminal: FAIL; the terminal showed:\n" + shown.decode(errors="replace"),
+          file=sys.stderr)
+    return 1
+
+
+if __name__ == "__main__":
+    with tempfile.TemporaryDirectory() as folder:
+        sys.exit(main(sys.argv[1], folder))

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   cmake make g++ googletest libgtest-dev libbenchmark-dev libssl-dev nlohmann-json3-dev
-  pkg-config libsystemd-dev dbus-daemon python3-dbusmock
+  pkg-config libsystemd-dev dbus-daemon python3-dbusmock python3-jsonschema
   systemd prometheus-node-exporter
   clang libclang-rt-14-dev
   g++-mingw-w64-i686

@@ -4,9 +4,9 @@
 #include "cli/ExitCodes.h"
 
 CommandRun::CommandRun(CliEnvironment& environment, const CliArguments& arguments, Host& machine,
-                       AccessLog& accessLog, const char* command)
+                       AccessLog& accessLog, const std::string& command)
     : env(environment), args(arguments), host(machine), access(accessLog), discard_(nullptr) {
-  json.BeginObject().Member("command", command);
+  json.BeginDocument().Member("command", command);
 }
 
 std::ostream& CommandRun::text() {

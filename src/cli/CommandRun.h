@@ -2,7 +2,8 @@
 // One run of a command: the environment, the arguments, the machine, and the
 // result being put together. In text mode results go to standard output as
 // they come; with --json they collect in one object printed at the end, with
-// the error (if any) and the exit code as its last members. Errors are also
+// "format" and "command" ("list", "update --all") as its first members and
+// the error (if any) and the exit code as its last. Errors are also
 // one line on standard error either way.
 
 #include <ostream>
@@ -19,13 +20,13 @@
 class CommandRun {
  public:
   CommandRun(CliEnvironment& env, const CliArguments& args, Host& host, AccessLog& access,
-             const char* command);
+             const std::string& command);
 
   CliEnvironment& env;
   const CliArguments& args;
   Host& host;
   AccessLog& access;
-  JsonWriter json;                 // the result object, begun with its "command" member
+  JsonWriter json;                 // the result document, begun with its "command" member
   HistoryFile* history = nullptr;  // where updates are recorded; none when null
   // Where each update attempt is logged besides: the system journal.
   UpdateJournal* journal = nullptr;

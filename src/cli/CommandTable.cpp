@@ -129,6 +129,10 @@ const CommandEntry* FindCommand(const std::string& word, const CliArguments& arg
   return plain;
 }
 
+std::string CommandWords(const CommandEntry& entry) {
+  return entry.selector == nullptr ? entry.name : std::string(entry.name) + " " + entry.selector;
+}
+
 std::string CommandNames() {
   std::vector<std::string> names;
   for (const CommandEntry& entry : CommandTable()) {

@@ -29,6 +29,8 @@ const std::vector<CommandEntry>& CommandTable();
 bool IsCommandName(const std::string& word);
 // The entry of the command `word` that the options in `args` pick.
 const CommandEntry* FindCommand(const std::string& word, const CliArguments& args);
+// The command as its JSON names it: "list", "update --all".
+std::string CommandWords(const CommandEntry& entry);
 // "list, info, update or watch".
 std::string CommandNames();
 // The "Commands:" part of --help.

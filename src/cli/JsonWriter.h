@@ -6,15 +6,25 @@
 // the character of the same number (U+0080 to U+00FF). Every character
 // beyond ASCII is written escaped (\u00fc, \u7528), so the output is plain
 // ASCII and always valid whatever the device holds.
+//
+// Every document tq214 writes (a command's result, an error before any
+// command ran, a line of the update history) begins with "format": the
+// shape its members have (docs/schema/). A member whose meaning changes, or
+// one that goes away, needs a new number; within a number members are only
+// added, as optional ones.
 
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
+constexpr int kJsonFormat = 1;
+
 // The library's empty value does not throw on construction.
 class JsonWriter {  // NOLINT(bugprone-exception-escape)
  public:
+  // A document's object, begun with its "format" member.
+  JsonWriter& BeginDocument() { return BeginObject().Member("format", kJsonFormat); }
   JsonWriter& BeginObject();
   JsonWriter& EndObject();
   JsonWriter& BeginArray();

@@ -4,6 +4,7 @@
 #include "cli/CliEnvironment.h"
 #include "cli/CliShell.h"
 #include "cli/CommandRun.h"
+#include "cli/CommandTable.h"
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/JsonWriter.h"
@@ -25,7 +26,7 @@ int EarlyFailure(CliEnvironment& env, const CliArguments& args, const std::strin
   env.err << "tq214: " << EscapeControlBytes(error) << '\n';
   if (args.json) {
     JsonWriter json;
-    json.BeginObject().Member("error", error).Member("exitCode", code).EndObject();
+    json.BeginDocument().Member("error", error).Member("exitCode", code).EndObject();
     env.out << json.text() << '\n';
   }
   return code;
@@ -107,7 +108,7 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
   seams.shell = &shell;
   ScopedSeams installed(seams);
 
-  CommandRun run(env, parsed, machine, access, parsed.command->name);
+  CommandRun run(env, parsed, machine, access, CommandWords(*parsed.command));
   const std::string historyPath = HistoryPathOf(env, parsed);
   HistoryFile history(historyPath, env.err);
   if (!historyPath.empty()) run.history = &history;

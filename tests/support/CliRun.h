@@ -1,6 +1,7 @@
 #pragma once
 // Runs tq214 in-process, as its main would, with the standard streams
-// captured: what it wrote, what it ended with.
+// captured: what it wrote, what it ended with. Its JSON is also kept for the
+// schema check when asked (JsonCapture.h).
 
 #include <functional>
 #include <sstream>
@@ -9,6 +10,7 @@
 
 #include "cli/CliEnvironment.h"
 #include "embedded/EmbeddedResources.h"
+#include "support/JsonCapture.h"
 
 struct CliRun {
   int code = -1;
@@ -51,9 +53,11 @@ inline CliRun RunTq214(const std::vector<std::string>& args, const CliRunOptions
   env.hold = options.hold;
   env.historyPath = options.historyPath;
   env.historyOverride = options.historyOverride;
+  const JsonCapture capture(args, {options.historyOverride, options.historyPath});
   CliRun run;
   run.code = RunCli(args, env);
   run.out = out.str();
   run.err = err.str();
+  capture.Keep(run.out);
   return run;
 }

@@ -32,16 +32,8 @@ const TextMember kTexts[] = {
     {"firmwareAfter", &HistoryEntry::firmwareAfter},
 };
 
-}  // namespace
-
-std::string HistoryLine(const HistoryEntry& entry) {
-  JsonWriter json;
-  WriteHistoryEntry(json, entry);
-  return json.text();
-}
-
-void WriteHistoryEntry(JsonWriter& json, const HistoryEntry& entry) {
-  json.BeginObject();
+// The entry's members, in the object begun for it.
+void WriteMembers(JsonWriter& json, const HistoryEntry& entry) {
   for (const TextMember& member : kTexts) {
     const std::string& value = entry.*member.field;
     if (member.field == &HistoryEntry::serial) {
@@ -52,9 +44,25 @@ void WriteHistoryEntry(JsonWriter& json, const HistoryEntry& entry) {
   }
   if (entry.kind == "update") {
     json.Member("milliseconds", static_cast<int64_t>(entry.seconds * 1000));
-  } else {
+  }
+  // A confirmation, or an update that one was merged into (`history`).
+  if (entry.kind != "update" || !entry.updated.empty()) {
     json.Member("confirmed", entry.confirmed);
   }
+}
+
+}  // namespace
+
+std::string HistoryLine(const HistoryEntry& entry) {
+  JsonWriter json;
+  json.BeginDocument();
+  WriteMembers(json, entry);
+  return json.EndObject().text();
+}
+
+void WriteHistoryEntry(JsonWriter& json, const HistoryEntry& entry) {
+  json.BeginObject();
+  WriteMembers(json, entry);
   json.EndObject();
 }
 
@@ -62,6 +70,18 @@ bool ParseHistoryLine(const std::string& line, HistoryEntry* entry, std::string*
   const Json value = Json::parse(line, nullptr, false);
   if (!value.is_object()) {
     *error = "not a JSON object";
+    return false;
+  }
+  // A line without "format" was written before there was one, in the shape
+  // of format 1; a later format may mean other things by the same names.
+  const auto format = value.find("format");
+  if (format != value.end() && !format->is_number_unsigned()) {
+    *error = "'format' is not a format number";
+    return false;
+  }
+  if (format != value.end() && format->get<uint64_t>() > kJsonFormat) {
+    *error = "format " + std::to_string(format->get<uint64_t>()) +
+             ", newer than this tool reads (" + std::to_string(kJsonFormat) + ")";
     return false;
   }
   *entry = HistoryEntry{};

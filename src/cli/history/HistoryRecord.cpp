@@ -17,9 +17,11 @@ HistoryEntry EntryOf(const ResultRow& row) {
   entry.firmwareBefore = row.firmwareBefore;
   entry.productBefore = row.productBefore;
   entry.diskBefore = row.diskBefore;
-  // One word for each way an enclosure was left alone.
-  entry.result = row.result == "up to date" ? "skipped" : row.result;
-  entry.reason = row.result == "up to date" ? "up to date" : row.reason;
+  // One word for each way an enclosure was left alone ("update needed": a
+  // watch that was ending when it arrived), the row's result its reason.
+  const bool leftAlone = row.result == "up to date" || row.result == "update needed";
+  entry.result = leftAlone ? "skipped" : row.result;
+  entry.reason = leftAlone ? row.result : row.reason;
   entry.seconds = row.seconds;
   return entry;
 }

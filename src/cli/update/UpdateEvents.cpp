@@ -64,7 +64,7 @@ std::unique_ptr<ProgressView> UpdateEvents::ViewOf(const ResultRow& row) {
 }
 
 JsonWriter& UpdateEvents::Begin(JsonWriter& event, const char* kind, const ResultRow& row) {
-  return event.BeginObject()
+  return event.BeginDocument()
       .Member("event", kind)
       .Member("path", row.device)
       .MemberOrNull("serial", row.serial)

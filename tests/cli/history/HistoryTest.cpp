@@ -1,6 +1,8 @@
 // The update history: what an update leaves in it, also when it fails
-// midway; a damaged line skipped and named; a file that cannot be written
-// never stops an update; simulated runs leave the machine's history alone.
+// midway; a damaged line skipped and named, and so is one of a later format,
+// while one written before there were formats is read; a file that cannot be
+// written never stops an update; simulated runs leave the machine's history
+// alone.
 
 #include <gtest/gtest.h>
 
@@ -87,6 +89,21 @@ TEST_F(HistoryTest, ADamagedLineIsNamedAndSkipped) {
   EXPECT_NE(std::string::npos, shown.outLines()[0].find("#0000000000000214  21.32.0.2  PASS"));
   EXPECT_NE(std::string::npos, shown.outLines()[1].find("skipped: up to date"));
   EXPECT_NE(std::string::npos, shown.err.find("line 2: not a JSON object; skipped")) << shown.err;
+}
+
+TEST_F(HistoryTest, LinesWithoutAFormatAreReadAndLaterFormatsNamedAndSkipped) {
+  const std::string file = File("history.jsonl");
+  const std::string members =
+      R"("kind":"update","time":"2026-12-01T10:00:00Z","tool":"1.0.0.1","device":"/dev/sdb",)"
+      R"("serial":"0000000000000214","firmwareBefore":"21.32.0.2","result":"PASS",)"
+      R"("milliseconds":41000})";
+  std::ofstream(file) << "{" << members << "\n{\"format\":1," << members << "\n{\"format\":2,"
+                      << members << "\n";
+  const CliRun shown = RunTq214({"--simulate", "history"}, Writing(file));
+  EXPECT_EQ(2u, shown.outLines().size()) << shown.out;
+  EXPECT_EQ(std::vector<std::string>{"tq214: " + file +
+                                     ": line 3: format 2, newer than this tool reads (1); skipped"},
+            shown.errLines());
 }
 
 TEST_F(HistoryTest, AFileThatCannotBeWrittenNeverStopsTheUpdate) {

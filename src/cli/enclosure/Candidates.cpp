@@ -81,6 +81,7 @@ Candidate NamesOf(Host& host, const std::string& path) {
   candidate.bus = BusLabel(path);
   candidate.serial = host.SerialOf(path);
   candidate.places = host.Places(path);
+  candidate.port = host.PortOf(path);
   return candidate;
 }
 
@@ -113,13 +114,7 @@ Candidate LookAt(Host& host, const std::string& path) {
 }
 
 Candidate BusyCandidate(Host& host, const std::string& path) {
-  const std::string lower = AsciiLower(path);
-  Candidate candidate;
-  candidate.path = lower;
-  candidate.shown = host.ShownPath(lower);
-  candidate.bus = BusLabel(lower);
-  candidate.serial = host.SerialOf(lower);
-  candidate.places = host.Places(lower);
+  Candidate candidate = NamesOf(host, AsciiLower(path));
   candidate.busy = true;
   return candidate;
 }

@@ -10,8 +10,15 @@ namespace {
 
 constexpr int kHeldSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
-// How long the watcher waits before it looks whether it must stop.
+// How long the watcher waits before it looks whether it must stop, should
+// its wake-up signal be lost.
 constexpr long kWatchSliceNs = 50L * 1000 * 1000;
+
+// Sent by the destructor to the watcher alone, so that the program ends as
+// soon as its work is done rather than at the end of the watcher's slice.
+int WakeSignal() {
+  return SIGRTMIN + 1;
+}
 
 const char* SignalName(int signal) {
   switch (signal) {
@@ -54,6 +61,7 @@ SignalHold::SignalHold() {
   for (const int signal : kHeldSignals) {
     if (!Ignored(signal)) sigaddset(&watched_, signal);
   }
+  sigaddset(&watched_, WakeSignal());
   // Blocked before the watcher starts, so that it and every later thread
   // inherit the mask and no thread is left to take a signal's default action.
   pthread_sigmask(SIG_BLOCK, &watched_, &previous_);
@@ -62,6 +70,7 @@ SignalHold::SignalHold() {
 
 SignalHold::~SignalHold() {
   stop_ = true;
+  pthread_kill(watcher_.native_handle(), WakeSignal());
   watcher_.join();
   // The program is ending with its own result: what came after the
   // watcher's last look is dropped rather than delivered now.
@@ -75,7 +84,7 @@ void SignalHold::Watch() {
   const timespec slice{0, kWatchSliceNs};
   while (!stop_.load()) {
     const int signal = sigtimedwait(&watched_, nullptr, &slice);
-    if (signal > 0) Arrived(signal);
+    if (signal > 0 && signal != WakeSignal()) Arrived(signal);
   }
 }
 

@@ -5,7 +5,8 @@
 // named and announced; outside a hold it ends the program as it would have
 // (the watcher takes its default action), or, for a run that ends by itself,
 // it is only noted. A signal the program was started with ignored (nohup, a
-// background job) is left ignored.
+// background job) is left ignored. At the end the watcher is woken with a
+// real-time signal of its own, which is blocked in every thread as well.
 
 #include <signal.h>
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "IDEAccess/BridgeCommands.h"
+#include "IDEAccess/DeviceSpan.h"
 #include "seams/Seams.h"
 
 namespace {
@@ -69,7 +70,11 @@ int EnumerateBridgeDisks(PathTable& paths, uint8_t include1394, const ProbeGate&
     if (!PassesBusFilter(path, include1394)) continue;
     if (path.size() > kMaxStoredPathLength) continue;
     const std::unique_ptr<SystemGuard> probing = gate(path.c_str());
-    if (probing && !AnswersBridge(path.c_str())) continue;
+    if (probing) {
+      // The probe's commands reach one device, through one handle.
+      const DeviceSpan span(path);
+      if (!AnswersBridge(path.c_str())) continue;
+    }
     char* entry = paths[stored];
     std::memcpy(entry, path.data(), path.size());
     entry[path.size()] = '\0';

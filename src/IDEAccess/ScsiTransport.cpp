@@ -1,7 +1,9 @@
 #include "IDEAccess/ScsiTransport.h"
 
 #include <cstring>
+#include <memory>
 
+#include "IDEAccess/DeviceSpan.h"
 #include "IDEAccess/PaddedBuffer.h"
 #include "IDEAccess/PassThroughRecord.h"
 #include "seams/Seams.h"
@@ -76,8 +78,11 @@ int ScsiDataIn(const char* devicePath, const uint8_t* cdb, uint8_t cdbLength, ui
   uint8_t* record = recordBlock.data();
   PrepareRecord(record, Direction::kIn, cdb, cdbLength, transferLength, kTimeoutInSeconds);
 
+  // Inside a span of the device, through its handle; else by name.
+  const std::shared_ptr<DeviceHandle> bound = BoundHandle(devicePath);
   ScsiRequest request;
   request.path = devicePath;
+  request.handle = bound.get();
   request.access = OpenAccess::kReadWrite;
   request.share = ShareMode::kReadWrite;
   request.record = record;
@@ -106,8 +111,10 @@ int ScsiDataOut(const char* devicePath, const uint8_t* cdb, uint8_t cdbLength,
   PrepareRecord(record, Direction::kOut, cdb, cdbLength, transferLength,
                 DataOutTimeout(cdb, cdbLength));
 
+  const std::shared_ptr<DeviceHandle> bound = BoundHandle(devicePath);
   ScsiRequest request;
   request.path = devicePath;
+  request.handle = bound.get();
   request.access = OpenAccess::kReadWrite;
   request.share = ShareMode::kNone;
   request.record = record;

@@ -1,6 +1,7 @@
 #pragma once
 // One SCSI command with an optional data phase to a disk named by its device
-// path: open, one pass-through request, close. 1 success, 0 failure.
+// path: open, one pass-through request, close; inside a span of the device
+// (DeviceSpan.h), one request through the span's handle. 1 success, 0 failure.
 
 #include <cstdint>
 

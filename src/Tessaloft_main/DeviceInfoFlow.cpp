@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "IDEAccess/DeviceSpan.h"
 #include "Tessaloft_main/SystemPrompt.h"
 #include "Tessaloft_main/TForm1.h"
 #include "engine/DeviceReading.h"
@@ -45,6 +46,9 @@ void TForm1::ShowDeviceInfo() {
   }
 
   DeviceReading reading;
+  // The run's commands reach one device, through one handle.
+  const DeviceSpan span(path);
+  IdentifiedDevice = span.identity();
   const ReadingOutcome outcome = ReadDevice(path, &reading, [] {
     if (!SystemShowsPrompts()) return;
     for (int pass = 0; pass < kPromptPasses; ++pass) {
@@ -64,8 +68,14 @@ void TForm1::ShowDeviceInfo() {
     return;
   }
 
+  // A device that went while it was read is none: the lines would mix two.
+  if (!span.StillThere()) {
+    NoDeviceEnding();
+    return;
+  }
   ShowIdentity(reading.chipInfo.data());
   IdentifiedPath = path;
+  IdentifiedChip = reading.chipInfo;
   ActiveShell().ProcessMessages();
 }
 

@@ -4,6 +4,7 @@
 #include "IDEAccess/AsciiCase.h"
 #include "IDEAccess/BridgeCommands.h"
 #include "IDEAccess/ChipIdentification.h"
+#include "IDEAccess/DeviceSpan.h"
 #include "IDEAccess/Discovery.h"
 #include "IDEAccess/DriveLetters.h"
 #include "Tessaloft_main/TForm1.h"
@@ -80,7 +81,10 @@ void TForm1::btn_RefreshClick(Control*) {
       continue;
     }
 
-    ChipCode = IdentifyChip(path);
+    {
+      const DeviceSpan span(path);  // one handle for the identification's commands
+      ChipCode = IdentifyChip(path);
+    }
     if ((ChipCode & 0xFF) == 0) continue;
 
     FindDriveLetters(path, slot.DriveLetters);

@@ -3,6 +3,7 @@
 // flows need from the system goes through the shell seam, so the whole window
 // runs in tests on the virtual machine; the Windows view only mirrors it.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "Tessaloft_main/UpdateWatcher.h"
 #include "engine/ConfigBlock.h"
 #include "engine/FlushFileSystems.h"
+#include "seams/ScsiBackend.h"
 #include "seams/Shell.h"
 
 constexpr int kDeviceSlotCount = 128;
@@ -87,6 +89,11 @@ class TForm1 {
   // The path that the last device-information run identified as a TBR640;
   // empty when it found none. The update runs only on that device.
   std::string IdentifiedPath;
+  // What that run read the device as: the device its handle reached (no
+  // command tells it) and its chip information. The update writes only a
+  // device that its own handle finds to be the same, whose chip reads alike.
+  DeviceIdentity IdentifiedDevice;
+  std::array<uint8_t, 16> IdentifiedChip{};
 
  private:
   void NoDeviceEnding();

@@ -1,3 +1,8 @@
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+#include "IDEAccess/DeviceSpan.h"
 #include "IDEAccess/FamilyIds.h"
 #include "Tessaloft_main/TForm1.h"
 #include "engine/FirmwareDownload.h"
@@ -16,7 +21,14 @@ constexpr Rgb kFailRed{255, 0, 0};
 // on the window thread.
 class BarProgress final : public UpdateObserver {
  public:
-  BarProgress(TProgressBar& bar, UpdateWatcher* watcher) : bar_(bar), watcher_(watcher) {}
+  BarProgress(TProgressBar& bar, UpdateWatcher* watcher, const std::array<uint8_t, 16>& chip)
+      : bar_(bar), watcher_(watcher), chip_(chip) {}
+  // The chip must read as the device-information run read it.
+  bool AcceptChip(const uint8_t* chipInfo, uint32_t length) override {
+    changed_ = length != chip_.size() || std::memcmp(chipInfo, chip_.data(), chip_.size()) != 0;
+    return !changed_;
+  }
+  bool changed() const { return changed_; }
   void OnProgress(UpdatePhase phase, uint32_t done, uint32_t total) override {
     // Writing and verifying fill one bar: first half, second half.
     const uint32_t position = (phase == UpdatePhase::kVerifying ? total : 0) + done;
@@ -32,7 +44,12 @@ class BarProgress final : public UpdateObserver {
  private:
   TProgressBar& bar_;
   UpdateWatcher* watcher_;
+  const std::array<uint8_t, 16>& chip_;
+  bool changed_ = false;
 };
+
+// Line 2 when the device is not the one the window shows any more.
+constexpr char kDeviceChangedText[] = "The device changed since it was read; nothing was written";
 
 }  // namespace
 
@@ -45,7 +62,8 @@ bool TForm1::RunUpdate(const std::string& path, const std::vector<std::string>& 
   // Why the enclosure could not be locked, when it could not.
   std::string unlocked;
   std::vector<FlushFailure> unflushed;
-  BarProgress progress(prg_Update, watcher_);
+  BarProgress progress(prg_Update, watcher_, IdentifiedChip);
+  bool changed = false;
   ActiveShell().RunDeviceWork([&] {
     // The enclosure's lock and the system kept awake, from before the first
     // write to the end of the block's read-back, on the thread that writes.
@@ -54,13 +72,23 @@ bool TForm1::RunUpdate(const std::string& path, const std::vector<std::string>& 
       unlocked = span.busy() ? kEnclosureBusyRefusal.windowText : span.lockProblem();
       return;
     }
+    // One handle from the first command to the block's read-back, which must
+    // reach the device the window read, asked of the system before anything
+    // is sent.
+    const DeviceSpan device(path);
+    if (device.opened() && (device.identity() != IdentifiedDevice || !device.StillThere())) {
+      changed = true;
+      return;
+    }
     unflushed = FlushFileSystems(places);
     // The block is rewritten only after a download that was read back equal;
     // its own result then decides.
     if (UpdateFirmware(path.c_str(), &progress)) outcome = PatchConfigBlock(path.c_str());
+    changed = progress.changed();
   });
   prg_Update.SetVisible(false);
   if (!unlocked.empty()) *note = unlocked;
+  if (changed) *note = kDeviceChangedText;
   if (!unflushed.empty()) {
     *note = "Could not flush " + JoinFailedPlaces(unflushed) + " before the update";
   }

@@ -34,6 +34,9 @@ bool UpdateFirmware(const char* devicePath, UpdateObserver* observer) {
 
   uint32_t transferred = 0;
   if (!GetChipInfo(devicePath, chipInfo.data(), kChipInfoLength, &transferred)) return false;
+  if (observer != nullptr &&
+      !observer->AcceptChip(chipInfo.data(), static_cast<uint32_t>(kChipInfoLength)))
+    return false;
   // Decided once, for both attempts.
   const bool mfgPath = chipInfo.data()[kChipInfoRunningFirmware] == 0;
 

@@ -21,4 +21,7 @@ class UpdateObserver {
   // this attempt. From here on, an update stopped midway may leave the chip
   // unable to start.
   virtual void OnWritesBegin() {}
+  // The chip information the update read before its first write. False: the
+  // chip is not the one the front end examined, and nothing is written.
+  virtual bool AcceptChip(const uint8_t* /*chipInfo*/, uint32_t /*length*/) { return true; }
 };

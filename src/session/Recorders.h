@@ -6,21 +6,19 @@
 #include <memory>
 
 #include "seams/DiskInterfaces.h"
-#include "seams/ScsiBackend.h"
 #include "seams/Seams.h"
 #include "seams/Volumes.h"
+#include "seams/WrappingBackend.h"
 #include "session/SessionWriter.h"
 
-class RecordingScsiBackend final : public ScsiBackend {
+class RecordingScsiBackend final : public WrappingBackend {
  public:
   RecordingScsiBackend(ScsiBackend& inner, SessionWriter& writer)
-      : inner_(inner), writer_(writer) {}
+      : WrappingBackend(inner), writer_(writer) {}
   BackendResult Execute(const ScsiRequest& request) override;
   BackendResult QueryDeviceNumber(const char* path, StorageDeviceNumber* result) override;
-  DeviceReach reach() const override { return inner_.reach(); }
 
  private:
-  ScsiBackend& inner_;
   SessionWriter& writer_;
 };
 

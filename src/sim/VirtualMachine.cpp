@@ -3,9 +3,26 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <utility>
 
 #include "IDEAccess/AsciiCase.h"
 #include "sim/RecordView.h"
+
+namespace {
+
+// A span's handle: the disk at `key` as it was when the handle was opened.
+class VirtualHandle final : public DeviceHandle {
+ public:
+  VirtualHandle(std::string key, uint64_t arrival) : key_(std::move(key)), arrival_(arrival) {}
+  const std::string& key() const { return key_; }
+  uint64_t arrival() const { return arrival_; }
+
+ private:
+  std::string key_;
+  uint64_t arrival_;
+};
+
+}  // namespace
 
 VirtualEnclosure& VirtualMachine::AddDisk(const std::string& path, VirtualEnclosure disk) {
   std::lock_guard<std::mutex> guard(lock_);
@@ -13,17 +30,87 @@ VirtualEnclosure& VirtualMachine::AddDisk(const std::string& path, VirtualEnclos
   entry.path = path;
   entry.key = AsciiLower(path);
   entry.number = static_cast<uint32_t>(disks_.size());
+  entry.arrival = ++arrivals_;
   entry.chip = std::make_unique<VirtualEnclosure>(std::move(disk));
   disks_.push_back(std::move(entry));
   return *disks_.back().chip;
 }
 
 VirtualMachine::Disk* VirtualMachine::Lookup(const char* path) {
+  return const_cast<Disk*>(static_cast<const VirtualMachine*>(this)->Lookup(path));
+}
+
+const VirtualMachine::Disk* VirtualMachine::Lookup(const char* path) const {
   if (path == nullptr) return nullptr;
   const std::string key = AsciiLower(path);
   const auto found =
       std::find_if(disks_.begin(), disks_.end(), [&key](const Disk& d) { return d.key == key; });
   return found == disks_.end() ? nullptr : &*found;
+}
+
+void VirtualMachine::Arrive(Disk& disk, std::unique_ptr<VirtualEnclosure> chip,
+                            const std::string& serial) {
+  disk.chip = std::move(chip);
+  disk.serial = serial;
+  disk.present = true;
+  disk.commands = 0;
+  disk.writePieces = 0;
+  disk.arrival = ++arrivals_;
+}
+
+void VirtualMachine::Replace(const std::string& path, VirtualEnclosure newcomer,
+                             const std::string& serial) {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (Disk* disk = Lookup(path.c_str())) {
+    Arrive(*disk, std::make_unique<VirtualEnclosure>(std::move(newcomer)), serial);
+  }
+}
+
+void VirtualMachine::ReplaceAfterCommands(const std::string& path, uint32_t k,
+                                          VirtualEnclosure newcomer, const std::string& serial) {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (Disk* disk = Lookup(path.c_str())) {
+    disk->replaceAfter = disk->commands + k;
+    disk->newcomer = std::make_unique<VirtualEnclosure>(std::move(newcomer));
+    disk->newcomerSerial = serial;
+  }
+}
+
+uint64_t VirtualMachine::ArrivalOf(const std::string& path) const {
+  std::lock_guard<std::mutex> guard(lock_);
+  const Disk* disk = Lookup(path.c_str());
+  return disk != nullptr && disk->present ? disk->arrival : 0;
+}
+
+std::string VirtualMachine::SerialOf(const std::string& path) const {
+  std::lock_guard<std::mutex> guard(lock_);
+  const Disk* disk = Lookup(path.c_str());
+  return disk != nullptr ? disk->serial : std::string();
+}
+
+std::unique_ptr<DeviceHandle> VirtualMachine::OpenHandle(const char* path) {
+  std::lock_guard<std::mutex> guard(lock_);
+  const Disk* disk = Lookup(path);
+  auto handle = std::make_unique<VirtualHandle>(path ? AsciiLower(path) : std::string(),
+                                                disk != nullptr ? disk->arrival : 0);
+  if (disk == nullptr || !disk->present) {
+    handle->openError = kErrorFileNotFound;
+  } else if (disk->chip->faults().openError != 0) {
+    handle->openError = disk->chip->faults().openError;
+  }
+  return handle;
+}
+
+bool VirtualMachine::IdentifyHandle(DeviceHandle& handle, DeviceIdentity* identity) {
+  std::lock_guard<std::mutex> guard(lock_);
+  const auto& held = static_cast<const VirtualHandle&>(handle);
+  const Disk* disk = Lookup(held.key().c_str());
+  if (disk == nullptr || !disk->present || disk->arrival != held.arrival()) return false;
+  identity->number.DeviceType = kDeviceTypeDisk;
+  identity->number.DeviceNumber = disk->number;
+  identity->number.PartitionNumber = 0;
+  identity->sequence = disk->arrival;
+  return true;
 }
 
 VirtualEnclosure* VirtualMachine::Find(const std::string& path) {
@@ -37,6 +124,7 @@ void VirtualMachine::Reattach(const std::string& path) {
   if (Disk* disk = Lookup(path.c_str())) {
     disk->present = true;
     disk->writePieces = 0;
+    disk->arrival = ++arrivals_;
     disk->chip->PowerCycle();
   }
 }
@@ -90,6 +178,13 @@ BackendResult VirtualMachine::Execute(const ScsiRequest& request) {
     entry.length = view.transferLength;
     entry.timeoutSeconds = view.timeoutSeconds;
     result = ExecuteOnDisk(request, entry);
+    // A unit due to take the disk's place arrives once its command is done.
+    Disk* reached = Lookup(request.path);
+    if (reached != nullptr && entry.unit == reached->arrival && reached->newcomer &&
+        reached->commands >= reached->replaceAfter) {
+      reached->replaceAfter = 0;
+      Arrive(*reached, std::move(reached->newcomer), reached->newcomerSerial);
+    }
     finished = entry;
     hook = afterCommand_;
   }
@@ -97,22 +192,46 @@ BackendResult VirtualMachine::Execute(const ScsiRequest& request) {
   return result;
 }
 
+// The disk a request reaches, opened; null with the failure in `entry` and
+// `result` when it reaches none.
+VirtualMachine::Disk* VirtualMachine::Reached(const ScsiRequest& request, TraceEntry& entry,
+                                              BackendResult& result) {
+  if (request.handle != nullptr) {
+    const auto& held = static_cast<const VirtualHandle&>(*request.handle);
+    if (held.openError != 0) {
+      entry.lastError = result.lastError = held.openError;
+      return nullptr;
+    }
+    result.opened = entry.opened = true;
+    Disk* disk = Lookup(held.key().c_str());
+    if (disk == nullptr || !disk->present || disk->arrival != held.arrival()) {
+      entry.lastError = result.lastError = kErrorDeviceNotConnected;
+      return nullptr;
+    }
+    return disk;
+  }
+  Disk* disk = Lookup(request.path);
+  if (disk == nullptr || !disk->present) {
+    entry.lastError = result.lastError = kErrorFileNotFound;
+    return nullptr;
+  }
+  if (disk->chip->faults().openError != 0) {
+    entry.lastError = result.lastError = disk->chip->faults().openError;
+    return nullptr;
+  }
+  result.opened = entry.opened = true;
+  return disk;
+}
+
 BackendResult VirtualMachine::ExecuteOnDisk(const ScsiRequest& request, TraceEntry& entry) {
   const RecordView view = ReadRecord(request.record);
   const uint8_t cdbLength = std::min<uint8_t>(view.cdbLength, 16);
   BackendResult result;
-  Disk* disk = Lookup(request.path);
-  if (disk == nullptr || !disk->present) {
-    entry.lastError = result.lastError = kErrorFileNotFound;
-    return result;
-  }
+  Disk* disk = Reached(request, entry, result);
+  if (disk == nullptr) return result;
   VirtualEnclosure& chip = *disk->chip;
   const Faults& faults = chip.faults();
-  if (faults.openError != 0) {
-    entry.lastError = result.lastError = faults.openError;
-    return result;
-  }
-  result.opened = entry.opened = true;
+  entry.unit = disk->arrival;
   ++disk->commands;
   if (faults.vanishAfterCommands != 0 && disk->commands >= faults.vanishAfterCommands) {
     disk->present = false;  // this command is the last one the disk sees

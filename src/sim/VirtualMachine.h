@@ -13,7 +13,13 @@
 //   with the disk's type (7) and number and the volume's partition; every
 //   query, of a disk or of a volume, is recorded in the trace as
 //   kQueryDeviceNumber. The Windows directory is "C:\WINDOWS" unless set.
-// - Device numbers: disk k added is number k. A disk's own query fails when
+// - Handles: a span's handle reaches the disk that was at its path when it
+//   was opened. Every disk that arrives (added, plugged in again, or put in
+//   the place of another) gets the next arrival number; a handle of an
+//   earlier arrival answers as a handle of an unplugged disk does, whatever
+//   is at the path now. Opening a handle is no command and is not traced.
+// - Device numbers: disk k added is number k; a disk put in another's place
+//   takes its number, as the system gives it its name. A disk's own query fails when
 //   its faults make every kQueryDeviceNumber fail (the device opens but the
 //   request is refused) or its opens fail.
 
@@ -45,6 +51,9 @@ struct TraceEntry {
   uint32_t lastError = 0;
   uint8_t scsiStatus = 0;
   uint32_t transferred = 0;
+  // Which arrival of a disk answered (VirtualMachine::ArrivalOf); 0 when no
+  // disk did (not there, or the request went through a handle of one gone).
+  uint64_t unit = 0;
 
   // The transport's three-part success test.
   bool ok() const { return opened && requestSucceeded && lastError == 0 && scsiStatus == 0; }
@@ -96,6 +105,18 @@ class VirtualMachine final : public ScsiBackend, public DiskInterfaces, public V
   void Remove(const std::string& path);
   // Plugs it in again: the chip restarts (VirtualEnclosure::PowerCycle).
   void Reattach(const std::string& path);
+  // Unplugs the disk at `path` and plugs `newcomer` in, which the system
+  // gives the same name and number: another unit, with `serial` as its USB
+  // serial number ("" for the one its path carries).
+  void Replace(const std::string& path, VirtualEnclosure newcomer, const std::string& serial = "");
+  // The same, right after the k-th command (1-based) that reaches the disk
+  // at `path` from now on.
+  void ReplaceAfterCommands(const std::string& path, uint32_t k, VirtualEnclosure newcomer,
+                            const std::string& serial = "");
+  // The arrival number of what is at `path` now; 0 when nothing is there.
+  uint64_t ArrivalOf(const std::string& path) const;
+  // The serial number given by Replace; "" when the path's own stands.
+  std::string SerialOf(const std::string& path) const;
   bool Present(const std::string& path);
   // The port the disk at `path` is plugged into: its path (as a Windows
   // interface path of a disk without a serial number is made up from its
@@ -114,6 +135,10 @@ class VirtualMachine final : public ScsiBackend, public DiskInterfaces, public V
   BackendResult Execute(const ScsiRequest& request) override;
   BackendResult QueryDeviceNumber(const char* path, StorageDeviceNumber* result) override;
   DeviceReach reach() const override { return DeviceReach::kVirtual; }
+  bool KeepsHandles() const override { return true; }
+  std::unique_ptr<DeviceHandle> OpenHandle(const char* path) override;
+  // The disk's number and its arrival number as the sequence.
+  bool IdentifyHandle(DeviceHandle& handle, DeviceIdentity* identity) override;
 
   // --- Disk interfaces ---
   bool Open() override;
@@ -158,10 +183,19 @@ class VirtualMachine final : public ScsiBackend, public DiskInterfaces, public V
     bool present = true;
     uint32_t writePieces = 0;
     uint32_t commands = 0;
+    uint64_t arrival = 0;
+    std::string serial;  // "" for the path's own
     std::unique_ptr<VirtualEnclosure> chip;
+    // A unit put in its place after `replaceAfter` more commands (0: none).
+    uint32_t replaceAfter = 0;
+    std::unique_ptr<VirtualEnclosure> newcomer;
+    std::string newcomerSerial;
   };
 
   Disk* Lookup(const char* path);
+  const Disk* Lookup(const char* path) const;
+  Disk* Reached(const ScsiRequest& request, TraceEntry& entry, BackendResult& result);
+  void Arrive(Disk& disk, std::unique_ptr<VirtualEnclosure> chip, const std::string& serial);
   VirtualVolume* LookupVolume(char letter);
   TraceEntry& Record(const char* path, CommandKind kind);
   BackendResult QueryVolume(const VirtualVolume& volume, TraceEntry& entry,
@@ -178,5 +212,6 @@ class VirtualMachine final : public ScsiBackend, public DiskInterfaces, public V
   std::vector<TraceEntry> trace_;
   std::vector<VolumeFlush> flushes_;
   uint32_t sequence_ = 0;
+  uint64_t arrivals_ = 0;
   mutable std::mutex lock_;
 };

@@ -165,9 +165,14 @@ int RunUpdate(CommandRun& run) {
   UpdateMonitor monitor(progress, run.env.hold, run.env.seconds, &run.env.err);
   if (run.args.trace) monitor.SetTrace(&run.env.err);
   if (events) events->Started(row);
+  // The handle its probe opened, kept through the question: the update goes to
+  // the unit the question named, or to none.
   const EnclosureUpdateResult result =
-      UpdateEnclosure(path, enclosure.device->places, monitor, std::move(enclosure.lock));
+      UpdateEnclosure(path, enclosure.device->places, monitor, std::move(enclosure.lock),
+                      {enclosure.device->span, &enclosure.reading.chipInfo});
   const std::vector<std::string> held = monitor.ReleaseHold();
+  // What comes back after a reconnection is read by name again.
+  for (Candidate& candidate : enclosure.candidates) candidate.span.reset();
   row.seconds = result.seconds;
   row.sense = SenseText(result.sense);
   if (result.busy) {
@@ -177,6 +182,11 @@ int RunUpdate(CommandRun& run) {
   if (!result.lockProblem.empty()) {
     return recorded("refused", LockProblemSentence(result.lockProblem),
                     ReportLockProblem(run, result.lockProblem));
+  }
+  if (result.changed) {
+    return recorded(
+        "skipped", kEnclosureChangedText,
+        run.Fail(kExitFailure, prefix + kEnclosureChangedText + "; nothing was written"));
   }
 
   ReportUnflushed(run, result.unflushed);

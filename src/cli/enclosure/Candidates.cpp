@@ -42,6 +42,7 @@ Candidate ProbeCandidate(Host& host, const std::string& path, const char* bus, L
     candidate.busy = ActiveSystemGuards().EnclosureBusy(path.c_str());
   }
   const bool probed = !candidate.busy && candidate.lockProblem.empty();
+  if (probed) candidate.span = std::make_shared<DeviceSpan>(path);
   if (probed) candidate.identification = Identification(path.c_str());
   candidate.serial = host.SerialOf(path);
   if (probed) candidate.code = IdentifyChip(path.c_str());

@@ -5,11 +5,13 @@
 // chip identified.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "IDEAccess/ChipIdentification.h"
+#include "IDEAccess/DeviceSpan.h"
 #include "cli/host/Host.h"
 
 struct Candidate {
@@ -26,6 +28,10 @@ struct Candidate {
   bool busy = false;
   // Why its lock could not be had (update): it was sent no command either.
   std::string lockProblem;
+  // The handle its probe opened, before anything was read of it: its
+  // examination and its update go through it for as long as it is kept, and
+  // reach the unit that was probed or none. Null when it was sent nothing.
+  std::shared_ptr<DeviceSpan> span;
 };
 
 // What tq214 shows in place of what an enclosure another program is writing

@@ -1,6 +1,7 @@
 #include "cli/enclosure/Examine.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "IDEAccess/ChipIdentification.h"
 #include "cli/enclosure/CandidateReport.h"
@@ -83,8 +84,12 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
 ExaminedEnclosure ExamineUnderLock(const Candidate& candidate) {
   // Nothing is sent to these.
   if (candidate.busy || !IsTbr640(candidate)) return Examine(candidate);
-  const EnclosureLock lock = ActiveSystemGuards().LockEnclosure(candidate.path.c_str());
-  if (lock.taken()) return Examine(candidate);
+  EnclosureLock lock = ActiveSystemGuards().LockEnclosure(candidate.path.c_str());
+  if (lock.taken()) {
+    ExaminedEnclosure device = Examine(candidate);
+    device.lock = std::move(lock.guard);
+    return device;
+  }
   Candidate unread = candidate;
   unread.busy = lock.outcome == LockOutcome::kBusy;
   unread.lockProblem = lock.problem;

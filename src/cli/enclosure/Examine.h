@@ -3,6 +3,7 @@
 // read as the window reads it (when it is a TBR640), with the row the results
 // table shows for it.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,13 +41,16 @@ struct ExaminedEnclosure {
   bool toUpdate = false;    // a TBR640 that is not up to date, nor newer
   bool newer = false;       // a TBR640 that runs later firmware than this tool carries
   bool unreadable = false;  // a TBR640 whose reading failed midway: it may be busy still
+  // ExamineUnderLock: the enclosure's lock, taken before its reading and held
+  // through the question to the end of its update, on the thread that took it.
+  std::shared_ptr<SystemGuard> lock;
 };
 
 // Reads `candidate` (when it is a TBR640) and says what it is; one that
 // another program is writing, or whose lock could not be had, is skipped.
 ExaminedEnclosure Examine(const Candidate& candidate);
-// The same under the enclosure's lock, let go of after (update --all: its
-// update takes it again on the thread that writes).
+// The same under the enclosure's lock, kept in the result (update --all: its
+// update runs under it on another thread).
 ExaminedEnclosure ExamineUnderLock(const Candidate& candidate);
 
 // The row of `candidate`, before anything is read of it.

@@ -14,16 +14,15 @@
 #include <string>
 #include <utility>
 
-#include "seams/ScsiBackend.h"
+#include "seams/WrappingBackend.h"
 
-class AccessLog final : public ScsiBackend {
+class AccessLog final : public WrappingBackend {
  public:
   AccessLog(ScsiBackend& inner, std::function<bool(uint32_t)> isAccessError)
-      : inner_(inner), isAccessError_(std::move(isAccessError)) {}
+      : WrappingBackend(inner), isAccessError_(std::move(isAccessError)) {}
 
   BackendResult Execute(const ScsiRequest& request) override;
   BackendResult QueryDeviceNumber(const char* path, StorageDeviceNumber* result) override;
-  DeviceReach reach() const override { return inner_.reach(); }
 
   bool refused() const { return refused_; }
   // The path and error code of the first refusal.
@@ -45,7 +44,6 @@ class AccessLog final : public ScsiBackend {
  private:
   void Note(const char* path, const BackendResult& result);
 
-  ScsiBackend& inner_;
   std::function<bool(uint32_t)> isAccessError_;
   bool refused_ = false;
   std::string path_;

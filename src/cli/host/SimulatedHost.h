@@ -23,6 +23,11 @@ class SimulatedHost final : public Host {
   std::string ShownPath(const std::string& path) const override { return path; }
   bool TakesRawDevicePaths() const override { return true; }
   std::string PortOf(const std::string& path) const override { return machine_.PortOf(path); }
+  // A unit put in another's place carries its own serial number.
+  std::string SerialOf(const std::string& path) const override {
+    const std::string given = machine_.SerialOf(path);
+    return given.empty() ? Host::SerialOf(path) : given;
+  }
   std::vector<std::string> Places(const std::string& path) override;
   const char* placesKey() const override { return "driveLetters"; }
   const char* placesLabel() const override { return "drives"; }

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "IDEAccess/SenseData.h"
-#include "seams/ScsiBackend.h"
+#include "seams/WrappingBackend.h"
 
 // One command's line, without the line end; a data-in reply of fewer than
 // `length` bytes ends in "(N arrived)", a failed command whose sense the
@@ -28,16 +28,14 @@ std::string FormatTraceLine(const uint8_t* cdb, size_t cdbLength, bool dataIn, u
 std::string SenseReplyNote(const uint8_t* cdb, size_t cdbLength, const uint8_t* data,
                            uint32_t transferred);
 
-class TraceBackend final : public ScsiBackend {
+class TraceBackend final : public WrappingBackend {
  public:
-  TraceBackend(ScsiBackend& inner, std::ostream& err) : inner_(inner), err_(err) {}
+  TraceBackend(ScsiBackend& inner, std::ostream& err) : WrappingBackend(inner), err_(err) {}
 
   BackendResult Execute(const ScsiRequest& request) override;
   BackendResult QueryDeviceNumber(const char* path, StorageDeviceNumber* result) override;
-  DeviceReach reach() const override { return inner_.reach(); }
 
  private:
-  ScsiBackend& inner_;
   std::ostream& err_;
   std::mutex lock_;
 };

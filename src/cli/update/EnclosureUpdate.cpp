@@ -11,7 +11,8 @@
 
 EnclosureUpdateResult UpdateEnclosure(const std::string& path,
                                       const std::vector<std::string>& places,
-                                      UpdateMonitor& monitor, std::unique_ptr<SystemGuard> held) {
+                                      UpdateMonitor& monitor, std::unique_ptr<SystemGuard> held,
+                                      ExaminedUnit examined) {
   const auto start = std::chrono::steady_clock::now();
   EnclosureUpdateResult result;
   bool awake = false;
@@ -23,11 +24,23 @@ EnclosureUpdateResult UpdateEnclosure(const std::string& path,
       monitor.End();
       return result;
     }
+    // Every command from here to the block's read-back goes through one
+    // handle: the examination's, when it was kept (a span of the path joins
+    // it), which must still reach the unit examined, asked of the system
+    // before anything is sent.
+    const DeviceSpan device(path);
+    if (examined.span && !examined.span->StillThere()) {
+      result.changed = true;
+      monitor.End();
+      return result;
+    }
+    if (examined.chipInfo != nullptr) monitor.ExpectChip(*examined.chipInfo);
     awake = span.awake();
     monitor.Trace("enclosure locked; " + span.awakeNote());
     ClearFailureSense();
     result.unflushed = FlushFileSystems(places);
     result.downloaded = UpdateFirmware(path.c_str(), &monitor);
+    result.changed = monitor.chipChanged();
     if (result.downloaded) {
       monitor.Configuration(0);
       result.passed = PatchConfigBlock(path.c_str());
@@ -43,6 +56,7 @@ EnclosureUpdateResult UpdateEnclosure(const std::string& path,
 
 std::string FailureReason(const EnclosureUpdateResult& result) {
   if (result.busy) return RefusalSentence(kEnclosureBusyRefusal);
+  if (result.changed) return kEnclosureChangedText;
   if (!result.lockProblem.empty()) return LockProblemSentence(result.lockProblem);
   const std::string said =
       result.sense.present ? " (the device answered " + SenseText(result.sense) + ")" : "";

@@ -1,6 +1,8 @@
 #include "cli/update/ParallelUpdates.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <iterator>
 
 // One device's update: everything in it is the device's own.
@@ -9,6 +11,12 @@ struct ParallelUpdates::Job {
       : feed(view), monitor(feed, hold, seconds) {}
   ResultRow row;
   std::string path;
+  // What it was examined as, and whether its examination's lock is held for
+  // it (by the thread that started it, which outlives the update).
+  std::shared_ptr<DeviceSpan> span;
+  std::array<uint8_t, 16> chipInfo{};
+  bool read = false;  // its examination read the chip (chipInfo)
+  bool lockHeld = false;
   std::unique_ptr<ProgressView> events;  // its progress as events, with --json=lines
   ProgressFeed feed;
   UpdateMonitor monitor;
@@ -35,6 +43,10 @@ void ParallelUpdates::Start(const ExaminedEnclosure& device) {
   job->events = std::move(asEvents);
   job->row = device.row;
   job->path = device.candidate.path;
+  job->span = device.candidate.span;
+  job->chipInfo = device.reading.chipInfo;
+  job->read = device.toUpdate;
+  job->lockHeld = device.lock != nullptr;
   job->monitor.SetTrace(trace_);
   Job* started = job.get();
   {
@@ -44,12 +56,15 @@ void ParallelUpdates::Start(const ExaminedEnclosure& device) {
   UpdateEvents* const events = events_;
   started->thread = std::thread([started, events] {
     if (events) events->Started(started->row);
+    std::unique_ptr<SystemGuard> held;
+    if (started->lockHeld) held = std::make_unique<SystemGuard>();
     const EnclosureUpdateResult result =
-        UpdateEnclosure(started->path, started->row.places, started->monitor);
+        UpdateEnclosure(started->path, started->row.places, started->monitor, std::move(held),
+                        {std::move(started->span), started->read ? &started->chipInfo : nullptr});
     started->monitor.ReleaseHold();
-    // One that another program was writing, or whose lock had no safe place,
-    // was left alone: not done.
-    const bool leftAlone = result.busy || !result.lockProblem.empty();
+    // One that another program was writing, whose lock had no safe place, or
+    // that is not the unit examined any more, was left alone: not done.
+    const bool leftAlone = result.busy || result.changed || !result.lockProblem.empty();
     started->row.result = result.passed ? "PASS" : leftAlone ? "skipped" : "FAIL";
     started->row.reason = result.passed ? "" : FailureReason(result);
     for (const FlushFailure& failure : result.unflushed) {

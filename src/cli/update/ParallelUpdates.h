@@ -37,6 +37,8 @@ class ParallelUpdates {
   // With --json=lines: each update's start, progress and result go there
   // instead of the progress's drawing.
   void SetEvents(UpdateEvents* events) { events_ = events; }
+  // Its update goes through the handle of its examination, under the lock of
+  // its examination when that is held (`device` outlives the update then).
   void Start(const ExaminedEnclosure& device);
   // The rows of the updates that ended since the last call.
   std::vector<ResultRow> Collect();

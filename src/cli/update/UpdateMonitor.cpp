@@ -1,6 +1,7 @@
 #include "cli/update/UpdateMonitor.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -29,6 +30,13 @@ void UpdateMonitor::OnWritesBegin() {
     });
   }
   holding_ = true;
+}
+
+bool UpdateMonitor::AcceptChip(const uint8_t* chipInfo, uint32_t length) {
+  if (!expecting_) return true;
+  chipChanged_ =
+      length != expected_.size() || std::memcmp(chipInfo, expected_.data(), expected_.size()) != 0;
+  return !chipChanged_;
 }
 
 std::vector<std::string> UpdateMonitor::ReleaseHold() {

@@ -3,7 +3,9 @@
 // the lines, starts holding stop requests at the download's first write, and
 // keeps how far the update has got, for the notice a held request prints.
 
+#include <array>
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -23,6 +25,15 @@ class UpdateMonitor final : public UpdateObserver {
 
   void OnProgress(UpdatePhase phase, uint32_t done, uint32_t total) override;
   void OnWritesBegin() override;
+  // Accepts the chip the update reads when it is the one examined (its chip
+  // information byte for byte), or when none was given.
+  bool AcceptChip(const uint8_t* chipInfo, uint32_t length) override;
+  void ExpectChip(const std::array<uint8_t, 16>& chipInfo) {
+    expected_ = chipInfo;
+    expecting_ = true;
+  }
+  // The update found another chip than the one examined: nothing was written.
+  bool chipChanged() const { return chipChanged_; }
   // With --trace: where the line of `note` goes ("(note)").
   void SetTrace(std::ostream* trace) { trace_ = trace; }
   void Trace(const std::string& note) {
@@ -53,6 +64,9 @@ class UpdateMonitor final : public UpdateObserver {
   std::atomic<double> start_{-1};
   std::atomic<double> fraction_{0};  // of writing and verifying together
   bool holding_ = false;
+  std::array<uint8_t, 16> expected_{};
+  bool expecting_ = false;
+  bool chipChanged_ = false;
 };
 
 // The time still to go when `fraction` of the work took `elapsed` seconds: a

@@ -16,3 +16,8 @@ BackendResult NodePathBackend::QueryDeviceNumber(const char* path, StorageDevice
   if (path == nullptr) return inner_.QueryDeviceNumber(path, result);
   return inner_.QueryDeviceNumber(NodeOfDiskPath(path).c_str(), result);
 }
+
+std::unique_ptr<DeviceHandle> NodePathBackend::OpenHandle(const char* path) {
+  if (path == nullptr) return inner_.OpenHandle(path);
+  return inner_.OpenHandle(NodeOfDiskPath(path).c_str());
+}

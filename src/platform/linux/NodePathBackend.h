@@ -3,16 +3,13 @@
 // ("usbstor:/dev/sdb" opens /dev/sdb): the bus word serves discovery only.
 // Any other path goes through unchanged.
 
-#include "seams/ScsiBackend.h"
+#include "seams/WrappingBackend.h"
 
-class NodePathBackend final : public ScsiBackend {
+class NodePathBackend final : public WrappingBackend {
  public:
-  explicit NodePathBackend(ScsiBackend& inner) : inner_(inner) {}
+  explicit NodePathBackend(ScsiBackend& inner) : WrappingBackend(inner) {}
 
   BackendResult Execute(const ScsiRequest& request) override;
   BackendResult QueryDeviceNumber(const char* path, StorageDeviceNumber* result) override;
-  DeviceReach reach() const override { return inner_.reach(); }
-
- private:
-  ScsiBackend& inner_;
+  std::unique_ptr<DeviceHandle> OpenHandle(const char* path) override;
 };

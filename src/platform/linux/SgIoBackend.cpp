@@ -1,6 +1,7 @@
 #include "platform/linux/SgIoBackend.h"
 
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -224,17 +225,99 @@ int DeviceNumberFromSysfs(const std::string& sysRoot, unsigned devMajor, unsigne
 
 SgIoBackend::SgIoBackend(std::string sysRoot) : sysRoot_(std::move(sysRoot)) {}
 
+namespace {
+
+// A descriptor kept for a span of commands.
+class FdHandle final : public DeviceHandle {
+ public:
+  explicit FdHandle(int fd) : fd_(fd) {}
+  ~FdHandle() override {
+    if (fd_ >= 0) close(fd_);
+  }
+  FdHandle(const FdHandle&) = delete;
+  FdHandle& operator=(const FdHandle&) = delete;
+  int fd() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// The disk's sequence number as sysfs tells it now for the disk `number`
+// names; false when no disk has that number any more.
+bool SysfsDiskSequence(const std::string& sysRoot, uint32_t number, uint64_t* sequence) {
+  const fs::path disk =
+      fs::path(sysRoot) / kBlockNodes / NodeName(number >> kMinorBits, number & (kMinorLimit - 1));
+  std::error_code error;
+  if (!fs::exists(disk, error)) return false;
+  std::string text;
+  // Kernels before 5.15 number no disk: the device number is all there is.
+  if (!ReadAttribute(disk / "diskseq", &text)) {
+    *sequence = 0;
+    return true;
+  }
+  uint64_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') break;
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+  }
+  *sequence = value;
+  return true;
+}
+
+}  // namespace
+
+// SG_IO needs a read-write descriptor for transfers in either direction. Linux
+// has no share modes, so request.share has nothing to map to; O_EXCL would
+// refuse a disk that has a mounted file system.
+std::unique_ptr<DeviceHandle> SgIoBackend::OpenHandle(const char* path) {
+  const int fd = path == nullptr ? -1 : open(path, O_RDWR | O_NONBLOCK | O_CLOEXEC);
+  auto handle = std::make_unique<FdHandle>(fd);
+  if (fd < 0) handle->openError = path == nullptr ? EINVAL : static_cast<uint32_t>(errno);
+  return handle;
+}
+
+bool SgIoBackend::IdentifyHandle(DeviceHandle& handle, DeviceIdentity* identity) {
+  const int fd = static_cast<FdHandle&>(handle).fd();
+  struct stat status = {};
+  if (fd < 0 || fstat(fd, &status) != 0) return false;
+  const bool isBlock = S_ISBLK(status.st_mode);
+  if (!isBlock && !S_ISCHR(status.st_mode)) return false;
+  DeviceIdentity now;
+  if (DeviceNumberFromSysfs(sysRoot_, major(status.st_rdev), minor(status.st_rdev), isBlock,
+                            &now.number) != 0) {
+    return false;
+  }
+  // The sequence number the disk behind the descriptor got when it arrived,
+  // against the one of the disk that has its number now: they differ once
+  // another disk took its place. A generic node has no number of its own.
+  uint64_t current = 0;
+  if (!SysfsDiskSequence(sysRoot_, now.number.DeviceNumber, &current)) return false;
+#ifdef BLKGETDISKSEQ
+  if (isBlock) {
+    uint64_t own = 0;
+    if (ioctl(fd, BLKGETDISKSEQ, &own) == 0) {
+      if (own != current) return false;
+      now.sequence = own;
+    }
+  }
+#endif
+  *identity = now;
+  return true;
+}
+
 BackendResult SgIoBackend::Execute(const ScsiRequest& request) {
   BackendResult result;
   if (request.path == nullptr || request.record == nullptr) {
     result.lastError = EINVAL;
     return result;
   }
-  // SG_IO needs a read-write descriptor for transfers in either direction.
-  // Linux has no share modes, so request.share has nothing to map to; O_EXCL
-  // would refuse a disk that has a mounted file system.
+  if (request.handle != nullptr && request.handle->openError != 0) {
+    result.lastError = request.handle->openError;
+    return result;
+  }
   const int access = request.access == OpenAccess::kQueryOnly ? O_RDONLY : O_RDWR;
-  const int fd = open(request.path, access | O_NONBLOCK | O_CLOEXEC);
+  const int fd = request.handle != nullptr ? static_cast<FdHandle*>(request.handle)->fd()
+                                           : open(request.path, access | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     result.lastError = static_cast<uint32_t>(errno);
     return result;
@@ -245,7 +328,7 @@ BackendResult SgIoBackend::Execute(const ScsiRequest& request) {
   BuildSgIoHeader(request, sense, sizeof(sense), &hdr);
   const int ioctlResult = ioctl(fd, SG_IO, &hdr);
   const int ioctlErrno = ioctlResult != 0 ? errno : 0;
-  close(fd);
+  if (request.handle == nullptr) close(fd);
   BackendResult outcome = ApplySgIoOutcome(hdr, ioctlResult, ioctlErrno, request.record);
   // The kernel fetched the sense of a CHECK CONDITION by itself.
   if (ioctlResult == 0) {

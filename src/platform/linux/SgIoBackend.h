@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "seams/ScsiBackend.h"
@@ -56,6 +57,11 @@ class SgIoBackend final : public ScsiBackend {
 
   BackendResult Execute(const ScsiRequest& request) override;
   BackendResult QueryDeviceNumber(const char* path, StorageDeviceNumber* result) override;
+  bool KeepsHandles() const override { return true; }
+  std::unique_ptr<DeviceHandle> OpenHandle(const char* path) override;
+  // The disk's number, and its sequence number (kernels from 5.15 on), which
+  // tells a disk that took the number of one unplugged from that one.
+  bool IdentifyHandle(DeviceHandle& handle, DeviceIdentity* identity) override;
 
  private:
   std::string sysRoot_;

@@ -54,12 +54,72 @@ DWORD ShareRights(ShareMode share) {
   return share == ShareMode::kReadWrite ? (FILE_SHARE_READ | FILE_SHARE_WRITE) : 0;
 }
 
+// A device handle kept for a span of commands.
+class SpanHandle final : public DeviceHandle {
+ public:
+  explicit SpanHandle(HANDLE device) : device_(device) {}
+  ~SpanHandle() override {
+    if (device_ != INVALID_HANDLE_VALUE) CloseHandle(device_);
+  }
+  SpanHandle(const SpanHandle&) = delete;
+  SpanHandle& operator=(const SpanHandle&) = delete;
+  HANDLE device() const { return device_; }
+
+ private:
+  HANDLE device_;
+};
+
+bool AskDeviceNumber(HANDLE device, StorageDeviceNumber* result, DWORD* error) {
+  STORAGE_DEVICE_NUMBER answer = {};
+  DWORD bytesReturned = 0;
+  SetLastError(0);
+  const BOOL ok = DeviceIoControl(device, IOCTL_STORAGE_GET_DEVICE_NUMBER, nullptr, 0, &answer,
+                                  static_cast<DWORD>(sizeof(answer)), &bytesReturned, nullptr);
+  *error = GetLastError();
+  if (ok == FALSE) return false;
+  result->DeviceType = static_cast<uint32_t>(answer.DeviceType);
+  result->DeviceNumber = static_cast<uint32_t>(answer.DeviceNumber);
+  result->PartitionNumber = static_cast<uint32_t>(answer.PartitionNumber);
+  return true;
+}
+
 }  // namespace
+
+// The span's handle is shared for reading and writing: a span lasts from a
+// unit's examination to the end of its update, and the system's own probes of
+// the disk go on meanwhile. What the single commands asked for exclusively
+// (share mode none while data goes out) the enclosure's lock keeps.
+std::unique_ptr<DeviceHandle> Win32ScsiBackend::OpenHandle(const char* path) {
+  HANDLE device =
+      CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, 0, nullptr);
+  auto handle = std::make_unique<SpanHandle>(device);
+  if (device == INVALID_HANDLE_VALUE) handle->openError = static_cast<uint32_t>(GetLastError());
+  return handle;
+}
+
+// A handle of a disk that was unplugged answers no request; Windows has no
+// sequence number for the disk that took its number.
+bool Win32ScsiBackend::IdentifyHandle(DeviceHandle& handle, DeviceIdentity* identity) {
+  const HANDLE device = static_cast<SpanHandle&>(handle).device();
+  if (device == INVALID_HANDLE_VALUE) return false;
+  DeviceIdentity now;
+  DWORD error = 0;
+  if (!AskDeviceNumber(device, &now.number, &error)) return false;
+  *identity = now;
+  return true;
+}
 
 BackendResult Win32ScsiBackend::Execute(const ScsiRequest& request) {
   BackendResult result;
-  HANDLE device = CreateFileA(request.path, AccessRights(request.access),
-                              ShareRights(request.share), nullptr, OPEN_EXISTING, 0, nullptr);
+  if (request.handle != nullptr && request.handle->openError != 0) {
+    result.lastError = request.handle->openError;
+    return result;
+  }
+  HANDLE device = request.handle != nullptr
+                      ? static_cast<SpanHandle*>(request.handle)->device()
+                      : CreateFileA(request.path, AccessRights(request.access),
+                                    ShareRights(request.share), nullptr, OPEN_EXISTING, 0, nullptr);
   if (device == INVALID_HANDLE_VALUE) {
     result.lastError = static_cast<uint32_t>(GetLastError());
     return result;
@@ -77,7 +137,7 @@ BackendResult Win32ScsiBackend::Execute(const ScsiRequest& request) {
                                   static_cast<DWORD>(ptr::kSize), request.record,
                                   static_cast<DWORD>(ptr::kSize), &bytesReturned, nullptr);
   result.lastError = static_cast<uint32_t>(GetLastError());
-  CloseHandle(device);
+  if (request.handle == nullptr) CloseHandle(device);
 
   result.requestSucceeded = ok != FALSE;
   return result;
@@ -92,19 +152,9 @@ BackendResult Win32ScsiBackend::QueryDeviceNumber(const char* path, StorageDevic
   }
   outcome.opened = true;
 
-  STORAGE_DEVICE_NUMBER answer = {};
-  DWORD bytesReturned = 0;
-  SetLastError(0);
-  const BOOL ok = DeviceIoControl(device, IOCTL_STORAGE_GET_DEVICE_NUMBER, nullptr, 0, &answer,
-                                  static_cast<DWORD>(sizeof(answer)), &bytesReturned, nullptr);
-  outcome.lastError = static_cast<uint32_t>(GetLastError());
+  DWORD error = 0;
+  outcome.requestSucceeded = AskDeviceNumber(device, result, &error);
+  outcome.lastError = static_cast<uint32_t>(error);
   CloseHandle(device);
-
-  outcome.requestSucceeded = ok != FALSE;
-  if (outcome.requestSucceeded) {
-    result->DeviceType = static_cast<uint32_t>(answer.DeviceType);
-    result->DeviceNumber = static_cast<uint32_t>(answer.DeviceNumber);
-    result->PartitionNumber = static_cast<uint32_t>(answer.PartitionNumber);
-  }
   return outcome;
 }

@@ -67,7 +67,7 @@ TEST_F(HistoryTest, AFailureNamesWhatTheDeviceSaidOfTheCommandThatFailedOnly) {
         faults.failKind[static_cast<int>(CommandKind::kWriteBufferData)] = ++pieces == 2;
       }
       if (entry.kind == CommandKind::kReadBufferData && ++readBack == 49) {
-        faults.openError = kErrorDeviceNotConnected;
+        machine.Remove(kScenarioEnclosurePath);
       }
     });
   };

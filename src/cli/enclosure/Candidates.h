@@ -37,6 +37,9 @@ struct Candidate {
 // What tq214 shows in place of what an enclosure another program is writing
 // would tell.
 constexpr char kBeingUpdatedText[] = "being updated by another program";
+// Why an enclosure is left alone when the handle of its probe no longer
+// reaches it: unplugged, or another unit took its name.
+constexpr char kEnclosureChangedText[] = "the enclosure changed since it was examined";
 
 // How a run treats a disk's lock before it sends the disk a command.
 enum class LockUse : uint8_t {

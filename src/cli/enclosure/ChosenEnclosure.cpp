@@ -152,6 +152,11 @@ int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure, LockUse use) {
   if (!MayRead(run, *enclosure, use, &refused)) return refused;
 
   const ReadingOutcome outcome = ReadDevice(device.path.c_str(), &enclosure->reading);
+  // What was read may be half of another unit's.
+  if (device.span && !device.span->StillThere()) {
+    enclosure->refusal = kEnclosureChangedText;
+    return run.Fail(kExitFailure, device.shown + ": " + kEnclosureChangedText);
+  }
   if (outcome != ReadingOutcome::kRead) return Refused(run, *enclosure, outcome);
   BuildIdentityLines(enclosure->reading.block, enclosure->reading.chipInfo.data(),
                      &enclosure->lines);

@@ -40,6 +40,12 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
     row.reason = candidate.busy ? kBeingUpdatedText : candidate.lockProblem;
     return device;
   }
+  // What its probe read may be half of another unit's.
+  if (candidate.span && !candidate.span->StillThere()) {
+    row.result = "skipped";
+    row.reason = kEnclosureChangedText;
+    return device;
+  }
   if (!IsTbr640(candidate)) {
     row.result = "skipped";
     row.reason = RefusalSentence(RefusalFor(ReadingOutcome::kNotTbr640), candidate.code);
@@ -58,6 +64,11 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
     device.unreadable = outcome == ReadingOutcome::kNoFlashIndex ||
                         outcome == ReadingOutcome::kNoChipInfo ||
                         outcome == ReadingOutcome::kNoConfigBlock;
+    return device;
+  }
+  if (candidate.span && !candidate.span->StillThere()) {
+    row.result = "skipped";
+    row.reason = kEnclosureChangedText;
     return device;
   }
   BuildIdentityLines(device.reading.block, device.reading.chipInfo.data(), &device.lines);

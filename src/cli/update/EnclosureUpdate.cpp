@@ -3,6 +3,7 @@
 #include <chrono>
 #include <utility>
 
+#include "cli/enclosure/Candidates.h"
 #include "cli/enclosure/RefusalReport.h"
 #include "engine/ConfigBlock.h"
 #include "engine/FirmwareDownload.h"

@@ -18,9 +18,6 @@
 #include "engine/FlushFileSystems.h"
 #include "seams/SystemGuards.h"
 
-// Why an examined enclosure is left alone at its update.
-constexpr char kEnclosureChangedText[] = "the enclosure changed since it was examined";
-
 // What the update was examined as: the span its examination opened, kept to
 // here, and the chip information it read. The update writes only while that
 // span still reaches the unit examined, and only a chip that reads as it did.

@@ -173,6 +173,14 @@ else
   expect_number station_ratio_2_to_1
   expect_number station_ratio_4_to_1
   expect station_watch ok
+  # Another unit in the examined one's place is never written.
+  for swap in question all_question download; do
+    expect "swap_${swap}_b_out_commands" 0
+    expect "swap_${swap}_exit" 1
+  done
+  expect swap_question_said changed
+  expect swap_all_question_said changed
+  expect swap_download_said FAIL
   expect_number time_tq214_download_us
   expect_number download_ratio_tq214_to_sg
   expect_number time_tq214_update_total_us

@@ -528,8 +528,9 @@ make_station_gadget() {
 start_station() {  # k: a fresh enclosure, taking a real chip's time per piece
   ffs=$(station_ffs "$1")
   rm -f "/run/station$1.ready"
+  : > "/run/station$1.commands"
   tq214-usb-gadget --ffs "$ffs" --ready "/run/station$1.ready" --piece-ms "$STATION_PIECE_MS" \
-    2>>"/run/station$1.log" &
+    --commands "/run/station$1.commands" 2>>"/run/station$1.log" &
   eval "STATION_PID_$1=$!"
   wait_until 100 test -f "/run/station$1.ready"
 }
@@ -601,6 +602,61 @@ step_station() {
   say station_watch_passes "$passes"
   [ $code -eq 0 ] && [ "$arrivals" -eq 2 ] && [ "$passes" -eq 2 ]
   verdict station_watch $?
+  k=0
+  while [ $k -lt $STATION_MAX ]; do unbind_station $k; stop_station $k; k=$((k + 1)); done
+}
+
+# --- another unit in the examined one's place --------------------------------
+# Enclosure A (station 0) alone is examined; at the moment given, A is
+# unplugged and B (station 1, its own serial number) plugged in. B must see no
+# data-out command (no WRITE BUFFER, no configuration-block write) and the
+# output must say what happened.
+sd_nodes() { ls /sys/block | grep '^sd' | paste -sd ' ' -; }
+out_commands() { grep -c ' out ' "/run/station$1.commands"; }
+# swap_case NAME WHEN ARGS...: WHEN "question" (answered y after the swap) or
+# "download" (after A has taken 5 pieces).
+swap_case() {
+  name=$1 when=$2
+  shift 2
+  station_fresh 1 || return 1
+  start_station 1 || return 1
+  a_node=$(sd_nodes)
+  rm -f /tmp/swap.in && mkfifo /tmp/swap.in
+  tq214 "$@" </tmp/swap.in >"/tmp/swap-$name.out" 2>&1 &
+  pid=$!
+  exec 7>/tmp/swap.in
+  if [ "$when" = question ]; then
+    wait_until 300 grep -q 'Perform update?' "/tmp/swap-$name.out"
+  else
+    wait_until 300 sh -c "[ \$(grep -c '^\[3b' /run/station0.commands) -ge 5 ]"
+  fi
+  unbind_station 0
+  wait_until 100 disks_are 0
+  bind_station 1
+  wait_until 300 disks_are 1
+  b_node=$(sd_nodes)
+  echo y >&7
+  exec 7>&-
+  wait $pid
+  code=$?
+  show "tq214 $* ($name)" "/tmp/swap-$name.out"
+  # Whether B took A's node: with A's handle still open the kernel keeps
+  # A's name, so B usually gets another.
+  say "swap_${name}_nodes" "$a_node>$b_node"
+  say "swap_${name}_exit" "$code"
+  say "swap_${name}_b_out_commands" "$(out_commands 1)"
+  said=$(tr -d ' \n' <"/tmp/swap-$name.out")
+  case "$said" in
+    *theenclosurechangedsinceitwasexamined*) say "swap_${name}_said" changed ;;
+    *FAIL*) say "swap_${name}_said" FAIL ;;
+    *) say "swap_${name}_said" other ;;
+  esac
+}
+
+step_swap() {  # after step_station, whose gadgets it uses
+  swap_case question question update
+  swap_case all_question question update --all
+  swap_case download download update --yes
   k=0
   while [ $k -lt $STATION_MAX ]; do unbind_station $k; stop_station $k; k=$((k + 1)); done
 }
@@ -1280,6 +1336,7 @@ linux_stage() {
     step_refused_read_back
     step_sessions
     step_station
+    step_swap
   fi
   step_figures
 }

@@ -31,6 +31,8 @@ struct Candidate {
 // What tq214 shows in place of what an enclosure another program is writing
 // would tell.
 constexpr char kBeingUpdatedText[] = "being updated by another program";
+// In place of the identity of a disk whose lock a reader could not hold.
+constexpr char kNotProbedText[] = "not probed without its lock";
 
 // How a run treats a disk's lock before it sends the disk a command.
 enum class LockUse : uint8_t {

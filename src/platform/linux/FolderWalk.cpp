@@ -13,6 +13,7 @@
 namespace {
 
 constexpr int kFolderFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+constexpr char kLinkRefused[] = "is a symbolic link, never followed";
 // getgrgid_r's buffer: grown until the group's entry fits, up to this.
 constexpr size_t kMaxGroupBuffer = size_t{1} << 20;
 
@@ -40,7 +41,7 @@ std::string Joined(const std::string& folder, const std::string& name) {
 std::string NotAFolder(int at, const std::string& name, int error) {
   struct stat seen {};
   if (fstatat(at, name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) == 0) {
-    if (S_ISLNK(seen.st_mode)) return "is a symbolic link, never followed";
+    if (S_ISLNK(seen.st_mode)) return kLinkRefused;
     if (!S_ISDIR(seen.st_mode)) return "is not a folder";
   }
   return std::string("cannot be opened (") + std::strerror(error) + ")";
@@ -55,7 +56,8 @@ WalkedFolder::~WalkedFolder() {
 WalkedFolder::WalkedFolder(WalkedFolder&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
       problem_(std::move(other.problem_)),
-      missing_(other.missing_) {}
+      missing_(other.missing_),
+      unsafe_(other.unsafe_) {}
 
 WalkedFolder& WalkedFolder::operator=(WalkedFolder&& other) noexcept {
   if (this != &other) {
@@ -63,6 +65,7 @@ WalkedFolder& WalkedFolder::operator=(WalkedFolder&& other) noexcept {
     fd_ = std::exchange(other.fd_, -1);
     problem_ = std::move(other.problem_);
     missing_ = other.missing_;
+    unsafe_ = other.unsafe_;
   }
   return *this;
 }
@@ -122,6 +125,7 @@ WalkedFolder WalkToFolder(const std::string& path, bool make, mode_t mode) {
         fstat(fd, &seen) != 0 ? "cannot be examined" : ChangeableByOthers(seen);
     if (!wrong.empty()) {
       walked.problem_ = "the folder " + reached + " " + wrong;
+      walked.unsafe_ = true;
       break;
     }
     while (start < full.size() && full[start] == '/') ++start;
@@ -142,8 +146,9 @@ WalkedFolder WalkToFolder(const std::string& path, bool make, mode_t mode) {
     if (opened < 0) {
       const int error = errno;
       walked.missing_ = error == ENOENT;
-      walked.problem_ = walked.missing_ ? "the folder " + next + " is not there"
-                                        : "the folder " + next + " " + NotAFolder(fd, name, error);
+      const std::string why = walked.missing_ ? "is not there" : NotAFolder(fd, name, error);
+      walked.unsafe_ = why == kLinkRefused;
+      walked.problem_ = "the folder " + next + " " + why;
       break;
     }
     close(fd);

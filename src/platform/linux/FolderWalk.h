@@ -30,12 +30,16 @@ class WalkedFolder {
   const std::string& problem() const { return problem_; }
   // A folder on the way is not there (and was not to be made).
   bool missing() const { return missing_; }
+  // The refusal is for a link or a folder another user could change (not a
+  // folder that is missing, is a file, or cannot be opened).
+  bool unsafe() const { return unsafe_; }
 
  private:
   friend WalkedFolder WalkToFolder(const std::string& path, bool make, mode_t mode);
   int fd_ = -1;
   std::string problem_;
   bool missing_ = false;
+  bool unsafe_ = false;
 };
 
 // The folder `path` (absolute, or from the working folder), walked from /.

@@ -120,7 +120,7 @@ std::string UnsafeToWrite(const std::string& path) {
   std::string name;
   if (!SplitLastName(path, &folder, &name)) return "";
   const WalkedFolder dir = WalkToFolder(folder);
-  if (!dir.ok()) return dir.missing() ? "" : dir.problem();
+  if (!dir.ok()) return dir.unsafe() ? dir.problem() : "";
   struct stat seen {};
   if (fstatat(dir.fd(), name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) != 0) return "";
   const Judged judged = JudgeToWrite(seen);

@@ -37,6 +37,15 @@ std::string Joined(const std::string& folder, const std::string& name) {
   return folder == "/" ? "/" + name : folder + "/" + name;
 }
 
+// "the folder /x is ...".
+std::string AboutFolder(const std::string& folder, const std::string& why) {
+  std::string text = "the folder ";
+  text += folder;
+  text += ' ';
+  text += why;
+  return text;
+}
+
 // Why `name` in `at` did not open as a folder.
 std::string NotAFolder(int at, const std::string& name, int error) {
   struct stat seen {};
@@ -124,7 +133,7 @@ WalkedFolder WalkToFolder(const std::string& path, bool make, mode_t mode) {
     const std::string wrong =
         fstat(fd, &seen) != 0 ? "cannot be examined" : ChangeableByOthers(seen);
     if (!wrong.empty()) {
-      walked.problem_ = "the folder " + reached + " " + wrong;
+      walked.problem_ = AboutFolder(reached, wrong);
       walked.unsafe_ = true;
       break;
     }
@@ -148,7 +157,7 @@ WalkedFolder WalkToFolder(const std::string& path, bool make, mode_t mode) {
       walked.missing_ = error == ENOENT;
       const std::string why = walked.missing_ ? "is not there" : NotAFolder(fd, name, error);
       walked.unsafe_ = why == kLinkRefused;
-      walked.problem_ = "the folder " + next + " " + why;
+      walked.problem_ = AboutFolder(next, why);
       break;
     }
     close(fd);

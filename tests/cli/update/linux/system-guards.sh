@@ -130,6 +130,27 @@ else
 fi
 lock_name=$(ls "$TQ214_LOCK_DIR" | grep 'tq214-.*0000000000000214' | head -n 1)
 
+# A reader that finds no lock file and may not make it holds nothing a writer
+# would see: it probes nothing until root has made the file (here by a list).
+if [ "$(id -u)" -eq 0 ]; then
+  mkdir -m 0750 "$work/fresh" && chgrp 6 "$work/fresh"
+  runs=
+  for who in reader root reader; do
+    session=$work/fresh.json
+    [ "$who" = root ] || session=$work/user/fresh.json
+    rm -f "$session"
+    TQ214_LOCK_DIR=$work/fresh as "$who" "$tq214" --simulate --record "$session" list \
+      >/dev/null 2>>"$work/fresh.err"
+    runs+="$who $? $(commands_to_first "$session"), "
+  done
+  if [ "$runs" = "reader 1 0, root 0 4, reader 0 4, " ] &&
+    grep -q "no lock file yet, and user 65534 may not make it" "$work/fresh.err"; then
+    pass "no lock file yet: another user's list probes nothing; once root made it, it probes"
+  else
+    fail "no lock file yet: who, exit, commands: $runs $(cat "$work/fresh.err")"
+  fi
+fi
+
 # 2. Plants. Each row: a folder with the mode of /run/lock (1777) where user
 # 65534 plants; "tight" then gives the folder to root with mode 0755, as
 # /run/tq214 is, so that what was planted in it is what tq214 meets.

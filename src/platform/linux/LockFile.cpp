@@ -146,14 +146,15 @@ struct flock WholeFile(short type) {
   return lock;  // from 0 to the end, l_pid 0 as open-file-description locks need
 }
 
-// Whether `type` can be had now; false with `writer` set when a writer holds
-// it, unset when only readers do.
-bool TryLock(int fd, short type, bool* writer) {
+// 0 when `type` was had now, else the error; `writer` set when a writer
+// holds it, unset when only readers do.
+int TryLock(int fd, short type, bool* writer) {
   struct flock lock = WholeFile(type);
-  if (fcntl(fd, F_OFD_SETLK, &lock) == 0) return true;
+  if (fcntl(fd, F_OFD_SETLK, &lock) == 0) return 0;
+  const int error = errno;
   struct flock holder = WholeFile(type);
   *writer = fcntl(fd, F_OFD_GETLK, &holder) != 0 || holder.l_type != F_RDLCK;
-  return false;
+  return error;
 }
 
 // The lock file opened (made when missing and this user may), or -1 with
@@ -207,9 +208,10 @@ EnclosureLock TakeLockFile(const std::string& folder, const std::string& name, L
   const short type = hold == LockHold::kExclusive ? F_WRLCK : F_RDLCK;
   const auto until = std::chrono::steady_clock::now() + kReadersWait;
   bool writer = false;
-  while (!TryLock(fd.get(), type, &writer)) {
-    if (errno != EAGAIN && errno != EACCES) {
-      return RefusedLock(path + ": the lock file cannot be locked (" + std::strerror(errno) + ")");
+  for (int error = TryLock(fd.get(), type, &writer); error != 0;
+       error = TryLock(fd.get(), type, &writer)) {
+    if (error != EAGAIN && error != EACCES) {
+      return RefusedLock(path + ": the lock file cannot be locked (" + std::strerror(error) + ")");
     }
     // Readers end their probes soon; a writer holds it for the update.
     if (writer || std::chrono::steady_clock::now() >= until) return LockOf(nullptr);

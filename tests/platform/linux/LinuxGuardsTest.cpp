@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "platform/linux/LinuxGuards.h"
 #include "support/TempDir.h"
@@ -48,8 +50,13 @@ TEST(LinuxGuards, OneLockPerEnclosurePlaceWhateverItsNodeOrHost) {
   ASSERT_TRUE(reading.taken()) << reading.problem;
   EXPECT_TRUE(guards.ShareEnclosure("usbstor:/dev/sdb").taken());
   EXPECT_FALSE(guards.EnclosureBusy("/dev/sdc"));
-  reading.guard.reset();
+  // A writer waits for a reader's probe to end rather than calling it busy.
+  std::thread probe([&reading] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    reading.guard.reset();
+  });
   EXPECT_TRUE(guards.LockEnclosure("/dev/sdc").taken());
+  probe.join();
   // Only the device's group may open it (the lock folder's, for a path
   // that is no device node).
   EXPECT_EQ(fs::perms(0640), fs::status(temp.path() / "locks" / file).permissions());

@@ -53,8 +53,7 @@ int IsBridgeDisk(const char* devicePath) {
 }
 
 std::unique_ptr<SystemGuard> UnlessBeingWritten(const char* devicePath) {
-  if (ActiveSystemGuards().EnclosureBusy(devicePath)) return nullptr;
-  return std::make_unique<SystemGuard>();
+  return ActiveSystemGuards().ShareEnclosure(devicePath).guard;
 }
 
 int EnumerateBridgeDisks(PathTable& paths, uint8_t include1394, const ProbeGate& gate) {

@@ -42,6 +42,12 @@ std::string HistoryPathOf(const CliEnvironment& env, const CliArguments& args) {
   return env.historyPath;
 }
 
+// The commands that append to the history: every update.
+bool WritesHistory(const CliArguments& args) {
+  const std::string name = args.command->name;
+  return !args.noHistory && (name == "update" || (name == "watch" && args.update));
+}
+
 std::unique_ptr<Host> MakeHost(CliEnvironment& env, const CliArguments& args) {
   if (!args.simulate) return env.systemHost ? env.systemHost() : nullptr;
   // As asked; otherwise a person watching the bar sees the pieces go by, and
@@ -90,6 +96,12 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
     env.err << "tq214: no device access on this system; only --simulate works\n";
     return kExitFailure;
   }
+  const std::string historyPath = HistoryPathOf(env, parsed);
+  HistoryFile history(historyPath, env.err);
+  // Refused before anything is recorded or sent to an enclosure.
+  const std::string unsafe = WritesHistory(parsed) ? history.Unsafe() : "";
+  if (!unsafe.empty())
+    return EarlyFailure(env, parsed, unsafe + "; nothing was done", kExitFailure);
   SessionWriter writer;
   if (!parsed.record.empty()) {
     if (!writer.Open(parsed.record, MakeHeader("tq214", args, host->placesKey()), &error)) {
@@ -109,8 +121,6 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
   ScopedSeams installed(seams);
 
   CommandRun run(env, parsed, machine, access, CommandWords(*parsed.command));
-  const std::string historyPath = HistoryPathOf(env, parsed);
-  HistoryFile history(historyPath, env.err);
   if (!historyPath.empty()) run.history = &history;
   const bool ownMachine = !parsed.simulate && replay == nullptr;
   UpdateJournal journal(ownMachine || env.journalAlways ? env.journal : nullptr,

@@ -24,7 +24,14 @@ struct OpenedFile {
   std::string error;          // why not: "a directory, not a regular file", the system's reason
 };
 
-OpenedFile OpenRegularFile(const std::string& path, FileUse use);
+// `makeFolders`: missing folders on the way are made (the user's only).
+OpenedFile OpenRegularFile(const std::string& path, FileUse use, bool makeFolders = false);
+
+// Why writing `path` would not be safe, as the rules above say, found
+// without writing or making anything: what another user placed or could
+// change on the way (not a file that is simply missing, nor a file of the
+// user's that is no regular one). "" when nothing is wrong.
+std::string UnsafeToWrite(const std::string& path);
 
 // Why a file to write is refused when the program's own output goes there.
 constexpr char kStandardOutput[] = "where the program's own output goes, not a file of its own";

@@ -147,6 +147,11 @@ EnclosureLock RefusedLock(std::string problem) {
   return lock;
 }
 
+EnclosureLock SystemGuards::ShareEnclosure(const char* path) {
+  if (EnclosureBusy(path)) return LockOf(nullptr);
+  return LockOf(std::make_unique<SystemGuard>());
+}
+
 std::unique_ptr<SystemGuard> LockWithinProcess(const char* path) {
   return gProcessGuards.Lock(path);
 }

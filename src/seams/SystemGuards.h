@@ -49,6 +49,15 @@ class SystemGuards {
   // reads sends the enclosure a command. A lock whose place cannot be trusted
   // is not held by anyone (every update refuses it).
   virtual bool EnclosureBusy(const char* path) = 0;
+  // The lock of the enclosure at `path` held by one that only reads, for as
+  // long as it probes the enclosure: shared with other readers, never with a
+  // writer, so that no writer starts in the middle of the probe. Tried
+  // without waiting on a writer: busy while one holds it; refused when the
+  // reader cannot hold a lock that a writer would see (`problem` says why),
+  // and then it sends the enclosure nothing. Where the system's lock cannot
+  // be shared, the hold is only the finding that no writer holds it now
+  // (EnclosureBusy), which is what this gives unless a platform does more.
+  virtual EnclosureLock ShareEnclosure(const char* path);
   // Keeps the system from sleeping and shutting down. `note` says how, or
   // why it could not (then the result is null and the update goes on).
   virtual std::unique_ptr<SystemGuard> KeepAwake(std::string* note) = 0;

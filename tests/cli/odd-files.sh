@@ -6,7 +6,9 @@
 # at once with one line that names it: exit 1, except that an update goes on
 # without its history. A history line longer than tq214 takes is named and
 # skipped. Every run has a time and memory limit, so that a hang or a growth
-# fails the row instead of the machine.
+# fails the row instead of the machine. As root, what another user (65534)
+# plants where root writes its session or history is refused with one line,
+# exit 1, and nothing anywhere changes.
 #
 #   odd-files.sh TQ214
 set -uo pipefail
@@ -85,12 +87,62 @@ for odd in /dev/zero "$work/fifo" "$work/dir" /proc/self/mem; do
   fi
 done
 
-# Standard output is a regular file here: a session or history written there
-# too would be mixed with the program's own lines.
+# Standard output and error go to regular files here: a session or history
+# written there too would be mixed with the program's own lines. Through
+# /dev/stdout, a link, it is not even opened.
+run "" --simulate --record "$work/out" list
+expect "--record into standard output" 1 "$work/out: where the program's own output goes"
+run "$work/err" --simulate update --yes
+expect "an update with the history in standard error" 0 "the update history $work/err cannot be written"
 run "" --simulate --record /dev/stdout list
-expect "--record /dev/stdout" 1 "/dev/stdout: where the program's own output goes"
-run /dev/stderr --simulate update --yes
-expect "an update with the history /dev/stderr" 0 "the update history /dev/stderr cannot be written"
+expect "--record /dev/stdout" 1 "/dev/stdout: a symbolic link, never followed"
+
+# Plants by user 65534 (the hard link by root: the kernel's protected_hardlinks
+# keeps a user from linking root's file) in a folder anyone may add to, as
+# /tmp: name | who plants | what | the file tq214 is given | the fault named.
+plants=(
+  'a symbolic link|65534|ln -s ../victim open/f|open/f|a symbolic link, never followed'
+  'a hard link|0|ln victim open/f|open/f|has 2 links: another name leads to it'
+  'a FIFO|65534|mkfifo open/f|open/f|owned by user 65534, not by user 0'
+  "another user's file, mode 0666|65534|touch open/f && chmod 666 open/f|open/f|owned by user 65534"
+  'a linked parent folder|65534|ln -s ../safe open/d|open/d/f|open/d is a symbolic link, never followed'
+  "another user's folder|65534|mkdir open/d|open/d/f|open/d is owned by user 65534"
+  'a folder anyone may write, no sticky bit|0|mkdir open/d && chmod 0777 open/d|open/d/f|open/d can be written by others (mode 0777)'
+)
+# Every name, kind, size, owner and mode under the arena, and every regular
+# file's bytes.
+snapshot() {
+  (cd "$arena" && find . -printf '%p %y %s %U %m %l\n' | sort && find . -type f -exec md5sum {} + | sort)
+}
+if [ "$(id -u)" != 0 ] || ! command -v setpriv >/dev/null; then
+  echo "odd-files: not root (or no setpriv): no other user can plant; the plants are not tried"
+else
+  for row in "${plants[@]}"; do
+    IFS='|' read -r name who plant target fault <<<"$row"
+    for use in record history; do
+      arena=$(mktemp -d)
+      chmod 755 "$arena"
+      mkdir -m 1777 "$arena/open"
+      mkdir "$arena/safe"
+      echo "root's own" >"$arena/victim"
+      chmod 600 "$arena/victim"
+      (cd "$arena" && setpriv --reuid="$who" --regid="$who" --clear-groups sh -c "$plant")
+      before=$(snapshot)
+      if [ "$use" = record ]; then
+        run "" --simulate --record "$arena/$target" list
+      else
+        run "$arena/$target" --simulate update --yes
+      fi
+      expect "$use, planted: $name" 1 "$arena/$target"
+      expect "$use, planted: $name" 1 "$fault"
+      [ "$(snapshot)" = "$before" ] || {
+        echo "FAIL $use, planted: $name: something under the arena changed" >&2
+        failures=$((failures + 1))
+      }
+      rm -rf "$arena"
+    done
+  done
+fi
 
 if [ "$failures" != 0 ]; then
   echo "odd-files: $failures rows failed" >&2

@@ -23,5 +23,9 @@ int RunList(CommandRun& run) {
   if (candidates.empty()) {
     return run.Fail(kExitNoDevice, "No available device !! No disk behind a bridge found.");
   }
+  // A disk whose lock could not be held was not probed: why, once.
+  if (const Candidate* unprobed = FirstLockProblem(candidates)) {
+    return run.Fail(kExitFailure, unprobed->lockProblem + "; " + kNotProbedText);
+  }
   return kExitSuccess;
 }

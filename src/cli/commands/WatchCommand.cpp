@@ -248,14 +248,17 @@ class Watch {
     return true;
   }
 
-  // An arrival that another program is writing gets no command: said, and
-  // left alone until it has been unplugged.
-  void BeingWritten(Tracked& tracked, const std::string& path) {
-    ResultRow row = Examine(BusyCandidate(run_.host, path)).row;
+  // An arrival that another program is writing, or whose lock cannot be
+  // held, gets no command: said, and left alone until it has been unplugged.
+  void BeingWritten(Tracked& tracked, const std::string& path, const std::string& lockProblem) {
+    Candidate unread = BusyCandidate(run_.host, path);
+    unread.busy = lockProblem.empty();
+    unread.lockProblem = lockProblem;
+    ResultRow row = Examine(unread).row;
     tracked.state = State::kLeftAlone;
     tracked.device = row.device;
     tracked.name = row.name;
-    Say("+ " + row.name + "  " + kBeingUpdatedText);
+    Say("+ " + row.name + "  " + row.reason);
     row.counts = run_.args.update;
     rows_.push_back(row);
     if (run_.args.update) Record(run_, row);
@@ -265,8 +268,10 @@ class Watch {
     notices_.Alive();  // reading an arrival may take a while
     Tracked& tracked = known_[key];
     tracked.path = path;
-    if (ActiveSystemGuards().EnclosureBusy(path.c_str())) {
-      BeingWritten(tracked, path);
+    // Held shared through the probes; let go of before an update takes it.
+    EnclosureLock reading = ActiveSystemGuards().ShareEnclosure(path.c_str());
+    if (!reading.taken()) {
+      BeingWritten(tracked, path, reading.problem);
       return;
     }
     if (Confirmed(path, tracked)) return;
@@ -275,6 +280,7 @@ class Watch {
       return;
     }
     const ExaminedEnclosure device = Examine(LookAt(run_.host, path));
+    reading.guard.reset();
     if (device.unreadable && RetryLater(tracked)) return;
     tracked.state = State::kPresent;
     tracked.device = device.row.device;

@@ -26,21 +26,18 @@ std::string Identification(const char* path) {
 }
 
 // A disk at `path` with its INQUIRY identification, its chip and its places,
-// each command under its lock (kTake) or once the lock was found free
-// (kTest); one whose lock cannot be had gets none.
+// each command under its lock, exclusive (kTake) or shared (kTest); one whose
+// lock cannot be had gets none.
 Candidate ProbeCandidate(Host& host, const std::string& path, const char* bus, LockUse use) {
   Candidate candidate;
   candidate.path = path;
   candidate.shown = host.ShownPath(path);
   candidate.bus = bus;
-  EnclosureLock lock;
-  if (use == LockUse::kTake) {
-    lock = ActiveSystemGuards().LockEnclosure(path.c_str());
-    candidate.busy = lock.outcome == LockOutcome::kBusy;
-    candidate.lockProblem = lock.problem;
-  } else {
-    candidate.busy = ActiveSystemGuards().EnclosureBusy(path.c_str());
-  }
+  SystemGuards& guards = ActiveSystemGuards();
+  const EnclosureLock lock = use == LockUse::kTake ? guards.LockEnclosure(path.c_str())
+                                                   : guards.ShareEnclosure(path.c_str());
+  candidate.busy = lock.outcome == LockOutcome::kBusy;
+  candidate.lockProblem = lock.problem;
   const bool probed = !candidate.busy && candidate.lockProblem.empty();
   if (probed) candidate.span = std::make_shared<DeviceSpan>(path);
   if (probed) candidate.identification = Identification(path.c_str());

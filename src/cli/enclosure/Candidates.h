@@ -40,6 +40,8 @@ constexpr char kBeingUpdatedText[] = "being updated by another program";
 // Why an enclosure is left alone when the handle of its probe no longer
 // reaches it: unplugged, or another unit took its name.
 constexpr char kEnclosureChangedText[] = "the enclosure changed since it was examined";
+// In place of the identity of a disk whose lock a reader could not hold.
+constexpr char kNotProbedText[] = "not probed without its lock";
 
 // How a run treats a disk's lock before it sends the disk a command.
 enum class LockUse : uint8_t {

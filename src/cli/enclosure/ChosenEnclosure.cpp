@@ -82,8 +82,11 @@ int RawPathRefused(CommandRun& run, const std::string& path) {
 bool MayRead(CommandRun& run, ChosenEnclosure& enclosure, LockUse use, int* code) {
   const Candidate& device = *enclosure.device;
   bool busy = device.busy;
-  if (!busy && use == LockUse::kTake) {
-    EnclosureLock lock = ActiveSystemGuards().LockEnclosure(device.path.c_str());
+  if (!busy) {
+    // A reader holds it shared through its reading.
+    EnclosureLock lock = use == LockUse::kTake
+                             ? ActiveSystemGuards().LockEnclosure(device.path.c_str())
+                             : ActiveSystemGuards().ShareEnclosure(device.path.c_str());
     if (lock.outcome == LockOutcome::kRefused) {
       enclosure.refusal = LockProblemSentence(lock.problem);
       *code = ReportLockProblem(run, lock.problem);
@@ -91,8 +94,6 @@ bool MayRead(CommandRun& run, ChosenEnclosure& enclosure, LockUse use, int* code
     }
     busy = !lock.taken();
     enclosure.lock = std::move(lock.guard);
-  } else if (!busy) {
-    busy = ActiveSystemGuards().EnclosureBusy(device.path.c_str());
   }
   if (!busy) return true;
   enclosure.refusal = RefusalSentence(kEnclosureBusyRefusal);

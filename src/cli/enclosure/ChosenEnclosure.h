@@ -20,8 +20,9 @@ struct ChosenEnclosure {
   Verdict verdict = Verdict::kUpdateNeeded;
   // Why the chosen device was turned away by its reading; "" when it was not.
   std::string refusal;
-  // LockUse::kTake: the chosen enclosure's lock, taken before its reading,
-  // held until its update has ended.
+  // The chosen enclosure's lock, taken before its reading: exclusive
+  // (LockUse::kTake) until its update has ended, shared (kTest) until the
+  // reader is done with it.
   std::unique_ptr<SystemGuard> lock;
   // The four version bytes of the chip information.
   const uint8_t* version() const { return reading.chipInfo.data() + kChipInfoVersion; }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 
 #include "cli/DeviceText.h"
@@ -67,13 +66,16 @@ class LineReader {
 
 }  // namespace
 
+std::string HistoryFile::Unsafe() const {
+  const std::string why = UnsafeToWrite(path_);
+  return why.empty() ? "" : "the update history " + path_ + " is not safe to write (" + why + ")";
+}
+
 void HistoryFile::Append(const HistoryEntry& entry) {
   const std::string line = HistoryLine(entry) + "\n";
   std::lock_guard<std::mutex> guard(lock_);
-  std::error_code ignored;
-  const std::filesystem::path file = std::filesystem::u8path(path_);
-  if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ignored);
-  const OpenedFile opened = OpenRegularFile(path_, FileUse::kAppend);
+  // Its missing folders are made on the way (the default's under ~/.local).
+  const OpenedFile opened = OpenRegularFile(path_, FileUse::kAppend, true);
   std::string error = opened.error;
   if (File out{opened.file}) {
     const bool written = std::fwrite(line.data(), 1, line.size(), out.get()) == line.size() &&

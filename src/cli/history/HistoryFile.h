@@ -3,7 +3,8 @@
 // (HistoryEntry), appended to, each line written whole and flushed, so that a
 // crash midway loses nothing already written. A file that cannot be written
 // (also one that is no regular file) gives one warning and never stops an
-// update. Safe from several threads.
+// update; one that another user placed or could change on the way
+// (UnsafeToWrite) stops a run before it starts. Safe from several threads.
 
 #include <cstddef>
 #include <mutex>
@@ -20,6 +21,9 @@ class HistoryFile {
       : path_(std::move(path)), warnings_(warnings) {}
 
   const std::string& path() const { return path_; }
+  // One line naming the file and why another user could have a say in what
+  // it is; "" when nobody could.
+  std::string Unsafe() const;
   void Append(const HistoryEntry& entry);
 
  private:

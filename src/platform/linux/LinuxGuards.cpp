@@ -1,5 +1,6 @@
 #include "platform/linux/LinuxGuards.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -27,6 +28,17 @@ std::string FileNameOf(const std::string& text) {
   }
   // The end of a long place is the part that tells enclosures apart.
   return name.size() > kMaxNameLength ? name.substr(name.size() - kMaxNameLength) : name;
+}
+
+// The group of the device node a disk path leads to: those who may open the
+// device. -1 (the lock folder's) for a path that is no node.
+gid_t DeviceGroupOf(const std::string& path) {
+  struct stat node {};
+  if (stat(NodeOfDiskPath(path).c_str(), &node) != 0 ||
+      !(S_ISBLK(node.st_mode) || S_ISCHR(node.st_mode))) {
+    return static_cast<gid_t>(-1);
+  }
+  return node.st_gid;
 }
 
 }  // namespace
@@ -64,7 +76,13 @@ EnclosureLock LinuxGuards::LockEnclosure(const char* path) {
   // A simulated enclosure without a folder for its locks; a disk of this
   // machine always has a lock file, and is refused when it cannot have it.
   if (name.empty()) return LockOf(LockWithinProcess(path));
-  return TakeLockFile(lockDir_, name);
+  return TakeLockFile(lockDir_, name, LockHold::kExclusive, DeviceGroupOf(path));
+}
+
+EnclosureLock LinuxGuards::ShareEnclosure(const char* path) {
+  const std::string name = LockFileOf(path);
+  if (name.empty()) return SystemGuards::ShareEnclosure(path);
+  return TakeLockFile(lockDir_, name, LockHold::kShared, DeviceGroupOf(path));
 }
 
 bool LinuxGuards::EnclosureBusy(const char* path) {

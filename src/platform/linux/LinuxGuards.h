@@ -1,6 +1,8 @@
 #pragma once
 // The system's guards on Linux:
-// - an enclosure's lock is a lock on a file in /run/tq214 (TQ214_LOCK_DIR
+// - an enclosure's lock is a lock on a file in /run/tq214, exclusive for a
+//   writer, shared for a reader while it probes; the file readable by the
+//   device node's group (TQ214_LOCK_DIR
 //   elsewhere; LockFile.h says what either must be), named from the
 //   enclosure's place in sysfs (the USB interface above its SCSI host, which
 //   stays while the enclosure is attached, unlike /dev/sdX), or from its path
@@ -25,6 +27,9 @@ class LinuxGuards final : public SystemGuards {
 
   EnclosureLock LockEnclosure(const char* path) override;
   bool EnclosureBusy(const char* path) override;
+  // The lock file held shared (LockFile.h); within the process as ever for
+  // a simulated enclosure without a lock folder.
+  EnclosureLock ShareEnclosure(const char* path) override;
   std::unique_ptr<SystemGuard> KeepAwake(std::string* note) override;
 
   // The name of the lock file of the enclosure at `path` in the lock folder;

@@ -1,7 +1,9 @@
 // Regular files on Linux: opened with O_NONBLOCK (a FIFO without a writer
 // would otherwise hold open() for ever, one without a reader a write), then
 // judged by fstat on what was opened, never by a name that can change in
-// between.
+// between. A file to write is reached through walked folders
+// (FolderWalk.h) and looked at without following a link before it is opened
+// (so that a device is not even opened), then judged again once open.
 
 #include "platform/RegularFile.h"
 
@@ -11,6 +13,8 @@
 
 #include <cerrno>
 #include <cstring>
+
+#include "platform/linux/FolderWalk.h"
 
 namespace {
 
@@ -44,19 +48,102 @@ OpenedFile Refused(int fd, std::string error) {
   return refused;
 }
 
+// What is wrong with a file that is there, to be written by this user.
+enum class Fault : uint8_t {
+  kNone,
+  kOdd,     // the user's own, but no regular file
+  kUnsafe,  // another user placed it, or it leads elsewhere
+};
+struct Judged {
+  Fault fault = Fault::kNone;
+  std::string why;
+};
+
+Judged JudgeToWrite(const struct stat& seen) {
+  if (S_ISLNK(seen.st_mode)) return {Fault::kUnsafe, "a symbolic link, never followed"};
+  const uid_t user = geteuid();
+  const std::string owner = "owned by user " + std::to_string(seen.st_uid) + ", not by user " +
+                            std::to_string(user) + " that tq214 runs as";
+  // Root's device nodes stay what they were for other users: odd files.
+  if (seen.st_uid != user && seen.st_uid != 0) return {Fault::kUnsafe, owner};
+  if (!S_ISREG(seen.st_mode)) return {Fault::kOdd, NotRegular(seen.st_mode)};
+  if (seen.st_uid != user) return {Fault::kUnsafe, owner};
+  if (seen.st_nlink != 1) {
+    return {Fault::kUnsafe,
+            "has " + std::to_string(seen.st_nlink) + " links: another name leads to it"};
+  }
+  return {};
+}
+
+// The file to write, opened in its walked folder: an existing one judged
+// before and after it is opened, a new one made with O_EXCL.
+OpenedFile OpenToWrite(const std::string& path, int flags, bool makeFolders, int* opened) {
+  std::string folder;
+  std::string name;
+  if (!SplitLastName(path, &folder, &name)) return Refused(-1, "names no file, only a folder");
+  const WalkedFolder dir = WalkToFolder(folder, makeFolders);
+  if (!dir.ok()) {
+    OpenedFile failed = Refused(-1, dir.problem());
+    failed.missing = dir.missing();
+    return failed;
+  }
+  int fd = -1;
+  // A file made or removed in between: looked at again, twice at most.
+  for (int tries = 0; tries < 3 && fd < 0; ++tries) {
+    struct stat seen {};
+    if (fstatat(dir.fd(), name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) == 0) {
+      const Judged judged = JudgeToWrite(seen);
+      if (judged.fault != Fault::kNone) return Refused(-1, judged.why);
+      fd = openat(dir.fd(), name.c_str(), flags | O_NOFOLLOW);
+    } else if (errno == ENOENT) {
+      fd = openat(dir.fd(), name.c_str(), flags | O_NOFOLLOW | O_CREAT | O_EXCL, 0666);
+    } else {
+      return Refused(-1, std::strerror(errno));
+    }
+    if (fd < 0 && errno != ENOENT && errno != EEXIST) break;
+  }
+  if (fd < 0) {
+    return Refused(-1, errno == ELOOP ? "a symbolic link, never followed" : std::strerror(errno));
+  }
+  struct stat now {};
+  if (fstat(fd, &now) != 0) return Refused(fd, std::strerror(errno));
+  const Judged judged = JudgeToWrite(now);
+  if (judged.fault != Fault::kNone) return Refused(fd, judged.why);
+  *opened = fd;
+  return {};
+}
+
 }  // namespace
 
-OpenedFile OpenRegularFile(const std::string& path, FileUse use) {
+std::string UnsafeToWrite(const std::string& path) {
+  std::string folder;
+  std::string name;
+  if (!SplitLastName(path, &folder, &name)) return "";
+  const WalkedFolder dir = WalkToFolder(folder);
+  if (!dir.ok()) return dir.unsafe() ? dir.problem() : "";
+  struct stat seen {};
+  if (fstatat(dir.fd(), name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) != 0) return "";
+  const Judged judged = JudgeToWrite(seen);
+  return judged.fault == Fault::kUnsafe ? judged.why : "";
+}
+
+OpenedFile OpenRegularFile(const std::string& path, FileUse use, bool makeFolders) {
   int flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
   const char* mode = "rb";
   if (use == FileUse::kAppend) {
-    flags |= O_WRONLY | O_APPEND | O_CREAT;
+    flags |= O_WRONLY | O_APPEND;
     mode = "ab";
   } else if (use == FileUse::kRewrite) {
-    flags |= O_RDWR | O_CREAT;  // emptied once it is known to be a regular file
+    flags |= O_RDWR;  // emptied once it is known to be a regular file
     mode = "r+b";
   }
-  const int fd = open(path.c_str(), flags, 0666);
+  int fd = -1;
+  if (use != FileUse::kRead) {
+    OpenedFile refused = OpenToWrite(path, flags, makeFolders, &fd);
+    if (fd < 0) return refused;
+  } else {
+    fd = open(path.c_str(), flags);
+  }
   if (fd < 0) {
     const int error = errno;
     // A FIFO without a reader, a socket: what is there says more than ENXIO.

@@ -2,7 +2,10 @@
 // named in any script works. What opens without being a file on disk (CON,
 // NUL, a pipe, a serial port), a directory, and the names of the device
 // namespace (\\.\PhysicalDrive1, \\.\E:, \\?\GLOBALROOT\...), whose disks
-// and volumes the system counts as disk files too, are refused.
+// and volumes the system counts as disk files too, are refused. An elevated
+// program refuses a junction or symbolic link on the way to a file it
+// writes, and the file itself when it is one (Win32FolderWalk.h); without
+// elevation the user writes only where the user may anyway.
 
 #include <fcntl.h>
 #include <io.h>
@@ -12,8 +15,10 @@
 #include <cstdint>
 #include <cstring>
 #include <cwctype>
+#include <filesystem>
 
 #include "platform/RegularFile.h"
+#include "platform/win32/Win32FolderWalk.h"
 #include "platform/win32/Win32Text.h"
 
 namespace {
@@ -67,12 +72,43 @@ OpenedFile Refused(HANDLE handle, std::string error) {
   return refused;
 }
 
+constexpr char kReparsePoint[] = "a junction or symbolic link, never followed";
+
+// Why an elevated program may not write `name`, seen before it is opened:
+// a reparse point on the way or at the end. `make`: missing folders made.
+std::string ReparseProblem(const std::wstring& name, DWORD attributes, bool make) {
+  const std::wstring full = FullPathOf(name);
+  bool missing = false;
+  const std::string problem = full.empty() ? "" : ReparsePointOnTheWay(full, make, &missing);
+  if (!problem.empty() && !missing) return problem;
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    return kReparsePoint;
+  }
+  return "";
+}
+
 }  // namespace
 
-OpenedFile OpenRegularFile(const std::string& path, FileUse use) {
+std::string UnsafeToWrite(const std::string& path) {
+  if (!RunsElevated()) return "";
+  const std::wstring name = WideFromUtf8(path);
+  return NamesADevice(name) ? "" : ReparseProblem(name, GetFileAttributesW(name.c_str()), false);
+}
+
+OpenedFile OpenRegularFile(const std::string& path, FileUse use, bool makeFolders) {
   const std::wstring name = WideFromUtf8(path);
   if (NamesADevice(name)) return Refused(INVALID_HANDLE_VALUE, "a device, not a regular file");
+  const bool guarded = use != FileUse::kRead && RunsElevated();
+  if (makeFolders && !guarded) {
+    std::error_code ignored;
+    const std::filesystem::path file(name);
+    if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ignored);
+  }
   const DWORD attributes = GetFileAttributesW(name.c_str());
+  if (guarded) {
+    const std::string problem = ReparseProblem(name, attributes, makeFolders);
+    if (!problem.empty()) return Refused(INVALID_HANDLE_VALUE, problem);
+  }
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     return Refused(INVALID_HANDLE_VALUE, "a directory, not a regular file");
   }
@@ -93,8 +129,10 @@ OpenedFile OpenRegularFile(const std::string& path, FileUse use) {
     flags = 0;
     mode = "r+b";
   }
+  // A link planted after the look is opened as itself, and refused below.
+  const DWORD opening = FILE_ATTRIBUTE_NORMAL | (guarded ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
   HANDLE handle = CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+                              disposition, opening, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
     OpenedFile failed = Refused(handle, Reason(code));
@@ -107,6 +145,13 @@ OpenedFile OpenRegularFile(const std::string& path, FileUse use) {
       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     return Refused(handle, type == FILE_TYPE_PIPE ? "a pipe, not a regular file"
                                                   : "a device, not a regular file");
+  }
+  if (guarded && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    return Refused(handle, kReparsePoint);
+  }
+  if (guarded && info.nNumberOfLinks != 1) {
+    return Refused(
+        handle, "has " + std::to_string(info.nNumberOfLinks) + " links: another name leads to it");
   }
   if (use != FileUse::kRead && (SameFile(GetStdHandle(STD_OUTPUT_HANDLE), info) ||
                                 SameFile(GetStdHandle(STD_ERROR_HANDLE), info))) {

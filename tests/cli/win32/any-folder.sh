@@ -4,7 +4,7 @@
 # under %LOCALAPPDATA%) is written, read and named right, a session is
 # recorded there and replayed; the path shows as it is named, in a pipe, in
 # JSON and on a console. What is not a regular file (the folder itself, NUL)
-# is refused there too.
+# is refused there too, and so is a junction on the way to what it writes.
 #
 #   any-folder.sh WINE_RUN TQ214_EXE
 set -uo pipefail
@@ -73,6 +73,23 @@ TQ214_HISTORY=NUL run history
 run --simulate --record NUL list
 [ "$code" = 1 ] && grep -qF "NUL: a device, not a regular file" "$work/err" ||
   fail "--record NUL: exit $code, $(cat "$work/err.tq214")"
+
+# A junction on the way to what the elevated tq214.exe writes (Wine runs it
+# elevated) is refused with one line, and nothing is written through it.
+# Wine 8 makes no junction (mklink /J fails, FSCTL_SET_REPARSE_POINT answers
+# ERROR_NOT_SUPPORTED, CreateSymbolicLinkW makes nothing); the reparse point
+# it shows is a Unix link to a folder.
+ln -s "$folder" "$work/linked"
+linked="Z:${work//\//\\}\\linked"
+kept=$(md5sum <"$folder/tq214/history.jsonl")
+for args in "--simulate update --yes" "--simulate --record $linked\\tq214\\s.json list"; do
+  # shellcheck disable=SC2086 # the row's words are the arguments
+  TQ214_HISTORY="$linked\\tq214\\history.jsonl" run $args
+  [ "$code" = 1 ] && [ "$(wc -l <"$work/err.tq214")" = 1 ] &&
+    grep -qF "$linked is a junction or symbolic link, never followed" "$work/err.tq214" &&
+    [ "$(md5sum <"$folder/tq214/history.jsonl")" = "$kept" ] && [ ! -e "$folder/tq214/s.json" ] ||
+    fail "$args through a linked folder: exit $code, $(cat "$work/err.tq214")"
+done
 
 if [ "$failures" != 0 ]; then
   echo "any-folder: $failures checks failed" >&2

@@ -2,13 +2,17 @@
 # The real tq214 on the virtual machine against the system's guards:
 #  - one writer per enclosure: while a first tq214 writes the enclosure, a
 #    second update refuses it, and list, info, update --all and watch say it
-#    is being updated, all without sending it a single command; once the
-#    first has been killed (SIGKILL, as a crash), the lock is free again;
+#    is being updated, all without sending it a single command, also when
+#    they run as another user who may open the device (its group: the lock
+#    folder's here); one outside that group cannot read the lock file and
+#    probes nothing either; once the first has been killed (SIGKILL, as a
+#    crash), the lock is free again;
 #  - what another user can plant where the locks live (run as root, the
 #    planting user 65534, in a folder with the mode of /run/lock) is refused
 #    with one line, never followed: no file appears elsewhere, nothing hangs,
-#    two writers never both write; and under /run/tq214 such a user can
-#    plant nothing. Skipped where not root;
+#    two writers never both write; so is a lock folder below a folder that
+#    user could rename; and under /run/tq214 such a user can plant nothing.
+#    Skipped where not root;
 #  - started with standard output or error closed, tq214 writes nothing of
 #    its own into the next file it opens (the session of --record);
 #  - the system kept awake: against a real D-Bus daemon with a logind
@@ -53,20 +57,41 @@ commands_to_first() {
 }
 
 export TQ214_LOCK_DIR=$work/locks
-mkdir -p "$TQ214_LOCK_DIR"
+# The lock folder's group (disk, as a disk node's) may read the lock files.
+mkdir -p -m 0750 "$TQ214_LOCK_DIR" "$work/user"
+chmod 755 "$work"
+chgrp 6 "$TQ214_LOCK_DIR"
+chown 65534 "$work/user"
 
 # 1. While one tq214 writes the enclosure on E: of a machine, the others on
-# that machine: machine | args | what they say.
+# that machine: machine | who runs it | args | what they say. "reader" is
+# user 65534 in the lock's group, "stranger" the same user outside it.
 second_programs=(
-  "outdated|update --yes|another program is updating this enclosure"
-  "outdated|list|being updated by another program"
-  "outdated|info|being updated by another program"
-  "outdated|update --all --yes|skipped: being updated by another program"
-  "station|watch|+ E:  #0000000000000214  being updated by another program"
+  "outdated|root|update --yes|another program is updating this enclosure"
+  "outdated|root|list|being updated by another program"
+  "outdated|root|info|being updated by another program"
+  "outdated|root|update --all --yes|skipped: being updated by another program"
+  "outdated|reader|list|being updated by another program"
+  "outdated|reader|info|being updated by another program"
+  "outdated|stranger|list|the lock file cannot be opened (Permission denied)"
+  "station|root|watch|+ E:  #0000000000000214  being updated by another program"
+  "station|reader|watch|+ E:  #0000000000000214  being updated by another program"
 )
+# as WHO COMMAND...
+as() {
+  case $1 in
+    root) shift && "$@" ;;
+    reader) shift && setpriv --reuid=65534 --regid=65534 --groups=6 "$@" ;;
+    stranger) shift && setpriv --reuid=65534 --regid=65534 --clear-groups "$@" ;;
+  esac
+}
 writing=
 for row in "${second_programs[@]}"; do
-  IFS='|' read -r machine args said <<<"$row"
+  IFS='|' read -r machine who args said <<<"$row"
+  if [ "$who" != root ] && [ "$(id -u)" -ne 0 ]; then
+    skipped=1
+    continue
+  fi
   if [ "$machine" != "$writing" ]; then
     [ -z "$writing" ] || { kill -KILL "$first"; wait "$first" 2>/dev/null; }
     "$tq214" --simulate="$machine" --trace update --device E: --yes --piece-ms 50 \
@@ -76,15 +101,19 @@ for row in "${second_programs[@]}"; do
     writing=$machine
     wait_for '^\[3b 0e' "$work/first.err" || fail "the first update on $machine never wrote"
   fi
+  # Root writes no file into another user's folder.
+  session=$work/second.json
+  [ "$who" = root ] || session=$work/user/second.json
+  rm -f "$session"
   # shellcheck disable=SC2086 # the row's words are the arguments
-  "$tq214" --simulate="$machine" --trace --record "$work/second.json" $args \
+  as "$who" "$tq214" --simulate="$machine" --trace --record "$session" $args \
     >"$work/second.out" 2>"$work/second.err"
   code=$?
-  sent=$(commands_to_first "$work/second.json")
+  sent=$(commands_to_first "$session")
   if grep -qF -- "$said" "$work/second.out" "$work/second.err" && [ "$sent" -eq 0 ]; then
-    pass "tq214 $args while another writes: \"$said\", no command to it (exit $code)"
+    pass "tq214 $args as $who while another writes: \"$said\", no command to it (exit $code)"
   else
-    fail "tq214 $args while another writes: exit $code, $sent commands to it"
+    fail "tq214 $args as $who while another writes: exit $code, $sent commands to it"
   fi
   [ "$args" = "update --yes" ] && cp "$work/second.err" "$work/refused.trace"
 done
@@ -101,9 +130,32 @@ else
 fi
 lock_name=$(ls "$TQ214_LOCK_DIR" | grep 'tq214-.*0000000000000214' | head -n 1)
 
+# A reader that finds no lock file and may not make it holds nothing a writer
+# would see: it probes nothing until root has made the file (here by a list).
+if [ "$(id -u)" -eq 0 ]; then
+  mkdir -m 0750 "$work/fresh" && chgrp 6 "$work/fresh"
+  runs=
+  for who in reader root reader; do
+    session=$work/fresh.json
+    [ "$who" = root ] || session=$work/user/fresh.json
+    rm -f "$session"
+    TQ214_LOCK_DIR=$work/fresh as "$who" "$tq214" --simulate --record "$session" list \
+      >/dev/null 2>>"$work/fresh.err"
+    runs+="$who $? $(commands_to_first "$session"), "
+  done
+  if [ "$runs" = "reader 1 0, root 0 4, reader 0 4, " ] &&
+    grep -q "no lock file yet, and user 65534 may not make it" "$work/fresh.err"; then
+    pass "no lock file yet: another user's list probes nothing; once root made it, it probes"
+  else
+    fail "no lock file yet: who, exit, commands: $runs $(cat "$work/fresh.err")"
+  fi
+fi
+
 # 2. Plants. Each row: a folder with the mode of /run/lock (1777) where user
 # 65534 plants; "tight" then gives the folder to root with mode 0755, as
 # /run/tq214 is, so that what was planted in it is what tq214 meets.
+# "loose" gives it to root with mode 0777 and no sticky bit, and root makes
+# open/p in it.
 #   name | lock folder under the arena | what the user plants | tight | the one line
 plants=(
   'link|open|ln -s "$victim" "open/$lock"|tight|$lock: the lock file is a symbolic link'
@@ -113,6 +165,8 @@ plants=(
   'link in a 1777 folder|open|ln -s "$victim" "open/$lock"|open|/open: the lock folder can be written by group or others (mode 1777)'
   'lock folder made by the user|open/locks|mkdir open/locks && ln -s "$victim" "open/locks/$lock"|open|/open/locks: the lock folder is owned by user 65534'
   'lock folder a link|open/locks|mkdir open/mine && ln -s "$victim" "open/mine/$lock" && ln -s mine open/locks|open|/open/locks: the lock folder is a symbolic link'
+  "lock folder in the user's folder|open/p/locks|mkdir open/p|open|/open/p is owned by user 65534"
+  'lock folder in a folder anyone may rename it in|open/p/locks|ln -s "$victim" open/decoy|loose|/open can be written by others (mode 0777)'
 )
 as_user() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
 if [ "$(id -u)" -ne 0 ] || ! command -v setpriv >/dev/null; then
@@ -134,6 +188,9 @@ else
     for _ in $(seq 100); do [ -n "$(ls -A "$arena/open")" ] && break; sleep 0.02; done
     sleep 0.2  # a flock is taken just after its file is made
     if [ "$tight" = tight ]; then chown root:root "$arena/open" && chmod 755 "$arena/open"; fi
+    if [ "$tight" = loose ]; then
+      chown root:root "$arena/open" && chmod 0777 "$arena/open" && mkdir "$arena/open/p"
+    fi
     export TQ214_LOCK_DIR=$arena/$folder
     timeout 20 "$tq214" --simulate --trace update --yes --piece-ms 20 >"$work/a.out" 2>"$work/a.err" &
     writer_a=$!

@@ -16,6 +16,7 @@ struct SpanBinding {
   std::string key;  // the path without regard to case, as the system names devices
   std::unique_ptr<DeviceHandle> handle;
   DeviceIdentity identity;
+  bool identified = false;  // the system told what the handle stands for
 };
 
 namespace {
@@ -46,10 +47,9 @@ std::shared_ptr<SpanBinding> OpenSpan(const std::string& path) {
   if (backend.KeepsHandles()) {
     // Opened outside the lock: an open may take the system a while.
     binding->handle = backend.OpenHandle(path.c_str());
-    if (binding->handle && binding->handle->openError == 0 &&
-        !backend.IdentifyHandle(*binding->handle, &binding->identity)) {
-      binding->identity = DeviceIdentity{};
-    }
+    binding->identified = binding->handle && binding->handle->openError == 0 &&
+                          backend.IdentifyHandle(*binding->handle, &binding->identity);
+    if (!binding->identified) binding->identity = DeviceIdentity{};
   }
   std::lock_guard<std::mutex> guard(gSpansLock);
   // Another thread may have opened one meanwhile: there is one handle a path.
@@ -90,6 +90,9 @@ const DeviceIdentity& DeviceSpan::identity() const {
 bool DeviceSpan::StillThere() const {
   if (!bound()) return true;
   if (!opened()) return false;
+  // A system that could not tell at first cannot tell now: the handle alone
+  // keeps the commands from another unit.
+  if (!binding_->identified) return true;
   DeviceIdentity now;
   return binding_->backend->IdentifyHandle(*binding_->handle, &now) && now == binding_->identity;
 }

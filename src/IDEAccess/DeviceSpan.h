@@ -37,8 +37,9 @@ class DeviceSpan {
   // or the system could not tell).
   const DeviceIdentity& identity() const;
   // Whether the handle still reaches the device it was opened on, asked of the
-  // system without a SCSI command. True where nothing is bound: there is
-  // nothing to tell.
+  // system without a SCSI command. True where nothing is bound, or where the
+  // system could not tell what the handle stood for when it was opened: there
+  // is nothing to compare.
   bool StillThere() const;
 
  private:

@@ -62,13 +62,13 @@ std::vector<std::string> JournalFields(const HistoryEntry& entry) {
           std::string("PRIORITY=") + kind.priority,
           std::string("MESSAGE_ID=") + kind.messageId,
           "SYSLOG_IDENTIFIER=tq214",
-          "TQ214_RESULT=" + entry.result,
-          "TQ214_SERIAL=" + entry.serial,
-          "TQ214_DEVICE=" + entry.device,
-          "TQ214_FIRMWARE_BEFORE=" + entry.firmwareBefore,
-          "TQ214_FIRMWARE_AFTER=" + FirmwareAfter(entry),
-          "TQ214_IMAGE_SHA256=" + entry.imageSha256,
-          "TQ214_REASON=" + entry.reason};
+          "TQ_RESULT=" + entry.result,
+          "TQ_SERIAL=" + entry.serial,
+          "TQ_DEVICE=" + entry.device,
+          "TQ_FIRMWARE_BEFORE=" + entry.firmwareBefore,
+          "TQ_FIRMWARE_AFTER=" + FirmwareAfter(entry),
+          "TQ_IMAGE_SHA=" + entry.imageSha256,
+          "TQ_REASON=" + entry.reason};
 }
 
 void UpdateJournal::Log(const HistoryEntry& entry) {

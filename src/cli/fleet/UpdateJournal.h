@@ -4,9 +4,9 @@
 // MESSAGE is one readable line; PRIORITY info for PASS and up to date,
 // warning for refused and skipped, err for FAIL; MESSAGE_ID one fixed id per
 // kind (passed, failed, refused, skipped), which packaging/tq214.catalog
-// explains; and TQ214_RESULT, TQ214_SERIAL, TQ214_DEVICE,
-// TQ214_FIRMWARE_BEFORE, TQ214_FIRMWARE_AFTER, TQ214_IMAGE_SHA256,
-// TQ214_REASON, each present, empty when not known.
+// explains; and TQ_RESULT, TQ_SERIAL, TQ_DEVICE,
+// TQ_FIRMWARE_BEFORE, TQ_FIRMWARE_AFTER, TQ_IMAGE_SHA,
+// TQ_REASON, each present, empty when not known.
 
 #include <ostream>
 #include <string>

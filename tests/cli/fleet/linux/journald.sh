@@ -84,7 +84,7 @@ import json, subprocess, sys, time
 work, catalog, image = sys.argv[1:4]
 PASSED, FAILED = "b806aa1249344a97827c134b29539990", "1840d52fc3684c64bd39146fb1771a07"
 REFUSED, SKIPPED = "c20b7073cb33412888448d6c4dec7eb0", "8d7352f2ab7e4add965fb1ee867e0e7c"
-# run, serial: MESSAGE_ID, PRIORITY, TQ214_RESULT, before, after, reason (a part), MESSAGE (a part)
+# run, serial: MESSAGE_ID, PRIORITY, TQ_RESULT, before, after, reason (a part), MESSAGE (a part)
 expected = {
     ("station", "0000000000000214"): (PASSED, "6", "PASS", "21.32.0.2", "21.32.0.3", "",
                                       "updated from 21.32.0.2 to 21.32.0.3, PASS"),
@@ -110,7 +110,7 @@ def entries():
                              capture_output=True, text=True).stdout
         for line in out.splitlines():
             entry = json.loads(line)
-            found.setdefault((run, entry.get("TQ214_SERIAL")), []).append(entry)
+            found.setdefault((run, entry.get("TQ_SERIAL")), []).append(entry)
     return found
 
 for _ in range(100):  # journald writes its file a moment after it received
@@ -134,12 +134,12 @@ for key in sorted(set(expected) | set(found)):
         "MESSAGE_ID": e.get("MESSAGE_ID") == mid and mid in ids,
         "PRIORITY": e.get("PRIORITY") == prio,
         "SYSLOG_IDENTIFIER": e.get("SYSLOG_IDENTIFIER") == "tq214",
-        "TQ214_RESULT": e.get("TQ214_RESULT") == result,
-        "TQ214_FIRMWARE_BEFORE": e.get("TQ214_FIRMWARE_BEFORE") == before,
-        "TQ214_FIRMWARE_AFTER": e.get("TQ214_FIRMWARE_AFTER") == after,
-        "TQ214_REASON": reason in e.get("TQ214_REASON", "-") and (reason != "" or e["TQ214_REASON"] == ""),
-        "TQ214_IMAGE_SHA256": e.get("TQ214_IMAGE_SHA256") == image,
-        "TQ214_DEVICE": key[1] in e.get("TQ214_DEVICE", ""),
+        "TQ_RESULT": e.get("TQ_RESULT") == result,
+        "TQ_FIRMWARE_BEFORE": e.get("TQ_FIRMWARE_BEFORE") == before,
+        "TQ_FIRMWARE_AFTER": e.get("TQ_FIRMWARE_AFTER") == after,
+        "TQ_REASON": reason in e.get("TQ_REASON", "-") and (reason != "" or e["TQ_REASON"] == ""),
+        "TQ_IMAGE_SHA": e.get("TQ_IMAGE_SHA") == image,
+        "TQ_DEVICE": key[1] in e.get("TQ_DEVICE", ""),
         "MESSAGE": message in e.get("MESSAGE", "") and "\n" not in e.get("MESSAGE", "\n"),
     }
     wrong = [name for name, ok in checks.items() if not ok]
@@ -154,4 +154,27 @@ print(f"journald: the simulated run without TQ214_JOURNAL=1 left "
 sys.exit(1 if failures else 0)
 PY
 [ $? = 0 ] || failures=$((failures + 1))
+
+# journalctl -x: the catalog's explanation, with the entry's values in it.
+mkdir -p /usr/lib/systemd/catalog /var/lib/systemd/catalog
+mount -t tmpfs tmpfs /usr/lib/systemd/catalog && mount -t tmpfs tmpfs /var/lib/systemd/catalog &&
+  cp "$catalog" /usr/lib/systemd/catalog/ && journalctl --update-catalog ||
+  fail "the catalog could not be installed in the namespace"
+explained() {  # PID SERIAL: the explanation's lines of that unit's entry
+  journalctl -x --no-pager "_PID=$1" "TQ_SERIAL=$2" | sed -n 's/^░░ \{0,1\}//p'
+}
+station=$(cat "$work/station.pid")
+expect_explained() {  # SERIAL TEXT: the explanation holds TEXT, and no @NAME@ is left
+  local text
+  text=$(explained "$station" "$1" | tr '\n' ' ' | tr -s ' ')
+  if [[ $text == *"$2"* && $text != *@*@* ]]; then
+    echo "journald: journalctl -x of #$1: $2"
+  else
+    fail "journalctl -x of #$1 does not say \"$2\": $text"
+  fi
+}
+expect_explained 0000000000000214 \
+  "tq214 wrote firmware 21.32.0.3 into the TBR640 bridge of the TQ-214 enclosure 0000000000000214"
+expect_explained 0000000000000437 \
+  "which ran 21.32.0.2, failed: the firmware could not be written and read back equal"
 [ "$failures" = 0 ]

@@ -3,14 +3,15 @@
 # a few runs (the station, newer firmware refused) and two lines of units
 # the simulation has not (a serial number with a quote, a backslash and a
 # line feed; a unit without one, known by its port, confirmed after
-# reconnecting) is written as docs/station.md says (a temporary file in the
-# textfile folder, then renamed). The exporter, started on 127.0.0.1 with
+# reconnecting) is written by docs/station.md's own recipe (a temporary file
+# in a folder only root writes, then renamed). The exporter, started on 127.0.0.1 with
 # only its textfile collector, serves every expected sample and
 # node_textfile_scrape_error 0. Skipped (77) without prometheus-node-exporter.
 #
-#   node-exporter.sh TQ214
+#   node-exporter.sh TQ214 STATION_MD
 set -uo pipefail
-tq214=${1:?usage: node-exporter.sh TQ214}
+tq214=${1:?usage: node-exporter.sh TQ214 STATION_MD}
+station_md=${2:?usage: node-exporter.sh TQ214 STATION_MD}
 exporter=$(command -v prometheus-node-exporter) ||
   { echo "node-exporter: SKIP: no prometheus-node-exporter (scripts/install-deps.sh installs it)"; exit 77; }
 work=$(mktemp -d)
@@ -31,10 +32,13 @@ cat >>"$TQ214_HISTORY" <<'LINES'
 {"kind":"confirmation","time":"2026-01-02T03:05:00Z","device":"/dev/sdy","serial":null,"port":"/sys/devices/usb1/1-2/1-2:1.0","updated":"2026-01-02T03:04:06Z","firmwareAfter":"21.32.0.3","confirmed":true}
 LINES
 
-mkdir "$work/textfile"
-"$tq214" history --prometheus >"$work/textfile/tq214.prom.$$" &&
-  mv "$work/textfile/tq214.prom.$$" "$work/textfile/tq214.prom" ||
-  { echo "node-exporter: FAIL: tq214 history --prometheus"; exit 1; }
+# docs/station.md's recipe, its folder here: made by root, written only by it.
+recipe=$(sed -n "s|^ExecStart=/bin/sh -c '\(.*tq214 history --prometheus.*\)'\$|\1|p" "$station_md")
+[ -n "$recipe" ] || { echo "node-exporter: FAIL: no metrics recipe in $station_md"; exit 1; }
+install -d -m 0755 "$work/textfile"
+[ "$(stat -c %a "$work/textfile")" = 755 ] || { echo "node-exporter: FAIL: the folder others could write"; exit 1; }
+PATH=$(dirname "$tq214"):$PATH sh -c "${recipe//\/var\/lib\/tq214\/metrics/$work/textfile}" ||
+  { echo "node-exporter: FAIL: the recipe: $recipe"; exit 1; }
 
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 "$exporter" --web.listen-address="127.0.0.1:$port" --collector.disable-defaults \

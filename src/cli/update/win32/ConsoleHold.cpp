@@ -77,6 +77,11 @@ std::vector<std::string> ConsoleHold::End() {
   return names;
 }
 
+std::vector<std::string> ConsoleHold::HeldSoFar() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return names_;
+}
+
 bool ConsoleHold::requested() const {
   std::lock_guard<std::mutex> guard(lock_);
   return requested_;

@@ -26,6 +26,7 @@ class ConsoleHold final : public InterruptHold {
 
   void Begin(std::function<void()> announce) override;
   std::vector<std::string> End() override;
+  std::vector<std::string> HeldSoFar() const override;
   bool requested() const override;
   void SetRunEndsOnRequest(bool on) override;
 

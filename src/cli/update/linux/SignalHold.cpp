@@ -68,6 +68,7 @@ void StopAsAsked() {
   sigaddset(&one, SIGTSTP);
   pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
   raise(SIGTSTP);
+  // cppcheck-suppress unreachableCode ; raise returns once SIGCONT resumes the process
   pthread_sigmask(SIG_BLOCK, &one, nullptr);
 }
 

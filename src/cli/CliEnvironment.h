@@ -46,6 +46,9 @@ struct CliEnvironment {
   std::string historyOverride;
   // Holds stop requests while an update writes; none when null.
   InterruptHold* hold = nullptr;
+  // Waits until what the run printed has been written, or its output failed
+  // (the program's output goes through a thread of its own); none when null.
+  std::function<void()> drain;
   // The system journal, which each update attempt on this machine's
   // enclosures is logged to, and simulated and replayed ones only when
   // TQ214_JOURNAL=1 asks (`journalAlways`); none when null.

@@ -2,6 +2,7 @@
 
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
+#include "cli/update/RecordHold.h"
 
 CommandRun::CommandRun(CliEnvironment& environment, const CliArguments& arguments, Host& machine,
                        AccessLog& accessLog, const std::string& command)
@@ -29,6 +30,10 @@ void CommandRun::Halt(const std::string& message) {
   halted_ = true;
   error_ = message;
   env.err << "tq214: " << EscapeControlBytes(message) << '\n';
+}
+
+void CommandRun::RecordWritten() {
+  if (recordHold != nullptr) recordHold->RecordWritten();
 }
 
 int CommandRun::Finish(int code) {

@@ -17,6 +17,8 @@
 #include "cli/host/AccessLog.h"
 #include "cli/host/Host.h"
 
+class RecordHold;
+
 class CommandRun {
  public:
   CommandRun(CliEnvironment& env, const CliArguments& args, Host& host, AccessLog& access,
@@ -46,6 +48,14 @@ class CommandRun {
   // ends with exit code 1. Later calls change nothing.
   void Halt(const std::string& message);
   bool halted() const { return halted_; }
+
+  // The hold of stop requests that lasts until the run's record is written;
+  // none when null.
+  RecordHold* recordHold = nullptr;
+  // What the updates so far did is written down: requests to stop are let
+  // through again (or taken as the sign to end, where the run said so). The
+  // run's end lets go of them at the latest, once its result is written.
+  void RecordWritten();
 
   // Ends the JSON object and prints it; returns `code` (1 after Halt).
   int Finish(int code);

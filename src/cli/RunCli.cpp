@@ -14,6 +14,7 @@
 #include "cli/host/ReplayHost.h"
 #include "cli/host/SimulatedHost.h"
 #include "cli/host/TraceBackend.h"
+#include "cli/update/RecordHold.h"
 #include "session/SessionReader.h"
 #include "session/SessionWriter.h"
 
@@ -58,6 +59,29 @@ std::unique_ptr<Host> MakeHost(CliEnvironment& env, const CliArguments& args) {
   if (env.onSimulation) env.onSimulation(host->machine());
   return host;
 }
+
+// The run's hold of stop requests in place of the platform's, from the
+// command's start until it is destroyed, which lets go of the requests.
+class RunHold {
+ public:
+  explicit RunHold(CliEnvironment& env) : env_(env), platform_(env.hold) {
+    if (platform_ == nullptr) return;
+    record_ = std::make_unique<RecordHold>(*platform_);
+    env.hold = record_.get();
+  }
+  ~RunHold() {
+    record_.reset();
+    env_.hold = platform_;
+  }
+  RunHold(const RunHold&) = delete;
+  RunHold& operator=(const RunHold&) = delete;
+  RecordHold* get() const { return record_.get(); }
+
+ private:
+  CliEnvironment& env_;
+  InterruptHold* platform_;
+  std::unique_ptr<RecordHold> record_;
+};
 
 }  // namespace
 
@@ -120,7 +144,12 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
   seams.shell = &shell;
   ScopedSeams installed(seams);
 
+  // Requests to stop held during an update stay held until the run's
+  // record (history, journal, result) is written: past the command's
+  // Finish and the output's drain, as `hold` is destroyed after `run`.
+  const RunHold hold(env);
   CommandRun run(env, parsed, machine, access, CommandWords(*parsed.command));
+  run.recordHold = hold.get();
   if (!historyPath.empty()) run.history = &history;
   const bool ownMachine = !parsed.simulate && replay == nullptr;
   UpdateJournal journal(ownMachine || env.journalAlways ? env.journal : nullptr,
@@ -137,5 +166,7 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
   if (!parsed.record.empty() && !writer.ok()) {
     run.Note("the session " + parsed.record + " could not be written whole");
   }
-  return run.Finish(code);
+  const int exitCode = run.Finish(code);
+  if (env.drain) env.drain();
+  return exitCode;
 }

@@ -45,6 +45,7 @@ int Tq214(const std::vector<std::string>& args) {
   const char* journal = std::getenv("TQ214_JOURNAL");
   env.journalAlways = journal != nullptr && std::string(journal) == "1";
   env.service = ServiceManagerOfPlatform();
+  env.drain = [&output] { output.Drain(); };
   const int code = RunCli(args, env);
   // The update is over: what it printed may take its time.
   output.Drain();

@@ -27,6 +27,10 @@ struct OpenedFile {
 // `makeFolders`: missing folders on the way are made (the user's only).
 OpenedFile OpenRegularFile(const std::string& path, FileUse use, bool makeFolders = false);
 
+// Puts what was written to `file` (flushed already) on the disk itself, past
+// the system's cache: false when the system says it could not.
+bool SyncToDisk(std::FILE* file);
+
 // Why writing `path` would not be safe, as the rules above say, found
 // without writing or making anything: what another user placed or could
 // change on the way (not a file that is simply missing, nor a file of the

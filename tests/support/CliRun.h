@@ -37,6 +37,8 @@ struct CliRunOptions {
   InterruptHold* hold = nullptr;  // none: requests to stop are not held
   std::string historyPath;        // the machine's update history
   std::string historyOverride;    // TQ214_HISTORY
+  // Given standard output before the run, for a look at it while it runs.
+  std::function<void(const std::ostringstream&)> watchOutput;
 };
 
 inline CliRun RunTq214(const std::vector<std::string>& args, const CliRunOptions& options = {}) {
@@ -53,6 +55,7 @@ inline CliRun RunTq214(const std::vector<std::string>& args, const CliRunOptions
   env.hold = options.hold;
   env.historyPath = options.historyPath;
   env.historyOverride = options.historyOverride;
+  if (options.watchOutput) options.watchOutput(out);
   const JsonCapture capture(args, {options.historyOverride, options.historyPath});
   CliRun run;
   run.code = RunCli(args, env);

@@ -64,6 +64,9 @@ int Confirm(CommandRun& run, const Candidate& device, const ResultRow& updated,
   // Armed before the line that says so: a Ctrl+C right after it ends the
   // wait, not the program (WaitForReconnect disarms it).
   if (run.env.hold != nullptr) run.env.hold->SetRunEndsOnRequest(true);
+  // The update's history line is written: the wait holds nothing (its
+  // result comes at its end).
+  run.RecordWritten();
   run.text() << "Waiting up to " << run.args.waitSeconds
              << " s for the enclosure to be reconnected (Ctrl+C ends the wait).\n"
              << std::flush;

@@ -85,6 +85,12 @@ class Watch {
                 << ". Ctrl+C ends the watch.\n";
     for (;;) {
       Collect();
+      // Between updates requests are let through again, once each update
+      // that ended is in the history (none starts but on this thread).
+      if (updates_.running() == 0) {
+        Collect();
+        run_.RecordWritten();
+      }
       const bool stopRequested = hold && hold->requested();
       if (stopRequested) notices_.Stopping();
       // A simulated timeline that is over still waits for the arrivals it

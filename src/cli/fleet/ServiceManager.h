@@ -9,8 +9,9 @@ class ServiceManager {
  public:
   virtual ~ServiceManager() = default;
   // One message of assignments ("READY=1", "STATUS=..."), one per line;
-  // nothing happens when no service manager listens.
-  virtual void Notify(const std::string& state) = 0;
+  // nothing happens when no service manager listens. Never waits: a manager
+  // that does not take it (its queue full) loses it. Whether it was taken.
+  virtual bool Notify(const std::string& state) = 0;
   // The interval within which the manager expects WATCHDOG=1; 0 when it
   // expects none.
   virtual uint64_t WatchdogMicroseconds() const = 0;

@@ -18,16 +18,16 @@ std::string ServiceNotices::Status(const WatchCounts& counts) const {
 void ServiceNotices::Ready(const WatchCounts& counts) {
   if (manager_ == nullptr || ready_) return;
   ready_ = true;
-  status_ = Status(counts);
-  manager_->Notify("READY=1\nSTATUS=" + status_);
+  const std::string status = Status(counts);
+  // A status the manager did not take is said again at the next look.
+  if (manager_->Notify("READY=1\nSTATUS=" + status)) status_ = status;
 }
 
 void ServiceNotices::Counts(const WatchCounts& counts) {
   if (manager_ == nullptr || !ready_) return;
   const std::string status = Status(counts);
   if (status == status_) return;
-  status_ = status;
-  manager_->Notify("STATUS=" + status_);
+  if (manager_->Notify("STATUS=" + status)) status_ = status;
 }
 
 void ServiceNotices::Stopping() {

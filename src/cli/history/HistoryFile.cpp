@@ -78,8 +78,9 @@ void HistoryFile::Append(const HistoryEntry& entry) {
   const OpenedFile opened = OpenRegularFile(path_, FileUse::kAppend, true);
   std::string error = opened.error;
   if (File out{opened.file}) {
+    // On the disk before the update's hold of stop requests ends.
     const bool written = std::fwrite(line.data(), 1, line.size(), out.get()) == line.size() &&
-                         std::fflush(out.get()) == 0;
+                         std::fflush(out.get()) == 0 && SyncToDisk(out.get());
     if (std::fclose(out.release()) != 0 || !written) error = std::strerror(errno);
   }
   if (error.empty() || warned_) return;

@@ -29,6 +29,8 @@ class InterruptHold {
   // Stops holding. Returns the names of the requests held meanwhile
   // ("SIGINT", "Ctrl+C", ...), in the order they arrived, each once.
   virtual std::vector<std::string> End() = 0;
+  // The names End() would give now, while the hold goes on.
+  virtual std::vector<std::string> HeldSoFar() const = 0;
   // Whether a request to stop arrived, held or not, since the program began.
   virtual bool requested() const = 0;
   // While on, a request that arrives when nothing is held is only noted

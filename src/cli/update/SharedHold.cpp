@@ -17,6 +17,15 @@ std::vector<std::string> SharedHold::End() {
   return held_;
 }
 
+std::vector<std::string> SharedHold::HeldSoFar() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  std::vector<std::string> names = held_;
+  for (const std::string& name : inner_ ? inner_->HeldSoFar() : names) {
+    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+  }
+  return names;
+}
+
 std::vector<std::string> SharedHold::held() const {
   std::lock_guard<std::mutex> guard(lock_);
   return held_;

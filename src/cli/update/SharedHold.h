@@ -21,6 +21,7 @@ class SharedHold final : public InterruptHold {
   void Begin(std::function<void()>) override;
   // A device's update has ended; names what was held when it was the last.
   std::vector<std::string> End() override;
+  std::vector<std::string> HeldSoFar() const override;
   bool requested() const override { return inner_ != nullptr && inner_->requested(); }
   void SetRunEndsOnRequest(bool on) override {
     if (inner_ != nullptr) inner_->SetRunEndsOnRequest(on);

@@ -44,8 +44,9 @@ class UpdateMonitor final : public UpdateObserver {
   void End() { feed_.End(); }
   // Whether the download has begun to write the chip.
   bool writing() const { return start_ >= 0; }
-  // Ends the hold this update began (once, at its first write); names the
-  // requests held, when the hold ended with it.
+  // Ends this update's part in the hold it began (once, at its first write);
+  // names the requests held, when it was the last part. A run's hold
+  // (RecordHold) goes on until the update's record is written.
   std::vector<std::string> ReleaseHold();
   // About how many seconds the update still takes; -1 while that cannot be
   // told. Safe to call from another thread.

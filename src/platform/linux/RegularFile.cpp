@@ -169,3 +169,7 @@ OpenedFile OpenRegularFile(const std::string& path, FileUse use, bool makeFolder
   if (file.file == nullptr) return Refused(fd, std::strerror(errno));
   return file;
 }
+
+bool SyncToDisk(std::FILE* file) {
+  return fsync(fileno(file)) == 0;
+}

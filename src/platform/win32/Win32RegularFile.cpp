@@ -170,3 +170,8 @@ OpenedFile OpenRegularFile(const std::string& path, FileUse use, bool makeFolder
   }
   return file;
 }
+
+// _commit is FlushFileBuffers on the descriptor's handle.
+bool SyncToDisk(std::FILE* file) {
+  return _commit(_fileno(file)) == 0;
+}

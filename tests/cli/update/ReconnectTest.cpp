@@ -18,6 +18,7 @@ class StopAlreadyAsked final : public InterruptHold {
  public:
   void Begin(std::function<void()>) override {}
   std::vector<std::string> End() override { return {}; }
+  std::vector<std::string> HeldSoFar() const override { return {}; }
   bool requested() const override { return true; }
   void SetRunEndsOnRequest(bool) override {}
 };
@@ -31,8 +32,9 @@ TEST(Reconnect, WaitConfirmsWhatTheEnclosureRunsWhenItComesBack) {
     const char* said;
   };
   for (const Case& c : {Case{false, kExitSuccess, "running 21.32.0.3, Up to date"},
-                        Case{true, kExitFailure, "running 21.32.0.2, update needed; the new "
-                                                 "firmware did not start"}}) {
+                        Case{true, kExitFailure,
+                             "running 21.32.0.2, update needed; the new "
+                             "firmware did not start"}}) {
     const std::string file = (temp.path() / (c.keepsOldFirmware ? "old" : "new")).string();
     CliRunOptions options;
     options.historyOverride = file;

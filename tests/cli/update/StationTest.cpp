@@ -49,6 +49,7 @@ class ScriptedStop final : public InterruptHold {
     announce();
   }
   std::vector<std::string> End() override { return {"SIGINT"}; }
+  std::vector<std::string> HeldSoFar() const override { return {"SIGINT"}; }
   bool requested() const override {
     std::lock_guard<std::mutex> guard(lock_);
     return requested_;

@@ -3,6 +3,7 @@
 
 #include "cli/fleet/ServiceManager.h"
 #include "cli/fleet/SystemJournal.h"
+#include "cli/fleet/linux/NotifySocket.h"
 
 #ifdef TQ214_HAVE_LIBSYSTEMD
 // The entries carry no CODE_FILE, CODE_LINE, CODE_FUNC: the place in the
@@ -43,7 +44,8 @@ class Journal final : public SystemJournal {
 
 class Manager final : public ServiceManager {
  public:
-  void Notify(const std::string& state) override { sd_notify(0, state.c_str()); }
+  // Not sd_notify, whose send waits while the manager's queue is full.
+  bool Notify(const std::string& state) override { return SendNotice(state); }
   uint64_t WatchdogMicroseconds() const override {
     uint64_t microseconds = 0;
     return sd_watchdog_enabled(0, &microseconds) > 0 ? microseconds : 0;

@@ -8,7 +8,10 @@
 
 namespace {
 
-constexpr int kHeldSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+// SIGTSTP (Ctrl+Z, kill -TSTP) does not end the program but would stop the
+// device's commands midway, with the enclosure's lock held: held too, and
+// obeyed once the hold ends.
+constexpr int kHeldSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
 
 // How long the watcher waits before it looks whether it must stop, should
 // its wake-up signal be lost.
@@ -28,6 +31,8 @@ const char* SignalName(int signal) {
       return "SIGTERM";
     case SIGHUP:
       return "SIGHUP";
+    case SIGTSTP:
+      return "SIGTSTP";
     default:
       return "SIGQUIT";
   }
@@ -52,6 +57,19 @@ bool Ignored(int signal) {
   raise(signal);
   // Not reached for these signals; should it be, the result is the same.
   _exit(128 + signal);
+}
+
+// What SIGTSTP does without the hold: the process stops here, in the calling
+// thread, until SIGCONT (the signal is never given a handler, so its
+// disposition is still the default one).
+void StopAsAsked() {
+  sigset_t one;
+  sigemptyset(&one);
+  sigaddset(&one, SIGTSTP);
+  pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+  raise(SIGTSTP);
+  // cppcheck-suppress unreachableCode ; raise returns once SIGCONT resumes the process
+  pthread_sigmask(SIG_BLOCK, &one, nullptr);
 }
 
 }  // namespace
@@ -91,9 +109,20 @@ void SignalHold::Watch() {
 // Under the lock, so that End() does not return while the notice, which
 // reads how far the update has got, is still being printed.
 void SignalHold::Arrived(int signal) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::unique_lock<std::mutex> guard(lock_);
+  const bool stop = signal == SIGTSTP;
+  if (stop && !holding_) {
+    guard.unlock();
+    StopAsAsked();
+    return;
+  }
   if (!holding_ && !runEnds_) TakeDefaultAction(signal);
-  requested_ = true;
+  // A stop to resume later is no request to end: a watch goes on.
+  if (stop) {
+    stopAfter_ = true;
+  } else {
+    requested_ = true;
+  }
   if (!holding_) return;
   const std::string name = SignalName(signal);
   if (std::find(held_.begin(), held_.end(), name) == held_.end()) held_.push_back(name);
@@ -111,11 +140,21 @@ void SignalHold::Begin(std::function<void()> announce) {
 }
 
 std::vector<std::string> SignalHold::End() {
-  std::lock_guard<std::mutex> guard(lock_);
-  holding_ = false;
   std::vector<std::string> names;
-  names.swap(held_);
+  bool stop = false;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    holding_ = false;
+    names.swap(held_);
+    std::swap(stop, stopAfter_);
+  }
+  if (stop) StopAsAsked();
   return names;
+}
+
+std::vector<std::string> SignalHold::HeldSoFar() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return held_;
 }
 
 bool SignalHold::requested() const {

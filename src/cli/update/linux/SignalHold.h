@@ -1,10 +1,11 @@
 #pragma once
-// Holding on Linux: SIGINT, SIGTERM, SIGHUP and SIGQUIT are blocked in the
+// Holding on Linux: SIGINT, SIGTERM, SIGHUP, SIGQUIT and SIGTSTP are blocked in the
 // main thread when the program starts, so that every thread inherits the
 // mask, and a watcher thread takes them with sigtimedwait. Held, a signal is
 // named and announced; outside a hold it ends the program as it would have
 // (the watcher takes its default action), or, for a run that ends by itself,
-// it is only noted. A signal the program was started with ignored (nohup, a
+// it is only noted. A held SIGTSTP stops the process once the hold ends, and
+// outside a hold it stops it at once. A signal the program was started with ignored (nohup, a
 // background job) is left ignored. At the end the watcher is woken with a
 // real-time signal of its own, which is blocked in every thread as well.
 
@@ -29,6 +30,7 @@ class SignalHold final : public InterruptHold {
 
   void Begin(std::function<void()> announce) override;
   std::vector<std::string> End() override;
+  std::vector<std::string> HeldSoFar() const override;
   bool requested() const override;
   void SetRunEndsOnRequest(bool on) override;
 
@@ -44,6 +46,7 @@ class SignalHold final : public InterruptHold {
   bool holding_ = false;
   bool runEnds_ = false;
   bool requested_ = false;
+  bool stopAfter_ = false;  // a SIGTSTP was held: the process stops at the end
   bool announced_ = false;
   std::function<void()> announce_;
   std::vector<std::string> held_;

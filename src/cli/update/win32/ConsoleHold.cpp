@@ -24,18 +24,25 @@ const char* EventName(DWORD event) {
   }
 }
 
-// QuickEdit off, where standard input is a console; false elsewhere.
-bool QuickEditOff(DWORD* before) {
-  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-  if (!GetConsoleMode(input, before)) return false;
+// The console's input itself, also when standard input is redirected (a
+// file, a pipe), which leaves the console's mode out of its reach;
+// INVALID_HANDLE_VALUE without a console.
+HANDLE OpenConsoleInput() {
+  return CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                     nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+// QuickEdit off, where there is a console; false elsewhere.
+bool QuickEditOff(HANDLE input, DWORD* before) {
+  if (input == INVALID_HANDLE_VALUE || !GetConsoleMode(input, before)) return false;
   return SetConsoleMode(input, (*before | ENABLE_EXTENDED_FLAGS) & ~ENABLE_QUICK_EDIT_MODE) != 0;
 }
 
 // The mode QuickEdit was turned off from; QuickEdit is set only with the
 // extended flags.
-void RestoreInputMode(DWORD before) {
+void RestoreInputMode(HANDLE input, DWORD before) {
   if (before & ENABLE_QUICK_EDIT_MODE) before |= ENABLE_EXTENDED_FLAGS;
-  SetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), before);
+  SetConsoleMode(input, before);
 }
 
 }  // namespace
@@ -58,7 +65,8 @@ void ConsoleHold::Begin(std::function<void()> announce) {
   announce_ = std::move(announce);
   holding_ = true;
   announced_ = false;
-  modeChanged_ = QuickEditOff(&inputMode_);
+  input_ = OpenConsoleInput();
+  modeChanged_ = QuickEditOff(input_, &inputMode_);
   if (ended_) ResetEvent(ended_);
 }
 
@@ -69,12 +77,19 @@ std::vector<std::string> ConsoleHold::End() {
     if (!holding_) return names;
     holding_ = false;
     names.swap(names_);
-    if (modeChanged_) RestoreInputMode(inputMode_);
+    if (modeChanged_) RestoreInputMode(input_, inputMode_);
     modeChanged_ = false;
+    if (input_ != INVALID_HANDLE_VALUE) CloseHandle(input_);
+    input_ = INVALID_HANDLE_VALUE;
   }
   // A handler waiting for the end lets the system go on now.
   if (ended_) SetEvent(ended_);
   return names;
+}
+
+std::vector<std::string> ConsoleHold::HeldSoFar() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return names_;
 }
 
 bool ConsoleHold::requested() const {

@@ -8,7 +8,10 @@
 // handler lets the system end the process, unless the run ends by itself on
 // Ctrl+C (a watch). While holding, the console's QuickEdit mode is off (a
 // click would select text and pause the console's output until a key is
-// pressed); the console's mode comes back when the hold ends.
+// pressed), set through CONIN$ so that a redirected standard input does not
+// keep it on; the console's mode comes back when the hold ends. A run ends
+// its hold once its record is written (RecordHold), so a closed console
+// waits for the history line and the result as well.
 
 #include <windows.h>
 
@@ -26,6 +29,7 @@ class ConsoleHold final : public InterruptHold {
 
   void Begin(std::function<void()> announce) override;
   std::vector<std::string> End() override;
+  std::vector<std::string> HeldSoFar() const override;
   bool requested() const override;
   void SetRunEndsOnRequest(bool on) override;
 
@@ -33,8 +37,9 @@ class ConsoleHold final : public InterruptHold {
   static BOOL WINAPI Handler(DWORD event);
   BOOL Handle(DWORD event);
 
-  HANDLE ended_;         // manual-reset: set while not holding
-  DWORD inputMode_ = 0;  // the console input's mode before the hold
+  HANDLE ended_;                         // manual-reset: set while not holding
+  HANDLE input_ = INVALID_HANDLE_VALUE;  // CONIN$ while holding
+  DWORD inputMode_ = 0;                  // the console input's mode before the hold
   bool modeChanged_ = false;
   mutable std::mutex lock_;
   bool holding_ = false;

@@ -9,6 +9,8 @@ datagram socket that this test reads, as systemd's would be. Asked to stop
 READY=1 with its counts, then STATUS= as they changed, then STOPPING=1, and
 ends once the updates running have ended ("stopping: ... 0 running"). With
 WATCHDOG_USEC set it says WATCHDOG=1 every half interval; without, never.
+With a socket that nobody reads (its queue full after a few notices), the
+watch ends in its usual time with every history line.
 """
 import os
 import signal
@@ -65,6 +67,43 @@ def order_ok(notices):
     return bool(running and ended) and ready < running[0] < stopping < ended[-1]
 
 
+def timed_watch(tq214, folder, name, env):
+    """Seconds a whole station watch took, and its history's lines."""
+    history = os.path.join(folder, name + ".jsonl")
+    began = time.monotonic()
+    try:
+        subprocess.run([tq214, "--simulate=station", "watch", "--update", "--yes"],
+                       env=dict(os.environ, TQ214_HISTORY=history, **env),
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+    except subprocess.TimeoutExpired:
+        pass
+    with open(history) as f:
+        return time.monotonic() - began, len(f.read().splitlines())
+
+
+def unread(tq214, folder):
+    """A manager that stopped reading: the watch is not held back by it."""
+    path = os.path.join(folder, "unread")
+    server = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+    server.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 1)
+    server.bind(path)
+    usual, lines = timed_watch(tq214, folder, "usual", {})
+    took, written = timed_watch(tq214, folder, "unread",
+                                {"NOTIFY_SOCKET": path, "WATCHDOG_USEC": "20000"})
+    server.setblocking(False)
+    queued = 0
+    try:
+        while server.recv(4096):
+            queued += 1
+    except BlockingIOError:
+        pass
+    server.close()
+    ok = written == lines and lines > 0 and took < usual * 2 + 2 and queued > 0
+    print(f"notify: {'' if ok else 'FAIL: '}unread socket ({queued} notices queued, never read): "
+          f"{took:.1f} s and {written} history lines; without a manager {usual:.1f} s and {lines}")
+    return ok
+
+
 def main():
     tq214 = sys.argv[1]
     cases = [
@@ -86,6 +125,7 @@ def main():
             else:
                 print(f"notify: FAIL: {name}: {notices}\n{output}")
                 failures += 1
+        failures += 0 if unread(tq214, folder) else 1
     return 1 if failures else 0
 
 

@@ -40,4 +40,40 @@ TEST(ConsoleHold, CtrlCIsHeldNoticedOnceAndNamed) {
   EXPECT_NE(0u, after & ENABLE_QUICK_EDIT_MODE) << std::hex << after;
 }
 
+// The console's input, whatever standard input is.
+HANDLE ConsoleInput() {
+  return CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                     nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+// Standard input redirected (here to NUL, as `< NUL` would): QuickEdit goes
+// off all the same, and comes back after the hold.
+TEST(ConsoleHold, QuickEditIsOffAlsoWithStandardInputRedirected) {
+  const HANDLE console = ConsoleInput();
+  DWORD before = 0;
+  if (console == INVALID_HANDLE_VALUE || !GetConsoleMode(console, &before)) {
+    GTEST_SKIP() << "no console (error " << GetLastError() << ")";
+  }
+  SetConsoleMode(console, before | ENABLE_EXTENDED_FLAGS | ENABLE_QUICK_EDIT_MODE);
+  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  const HANDLE nul = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+  SetStdHandle(STD_INPUT_HANDLE, nul);
+  DWORD holding = 0;
+  DWORD after = 0;
+  {
+    ConsoleHold hold;
+    hold.Begin([] {});
+    GetConsoleMode(console, &holding);
+    hold.End();
+    GetConsoleMode(console, &after);
+  }
+  SetStdHandle(STD_INPUT_HANDLE, input);
+  CloseHandle(nul);
+  SetConsoleMode(console, before);
+  CloseHandle(console);
+  EXPECT_EQ(0u, holding & ENABLE_QUICK_EDIT_MODE) << std::hex << holding;
+  EXPECT_NE(0u, after & ENABLE_QUICK_EDIT_MODE) << std::hex << after;
+}
+
 }  // namespace

@@ -4,7 +4,9 @@
 # holds what a user needs, and the tq214 inside it, unpacked into a temporary
 # root, runs. Its message catalog reads as one for tq214's four kinds of
 # entry, and its service, installed but not enabled, passes systemd-analyze
-# verify (skipped, 77, without systemd-analyze).
+# verify with an exposure of 1.5 or less (skipped, 77, without
+# systemd-analyze); its maintainer scripts restart the station on upgrade and
+# stop it on removal.
 #
 #   package-checks.sh DIST VERSION
 set -uo pipefail
@@ -74,9 +76,55 @@ journalctl --root="$work/root" --update-catalog 2>"$work/catalog" &&
 check $? "the message catalog explains four kinds of entry"
 sed 's/^/     /' "$work/catalog"
 
-# Installed, not enabled: no maintainer script enables it.
-! dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -q -e postinst -e preinst
-check $? "the service is not enabled by the package (no maintainer scripts)"
+# Installed, upgraded and removed on this machine, with systemd stood in for
+# (a mount namespace with /run/systemd/system, systemctl and
+# deb-systemd-invoke that log their arguments): an upgrade restarts the
+# station, removal stops it, nothing enables it, and the history stays.
+# Skipped where tq214 is installed already or no namespace can be made.
+maintainer_scripts() {
+  mount -t tmpfs tmpfs /run && mkdir -p /run/systemd/system /var/lib/tq214 &&
+    mount -t tmpfs tmpfs /var/lib/tq214 || return 2
+  echo '{"kind":"update"}' >/var/lib/tq214/history.jsonl
+  mkdir -p "$work/bin"
+  for stub in systemctl deb-systemd-invoke; do
+    printf '#!/bin/sh\necho "%s $*" >>"%s"\n' "$stub" "$work/systemd.log" >"$work/bin/$stub"
+    chmod +x "$work/bin/$stub"
+  done
+  export PATH=$work/bin:$PATH
+  dpkg-deb -R "$deb" "$work/newer" && sed -i 's/^Version: .*/&+1/' "$work/newer/DEBIAN/control" &&
+    dpkg-deb -b "$work/newer" "$work/newer.deb" >/dev/null || return 2
+  dpkg -i "$deb" >"$work/dpkg.log" 2>&1 && echo "-- installed" >>"$work/systemd.log" &&
+    dpkg -i "$work/newer.deb" >>"$work/dpkg.log" 2>&1 && echo "-- upgraded" >>"$work/systemd.log" &&
+    dpkg --purge tq214 >>"$work/dpkg.log" 2>&1 && echo "-- removed" >>"$work/systemd.log"
+  [ "$(cat /var/lib/tq214/history.jsonl)" = '{"kind":"update"}' ] && echo "-- history kept" >>"$work/systemd.log"
+  dpkg --purge tq214 >/dev/null 2>&1
+  return 0
+}
+if dpkg -s tq214 >/dev/null 2>&1; then
+  skipped="tq214 is installed on this machine: its install, upgrade and removal were not tried"
+elif ! unshare --mount --propagation private true 2>/dev/null; then
+  skipped="no mount namespace here: the package's install, upgrade and removal were not tried"
+elif unshare --mount --propagation private bash -c \
+  "$(declare -f maintainer_scripts); deb='$deb' work='$work' maintainer_scripts" &&
+  [ -s "$work/systemd.log" ]; then
+  expected="systemctl --system daemon-reload
+-- installed
+systemctl --system daemon-reload
+deb-systemd-invoke restart tq214-watch.service
+-- upgraded
+deb-systemd-invoke stop tq214-watch.service
+systemctl --system daemon-reload
+-- removed
+-- history kept"
+  [ "$(cat "$work/systemd.log")" = "$expected" ]
+  check $? "install, upgrade, removal: the station restarted on upgrade, stopped on removal, the history kept"
+  sed 's/^/     /' "$work/systemd.log"
+  ! grep -q enable "$work/systemd.log"
+  check $? "nothing enables the station"
+else
+  echo "     $(cat "$work/dpkg.log" 2>/dev/null | tail -n 5)"
+  check 1 "install, upgrade and removal of the package"
+fi
 skipped=
 if command -v systemd-analyze >/dev/null; then
   # systemd's own units beside it, so that its dependencies resolve.
@@ -86,6 +134,11 @@ if command -v systemd-analyze >/dev/null; then
   [ $? = 0 ] && [ ! -s "$work/verify" ]
   check $? "systemd-analyze verify tq214-watch.service: clean"
   sed 's/^/     /' "$work/verify"
+  exposure=$(systemd-analyze security --offline=true --root="$work/root" \
+    "$work/root/usr/lib/systemd/system/tq214-watch.service" 2>&1 |
+    sed -n 's/.*Overall exposure level for tq214-watch.service: \([0-9.]*\).*/\1/p')
+  awk -v e="${exposure:-9}" 'BEGIN { exit !(e <= 1.5) }'
+  check $? "the station's exposure (systemd-analyze security --offline): ${exposure:-none}, at most 1.5"
 else
   skipped="no systemd-analyze: tq214-watch.service was not verified"
 fi

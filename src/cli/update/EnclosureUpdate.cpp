@@ -49,6 +49,9 @@ EnclosureUpdateResult UpdateEnclosure(const std::string& path,
     }
     monitor.End();
     if (!result.passed) result.sense = LastFailureSense();
+    // The examination's handle goes with the update: what comes back after a
+    // reconnection is opened by name again.
+    examined.span.reset();
   }
   monitor.Trace(awake ? "enclosure unlocked; sleep lock released" : "enclosure unlocked");
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

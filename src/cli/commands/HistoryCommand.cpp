@@ -1,7 +1,7 @@
 // tq214 history: the updates this machine made, oldest first, each with what
 // the enclosure ran before and what came of it, and, where it was confirmed
 // after reconnecting, what it ran then. The file is read as a stream, twice
-// (the confirmations, then the updates shown), never held.
+// (the lines of confirmations, then every line), never held.
 
 #include <cstdio>
 #include <functional>
@@ -43,10 +43,12 @@ constexpr size_t kJsonPieceBytes = size_t{64} << 10;
 
 // The history's updates as `history` shows them, oldest first, each with its
 // confirmation merged in, read a second time (the first gathered the
-// confirmations): `show` is given each of them that `wanted` names.
+// confirmations): `show` is given each of them that `wanted` names, and
+// `damaged` each damaged line.
 void ShowUpdates(const std::string& path, const std::string& wanted,
                  const Confirmations& confirmations,
-                 const std::function<void(const HistoryEntry&)>& show) {
+                 const std::function<void(const HistoryEntry&)>& show,
+                 const DamagedLineTaker& damaged) {
   ScanHistory(
       path,
       [&](size_t line, HistoryEntry&& entry) {
@@ -55,7 +57,23 @@ void ShowUpdates(const std::string& path, const std::string& wanted,
         confirmations.MergeInto(line, &entry);
         show(entry);
       },
-      [](DamagedLine&&) {});
+      damaged);
+}
+
+void NoteDamaged(CommandRun& run, const std::string& path, const DamagedLine& line) {
+  run.Note(path + ": line " + std::to_string(line.line) + ": " + line.reason + "; skipped");
+}
+
+std::string SkippedJson(const std::vector<DamagedLine>& damaged) {
+  JsonWriter json;
+  json.BeginArray();
+  for (const DamagedLine& line : damaged) {
+    json.BeginObject()
+        .Member("line", static_cast<int64_t>(line.line))
+        .Member("reason", line.reason)
+        .EndObject();
+  }
+  return json.EndArray().text();
 }
 
 }  // namespace
@@ -70,8 +88,9 @@ int RunHistory(CommandRun& run) {
   const std::string wanted = !run.args.serial.empty() && run.args.serial[0] == '#'
                                  ? run.args.serial.substr(1)
                                  : run.args.serial;
-  // The first reading: the metrics, or which update each confirmation
-  // confirms; damaged lines are named here.
+  // The first reading: the metrics, reading every line, or the
+  // confirmations, reading only the lines that name one.
+  const bool metricsOnly = run.args.prometheus;
   HistoryMetrics metrics;
   auto confirmations = std::make_shared<Confirmations>();
   std::vector<DamagedLine> damaged;
@@ -79,53 +98,57 @@ int RunHistory(CommandRun& run) {
       path,
       [&](size_t line, HistoryEntry&& entry) {
         if (!wanted.empty() && !EqualsIgnoringAsciiCase(wanted, entry.serial)) return;
-        if (run.args.prometheus) {
+        if (metricsOnly) {
           metrics.Add(entry);
         } else {
           confirmations->Take(line, entry);
         }
       },
-      [&damaged](DamagedLine&& line) { damaged.push_back(std::move(line)); });
+      [&damaged](DamagedLine&& line) { damaged.push_back(std::move(line)); },
+      metricsOnly ? nullptr : Confirmations::kMark);
   if (!read.error.empty()) {
     return run.Fail(kExitFailure,
                     "the update history " + path + " cannot be read (" + read.error + ")");
   }
-  run.json.Key("skipped").BeginArray();
-  for (const DamagedLine& line : damaged) {
-    run.Note(path + ": line " + std::to_string(line.line) + ": " + line.reason + "; skipped");
-    run.json.BeginObject()
-        .Member("line", static_cast<int64_t>(line.line))
-        .Member("reason", line.reason)
-        .EndObject();
-  }
-  run.json.EndArray();
-  if (run.args.prometheus) {
+  if (metricsOnly) {
+    for (const DamagedLine& line : damaged) NoteDamaged(run, path, line);
     run.text() << metrics.Text();
     return kExitSuccess;
   }
   if (run.jsonMode()) {
-    run.StreamMember("entries", [path, wanted, confirmations](std::ostream& out) {
+    // The entries, then the lines skipped, which the same reading finds.
+    run.StreamMember("entries", [&run, path, wanted, confirmations](std::ostream& out) {
       std::string pieces = "[";
       bool first = true;
-      ShowUpdates(path, wanted, *confirmations, [&](const HistoryEntry& entry) {
-        JsonWriter json;
-        WriteHistoryEntry(json, entry);
-        if (!first) pieces += ',';
-        first = false;
-        pieces += json.text();
-        if (pieces.size() < kJsonPieceBytes) return;
-        out << pieces << std::flush;
-        pieces.clear();
-      });
-      out << pieces << ']';
+      std::vector<DamagedLine> skipped;
+      ShowUpdates(
+          path, wanted, *confirmations,
+          [&](const HistoryEntry& entry) {
+            JsonWriter json;
+            WriteHistoryEntry(json, entry);
+            if (!first) pieces += ',';
+            first = false;
+            pieces += json.text();
+            if (pieces.size() < kJsonPieceBytes) return;
+            out << pieces << std::flush;
+            pieces.clear();
+          },
+          [&](DamagedLine&& line) {
+            NoteDamaged(run, path, line);
+            skipped.push_back(std::move(line));
+          });
+      out << pieces << "],\"skipped\":" << SkippedJson(skipped);
     });
     return kExitSuccess;
   }
   size_t shown = 0;
-  ShowUpdates(path, wanted, *confirmations, [&run, &shown](const HistoryEntry& entry) {
-    ++shown;
-    run.text() << EscapeControlBytes(Line(entry)) << '\n';
-  });
+  ShowUpdates(
+      path, wanted, *confirmations,
+      [&run, &shown](const HistoryEntry& entry) {
+        ++shown;
+        run.text() << EscapeControlBytes(Line(entry)) << '\n';
+      },
+      [&run, &path](DamagedLine&& line) { NoteDamaged(run, path, line); });
   if (shown == 0) {
     run.text() << (read.found ? "No update recorded" : "No update recorded yet")
                << (wanted.empty() ? "" : " for that serial number") << " ("

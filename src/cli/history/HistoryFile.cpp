@@ -21,8 +21,9 @@ constexpr size_t kChunkBytes = size_t{16} * 1024;
 // past it is counted, never kept.
 class LineReader {
  public:
-  LineReader(const HistoryEntryTaker& takeEntry, const DamagedLineTaker& takeDamaged)
-      : takeEntry_(takeEntry), takeDamaged_(takeDamaged) {}
+  LineReader(const HistoryEntryTaker& takeEntry, const DamagedLineTaker& takeDamaged,
+             const char* mustHold)
+      : takeEntry_(takeEntry), takeDamaged_(takeDamaged), mustHold_(mustHold) {}
 
   void Feed(const char* bytes, size_t size) {
     while (size > 0) {
@@ -47,7 +48,9 @@ class LineReader {
     if (!line_.empty() && line_.back() == '\r') line_.pop_back();
     HistoryEntry entry;
     std::string error;
-    if (tooLong_) {
+    if (mustHold_ != nullptr && (tooLong_ || line_.find(mustHold_) == std::string::npos)) {
+      // passed over
+    } else if (tooLong_) {
       takeDamaged_({number, "longer than " + std::to_string(kMaxHistoryLineBytes) + " bytes"});
     } else if (!line_.empty() && ParseHistoryLine(line_, &entry, &error)) {
       takeEntry_(number, std::move(entry));
@@ -60,6 +63,7 @@ class LineReader {
 
   const HistoryEntryTaker& takeEntry_;
   const DamagedLineTaker& takeDamaged_;
+  const char* mustHold_;
   std::string line_;
   bool tooLong_ = false;
   size_t number_ = 1;
@@ -103,7 +107,7 @@ HistoryRead ReadHistory(const std::string& path) {
 }
 
 HistoryRead ScanHistory(const std::string& path, const HistoryEntryTaker& takeEntry,
-                        const DamagedLineTaker& takeDamaged) {
+                        const DamagedLineTaker& takeDamaged, const char* mustHold) {
   HistoryRead read;
   const OpenedFile opened = OpenRegularFile(path, FileUse::kRead);
   if (opened.file == nullptr) {
@@ -112,7 +116,7 @@ HistoryRead ScanHistory(const std::string& path, const HistoryEntryTaker& takeEn
   }
   const File in(opened.file);
   read.found = true;
-  LineReader lines(takeEntry, takeDamaged);
+  LineReader lines(takeEntry, takeDamaged, mustHold);
   std::unique_ptr<char[]> chunk(new char[kChunkBytes]);
   size_t got = 0;
   do {

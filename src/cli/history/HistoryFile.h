@@ -57,7 +57,8 @@ struct HistoryRead {
 // waiting for one; `found` and `error` of the answer are set, never more.
 using HistoryEntryTaker = std::function<void(size_t line, HistoryEntry&& entry)>;
 using DamagedLineTaker = std::function<void(DamagedLine&& damaged)>;
+// With `mustHold`, a line without that text is passed over unread.
 HistoryRead ScanHistory(const std::string& path, const HistoryEntryTaker& takeEntry,
-                        const DamagedLineTaker& takeDamaged);
+                        const DamagedLineTaker& takeDamaged, const char* mustHold = nullptr);
 // Every entry and damaged line, held.
 HistoryRead ReadHistory(const std::string& path);

@@ -45,16 +45,16 @@ int CommandRun::Finish(int code) {
   if (!jsonMode()) return code;
   if (!error_.empty()) json.Member("error", error_);
   json.Member("exitCode", code).EndObject();
-  const std::string text = json.text();
+  const std::string document = json.text();
   const std::string stands = JsonQuoted(streamedName_) + ":" + JsonQuoted(kStreamedValue);
-  const size_t at = streamed_ ? text.find(stands) : std::string::npos;
+  const size_t at = streamed_ ? document.find(stands) : std::string::npos;
   if (at == std::string::npos) {
-    env.out << text << '\n';
+    env.out << document << '\n';
     return code;
   }
-  env.out << text.substr(0, at) << JsonQuoted(streamedName_) << ':';
+  env.out << document.substr(0, at) << JsonQuoted(streamedName_) << ':';
   streamed_(env.out);
-  env.out << text.substr(at + stands.size()) << '\n';
+  env.out << document.substr(at + stands.size()) << '\n';
   return code;
 }
 

@@ -7,7 +7,8 @@
 
 namespace {
 
-using Json = nlohmann::ordered_json;
+// Read into a map: a line's members are looked up by name.
+using Json = nlohmann::json;
 
 // The text members, in the order they are written; read back by name.
 struct TextMember {

@@ -1,8 +1,17 @@
 #include "cli/CommandRun.h"
 
+#include <utility>
+
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/update/RecordHold.h"
+
+namespace {
+
+// Stands in the object for the streamed member's value until it is printed.
+constexpr char kStreamedValue[] = "tq214:streamed-member:7c1e0d92";
+
+}  // namespace
 
 CommandRun::CommandRun(CliEnvironment& environment, const CliArguments& arguments, Host& machine,
                        AccessLog& accessLog, const std::string& command)
@@ -41,6 +50,21 @@ int CommandRun::Finish(int code) {
   if (!jsonMode()) return code;
   if (!error_.empty()) json.Member("error", error_);
   json.Member("exitCode", code).EndObject();
-  env.out << json.text() << '\n';
+  const std::string document = json.text();
+  const std::string stands = JsonQuoted(streamedName_) + ":" + JsonQuoted(kStreamedValue);
+  const size_t at = streamed_ ? document.find(stands) : std::string::npos;
+  if (at == std::string::npos) {
+    env.out << document << '\n';
+    return code;
+  }
+  env.out << document.substr(0, at) << JsonQuoted(streamedName_) << ':';
+  streamed_(env.out);
+  env.out << document.substr(at + stands.size()) << '\n';
   return code;
+}
+
+void CommandRun::StreamMember(const std::string& name, std::function<void(std::ostream&)> write) {
+  json.Member(name, kStreamedValue);
+  streamedName_ = name;
+  streamed_ = std::move(write);
 }

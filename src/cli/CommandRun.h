@@ -6,6 +6,7 @@
 // the error (if any) and the exit code as its last. Errors are also
 // one line on standard error either way.
 
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -56,11 +57,17 @@ class CommandRun {
   // through again (or taken as the sign to end, where the run said so). The
   // run's end lets go of them at the latest, once its result is written.
   void RecordWritten();
+  // JSON: a member whose value is written when the object is printed, by
+  // `write`, straight to the output and a piece at a time, never held whole
+  // (`history --json` of a long history). One per run.
+  void StreamMember(const std::string& name, std::function<void(std::ostream&)> write);
 
   // Ends the JSON object and prints it; returns `code` (1 after Halt).
   int Finish(int code);
 
  private:
+  std::string streamedName_;
+  std::function<void(std::ostream&)> streamed_;
   bool halted_ = false;
   std::string error_;
   std::ostream discard_;

@@ -1,9 +1,13 @@
 // tq214 history: the updates this machine made, oldest first, each with what
 // the enclosure ran before and what came of it, and, where it was confirmed
-// after reconnecting, what it ran then.
+// after reconnecting, what it ran then. The file is read as a stream, twice
+// (the lines of confirmations, then every line), never held.
 
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "IDEAccess/AsciiCase.h"
@@ -12,32 +16,10 @@
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/CandidateReport.h"
 #include "cli/fleet/HistoryMetrics.h"
+#include "cli/history/Confirmations.h"
 #include "cli/history/HistoryFile.h"
 
 namespace {
-
-// Puts each confirmation into the update it confirms: the latest earlier
-// update of the same enclosure made at the time it names.
-std::vector<HistoryEntry> Merged(const std::vector<HistoryEntry>& entries) {
-  std::vector<HistoryEntry> updates;
-  for (const HistoryEntry& entry : entries) {
-    if (entry.kind == "update") {
-      updates.push_back(entry);
-      continue;
-    }
-    for (auto it = updates.rbegin(); it != updates.rend(); ++it) {
-      if (it->time != entry.updated || it->serial != entry.serial || it->device != entry.device) {
-        continue;
-      }
-      it->kind = "update";
-      it->firmwareAfter = entry.firmwareAfter;
-      it->confirmed = entry.confirmed;
-      it->updated = entry.time;  // when it was confirmed
-      break;
-    }
-  }
-  return updates;
-}
 
 std::string Line(const HistoryEntry& entry) {
   std::string line = entry.time + "  " + SerialText(entry.serial) + "  " +
@@ -56,6 +38,44 @@ std::string Line(const HistoryEntry& entry) {
   return line;
 }
 
+// How often a JSON array written a piece at a time goes to the output.
+constexpr size_t kJsonPieceBytes = size_t{64} << 10;
+
+// The history's updates as `history` shows them, oldest first, each with its
+// confirmation merged in, read a second time (the first gathered the
+// confirmations): `show` is given each of them that `wanted` names, and
+// `damaged` each damaged line.
+void ShowUpdates(const std::string& path, const std::string& wanted,
+                 const Confirmations& confirmations,
+                 const std::function<void(const HistoryEntry&)>& show,
+                 const DamagedLineTaker& damaged) {
+  ScanHistory(
+      path,
+      [&](size_t line, HistoryEntry&& entry) {
+        if (entry.kind != "update") return;
+        if (!wanted.empty() && !EqualsIgnoringAsciiCase(wanted, entry.serial)) return;
+        confirmations.MergeInto(line, &entry);
+        show(entry);
+      },
+      damaged);
+}
+
+void NoteDamaged(CommandRun& run, const std::string& path, const DamagedLine& line) {
+  run.Note(path + ": line " + std::to_string(line.line) + ": " + line.reason + "; skipped");
+}
+
+std::string SkippedJson(const std::vector<DamagedLine>& damaged) {
+  JsonWriter json;
+  json.BeginArray();
+  for (const DamagedLine& line : damaged) {
+    json.BeginObject()
+        .Member("line", static_cast<int64_t>(line.line))
+        .Member("reason", line.reason)
+        .EndObject();
+  }
+  return json.EndArray().text();
+}
+
 }  // namespace
 
 int RunHistory(CommandRun& run) {
@@ -65,36 +85,70 @@ int RunHistory(CommandRun& run) {
   if (path.empty()) {
     return run.Fail(kExitFailure, "this machine has no place for the update history");
   }
-  const HistoryRead read = ReadHistory(path);
+  const std::string wanted = !run.args.serial.empty() && run.args.serial[0] == '#'
+                                 ? run.args.serial.substr(1)
+                                 : run.args.serial;
+  // The first reading: the metrics, reading every line, or the
+  // confirmations, reading only the lines that name one.
+  const bool metricsOnly = run.args.prometheus;
+  HistoryMetrics metrics;
+  auto confirmations = std::make_shared<Confirmations>();
+  std::vector<DamagedLine> damaged;
+  const HistoryRead read = ScanHistory(
+      path,
+      [&](size_t line, HistoryEntry&& entry) {
+        if (!wanted.empty() && !EqualsIgnoringAsciiCase(wanted, entry.serial)) return;
+        if (metricsOnly) {
+          metrics.Add(entry);
+        } else {
+          confirmations->Take(line, entry);
+        }
+      },
+      [&damaged](DamagedLine&& line) { damaged.push_back(std::move(line)); },
+      metricsOnly ? nullptr : Confirmations::kMark);
   if (!read.error.empty()) {
     return run.Fail(kExitFailure,
                     "the update history " + path + " cannot be read (" + read.error + ")");
   }
-  for (const std::string& damaged : read.damaged) {
-    std::string note = path;
-    note.append(": ").append(damaged).append("; skipped");
-    run.Note(note);
-  }
-  const std::string wanted = !run.args.serial.empty() && run.args.serial[0] == '#'
-                                 ? run.args.serial.substr(1)
-                                 : run.args.serial;
-  if (run.args.prometheus) {
-    std::vector<HistoryEntry> chosen;
-    for (const HistoryEntry& entry : read.entries) {
-      if (wanted.empty() || EqualsIgnoringAsciiCase(wanted, entry.serial)) chosen.push_back(entry);
-    }
-    run.text() << PrometheusText(chosen);
+  if (metricsOnly) {
+    for (const DamagedLine& line : damaged) NoteDamaged(run, path, line);
+    run.text() << metrics.Text();
     return kExitSuccess;
   }
-  run.json.Key("entries").BeginArray();
-  size_t shown = 0;
-  for (const HistoryEntry& entry : Merged(read.entries)) {
-    if (!wanted.empty() && !EqualsIgnoringAsciiCase(wanted, entry.serial)) continue;
-    ++shown;
-    run.text() << EscapeControlBytes(Line(entry)) << '\n';
-    WriteHistoryEntry(run.json, entry);
+  if (run.jsonMode()) {
+    // The entries, then the lines skipped, which the same reading finds.
+    run.StreamMember("entries", [&run, path, wanted, confirmations](std::ostream& out) {
+      std::string pieces = "[";
+      bool first = true;
+      std::vector<DamagedLine> skipped;
+      ShowUpdates(
+          path, wanted, *confirmations,
+          [&](const HistoryEntry& entry) {
+            JsonWriter json;
+            WriteHistoryEntry(json, entry);
+            if (!first) pieces += ',';
+            first = false;
+            pieces += json.text();
+            if (pieces.size() < kJsonPieceBytes) return;
+            out << pieces << std::flush;
+            pieces.clear();
+          },
+          [&](DamagedLine&& line) {
+            NoteDamaged(run, path, line);
+            skipped.push_back(std::move(line));
+          });
+      out << pieces << "],\"skipped\":" << SkippedJson(skipped);
+    });
+    return kExitSuccess;
   }
-  run.json.EndArray();
+  size_t shown = 0;
+  ShowUpdates(
+      path, wanted, *confirmations,
+      [&run, &shown](const HistoryEntry& entry) {
+        ++shown;
+        run.text() << EscapeControlBytes(Line(entry)) << '\n';
+      },
+      [&run, &path](DamagedLine&& line) { NoteDamaged(run, path, line); });
   if (shown == 0) {
     run.text() << (read.found ? "No update recorded" : "No update recorded yet")
                << (wanted.empty() ? "" : " for that serial number") << " ("

@@ -5,14 +5,7 @@
 
 namespace {
 
-// What the history says of one enclosure.
-struct UnitState {
-  const HistoryEntry* lastUpdate = nullptr;  // the latest PASS or FAIL
-  std::string firmware;                      // the version last read from it
-};
-
-// Serial number and place.
-using UnitKey = std::pair<std::string, std::string>;
+using UnitKey = HistoryMetrics::UnitKey;
 
 UnitKey KeyOf(const HistoryEntry& entry) {
   if (!entry.serial.empty()) return {entry.serial, ""};
@@ -67,34 +60,42 @@ std::string PrometheusLabelValue(const std::string& text) {
 }
 
 std::string PrometheusText(const std::vector<HistoryEntry>& entries) {
-  std::map<UnitKey, UnitState> units;
-  std::map<std::string, long long> totals = {
-      {"PASS", 0}, {"FAIL", 0}, {"refused", 0}, {"skipped", 0}};
-  for (const HistoryEntry& entry : entries) {
-    UnitState& unit = units[KeyOf(entry)];
-    if (entry.kind != "update") {
-      if (!entry.firmwareAfter.empty()) unit.firmware = entry.firmwareAfter;
-      continue;
-    }
-    if (!entry.firmwareBefore.empty()) unit.firmware = entry.firmwareBefore;
-    if (entry.result == "PASS" || entry.result == "FAIL") unit.lastUpdate = &entry;
-    ++totals[totals.count(entry.result) != 0 ? entry.result : "skipped"];
-  }
+  HistoryMetrics metrics;
+  for (const HistoryEntry& entry : entries) metrics.Add(entry);
+  return metrics.Text();
+}
 
+void HistoryMetrics::Add(const HistoryEntry& entry) {
+  UnitState& unit = units_[KeyOf(entry)];
+  if (entry.kind != "update") {
+    if (!entry.firmwareAfter.empty()) unit.firmware = entry.firmwareAfter;
+    return;
+  }
+  if (!entry.firmwareBefore.empty()) unit.firmware = entry.firmwareBefore;
+  if (entry.result == "PASS" || entry.result == "FAIL") {
+    unit.lastResult = entry.result;
+    unit.lastTime = entry.time;
+  }
+  ++totals_[totals_.count(entry.result) != 0 ? entry.result : "skipped"];
+}
+
+std::string HistoryMetrics::Text() const {
+  const auto& units = units_;
+  const auto& totals = totals_;
   std::string text;
   Family(text, "tq214_last_update_result", "gauge",
          "Result of the enclosure's latest firmware update: 1 PASS, 0 FAIL.");
   for (const auto& [key, unit] : units) {
-    if (unit.lastUpdate == nullptr) continue;
-    text += "tq214_last_update_result" + Labels(key) +
-            (unit.lastUpdate->result == "PASS" ? " 1\n" : " 0\n");
+    if (unit.lastResult.empty()) continue;
+    text +=
+        "tq214_last_update_result" + Labels(key) + (unit.lastResult == "PASS" ? " 1\n" : " 0\n");
   }
   Family(text, "tq214_last_update_timestamp_seconds", "gauge",
          "When the enclosure's latest firmware update was made, in seconds since 1970.");
   for (const auto& [key, unit] : units) {
-    if (unit.lastUpdate == nullptr) continue;
+    if (unit.lastResult.empty()) continue;
     text += "tq214_last_update_timestamp_seconds" + Labels(key) + " " +
-            std::to_string(SecondsOf(unit.lastUpdate->time)) + "\n";
+            std::to_string(SecondsOf(unit.lastTime)) + "\n";
   }
   Family(text, "tq214_firmware_info", "gauge",
          "The firmware version last read from the enclosure.");

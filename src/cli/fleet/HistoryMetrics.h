@@ -15,13 +15,37 @@
 // its serial number; one without by its USB port where the history has it,
 // else by its device, as label "place" beside an empty serial.
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/history/HistoryEntry.h"
 
-// The metrics of `entries` (oldest first), each family with # HELP and
-// # TYPE, ending with a newline.
+// The metrics of the entries added (oldest first), holding only what each
+// enclosure needs, not the entries: a history read as a stream.
+class HistoryMetrics {
+ public:
+  // Serial number and place.
+  using UnitKey = std::pair<std::string, std::string>;
+
+  void Add(const HistoryEntry& entry);
+  // Each family with # HELP and # TYPE, ending with a newline.
+  std::string Text() const;
+
+ private:
+  // What the history says of one enclosure.
+  struct UnitState {
+    std::string lastResult;  // of the latest PASS or FAIL; "" before one
+    std::string lastTime;    // and when it was made
+    std::string firmware;    // the version last read from it
+  };
+  std::map<UnitKey, UnitState> units_;
+  std::map<std::string, long long> totals_ = {
+      {"PASS", 0}, {"FAIL", 0}, {"refused", 0}, {"skipped", 0}};
+};
+
+// The metrics of `entries` (oldest first).
 std::string PrometheusText(const std::vector<HistoryEntry>& entries);
 
 // `text` as a label value: backslash, double quote and line feed escaped.

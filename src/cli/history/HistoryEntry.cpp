@@ -1,12 +1,14 @@
 #include "cli/history/HistoryEntry.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
 namespace {
 
-using Json = nlohmann::ordered_json;
+// Read into a map: a line's members are looked up by name.
+using Json = nlohmann::json;
 
 // The text members, in the order they are written; read back by name.
 struct TextMember {
@@ -31,6 +33,39 @@ const TextMember kTexts[] = {
     {"updated", &HistoryEntry::updated},
     {"firmwareAfter", &HistoryEntry::firmwareAfter},
 };
+
+// The longest attempt a line may say it took, in milliseconds (49 days).
+constexpr uint64_t kMaxMilliseconds = 0xFFFFFFFF;
+
+bool IsDigits(const std::string& text, size_t at, size_t count) {
+  for (size_t i = at; i < at + count; ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+  }
+  return true;
+}
+
+int NumberAt(const std::string& text, size_t at, size_t count) {
+  int value = 0;
+  for (size_t i = at; i < at + count; ++i) value = value * 10 + (text[i] - '0');
+  return value;
+}
+
+// Why the members read are not a line of the history; "" when they are one.
+std::string Unfit(const HistoryEntry& entry) {
+  if (entry.time.empty() || (entry.kind != "update" && entry.kind != "confirmation")) {
+    return "no time or kind";
+  }
+  if (!IsHistoryTime(entry.time)) return "'time' is not a time as the history writes it";
+  if (entry.kind == "confirmation" && !IsHistoryTime(entry.updated)) {
+    return "'updated' is not a time as the history writes it";
+  }
+  const bool known = entry.result == "PASS" || entry.result == "FAIL" ||
+                     entry.result == "refused" || entry.result == "skipped";
+  if (!known && (entry.kind == "update" || !entry.result.empty())) {
+    return "result '" + entry.result + "' is not PASS, FAIL, refused or skipped";
+  }
+  return "";
+}
 
 // The entry's members, in the object begun for it.
 void WriteMembers(JsonWriter& json, const HistoryEntry& entry) {
@@ -94,15 +129,36 @@ bool ParseHistoryLine(const std::string& line, HistoryEntry* entry, std::string*
     }
     entry->*member.field = found->get<std::string>();
   }
-  if (entry->time.empty() || (entry->kind != "update" && entry->kind != "confirmation")) {
-    *error = "no time or kind";
-    return false;
-  }
+  *error = Unfit(*entry);
+  if (!error->empty()) return false;
   const auto ms = value.find("milliseconds");
-  if (ms != value.end() && ms->is_number()) entry->seconds = ms->get<double>() / 1000;
+  if (ms != value.end()) {
+    if (!ms->is_number_unsigned() || ms->get<uint64_t>() > kMaxMilliseconds) {
+      *error = "'milliseconds' is not a whole number from 0 to " + std::to_string(kMaxMilliseconds);
+      return false;
+    }
+    entry->seconds = static_cast<double>(ms->get<uint64_t>()) / 1000;
+  }
   const auto confirmed = value.find("confirmed");
   entry->confirmed = confirmed != value.end() && confirmed->is_boolean() && confirmed->get<bool>();
   return true;
+}
+
+bool IsHistoryTime(const std::string& time) {
+  // "2026-12-07T16:40:36Z"
+  if (time.size() != 20 || !IsDigits(time, 0, 4) || time[4] != '-' || !IsDigits(time, 5, 2) ||
+      time[7] != '-' || !IsDigits(time, 8, 2) || time[10] != 'T' || !IsDigits(time, 11, 2) ||
+      time[13] != ':' || !IsDigits(time, 14, 2) || time[16] != ':' || !IsDigits(time, 17, 2) ||
+      time[19] != 'Z') {
+    return false;
+  }
+  const int year = NumberAt(time, 0, 4), month = NumberAt(time, 5, 2), day = NumberAt(time, 8, 2);
+  if (month < 1 || month > 12 || day < 1) return false;
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  const int days = kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+  return day <= days && NumberAt(time, 11, 2) < 24 && NumberAt(time, 14, 2) < 60 &&
+         NumberAt(time, 17, 2) < 60;
 }
 
 std::string UtcTimestampOf(long long seconds) {

@@ -30,11 +30,17 @@ struct HistoryEntry {
 
 // The line, without its end.
 std::string HistoryLine(const HistoryEntry& entry);
-// False for a line that is not one (`error` says why).
+// False for a line that is not one (`error` says why): not a JSON object, a
+// later format, a member of another type, a time not in the form the history
+// writes, a result outside the known four, milliseconds that are not a whole
+// number within 49 days.
 bool ParseHistoryLine(const std::string& line, HistoryEntry* entry, std::string* error);
 // As a JSON object, for `history --json`.
 void WriteHistoryEntry(JsonWriter& json, const HistoryEntry& entry);
 
+// True for a time in the form the history writes, "2026-12-07T16:40:36Z",
+// that names a second of the calendar.
+bool IsHistoryTime(const std::string& time);
 // Now, in UTC, as the history writes it; from any thread.
 std::string UtcTimestamp();
 // `seconds` since 1970 in UTC, ISO 8601.

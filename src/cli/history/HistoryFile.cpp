@@ -21,7 +21,9 @@ constexpr size_t kChunkBytes = size_t{16} * 1024;
 // past it is counted, never kept.
 class LineReader {
  public:
-  explicit LineReader(HistoryRead* read) : read_(read) {}
+  LineReader(const HistoryEntryTaker& takeEntry, const DamagedLineTaker& takeDamaged,
+             const char* mustHold)
+      : takeEntry_(takeEntry), takeDamaged_(takeDamaged), mustHold_(mustHold) {}
 
   void Feed(const char* bytes, size_t size) {
     while (size > 0) {
@@ -42,23 +44,26 @@ class LineReader {
 
  private:
   void Take() {
-    const std::string where = "line " + std::to_string(number_++) + ": ";
+    const size_t number = number_++;
     if (!line_.empty() && line_.back() == '\r') line_.pop_back();
     HistoryEntry entry;
     std::string error;
-    if (tooLong_) {
-      read_->damaged.push_back(where + "longer than " + std::to_string(kMaxHistoryLineBytes) +
-                               " bytes");
+    if (mustHold_ != nullptr && (tooLong_ || line_.find(mustHold_) == std::string::npos)) {
+      // passed over
+    } else if (tooLong_) {
+      takeDamaged_({number, "longer than " + std::to_string(kMaxHistoryLineBytes) + " bytes"});
     } else if (!line_.empty() && ParseHistoryLine(line_, &entry, &error)) {
-      read_->entries.push_back(std::move(entry));
+      takeEntry_(number, std::move(entry));
     } else if (!line_.empty()) {
-      read_->damaged.push_back(where + error);
+      takeDamaged_({number, error});
     }
     line_.clear();
     tooLong_ = false;
   }
 
-  HistoryRead* read_;
+  const HistoryEntryTaker& takeEntry_;
+  const DamagedLineTaker& takeDamaged_;
+  const char* mustHold_;
   std::string line_;
   bool tooLong_ = false;
   size_t number_ = 1;
@@ -94,6 +99,17 @@ void HistoryFile::Append(const HistoryEntry& entry) {
 
 HistoryRead ReadHistory(const std::string& path) {
   HistoryRead read;
+  const HistoryRead scanned = ScanHistory(
+      path, [&read](size_t, HistoryEntry&& entry) { read.entries.push_back(std::move(entry)); },
+      [&read](DamagedLine&& damaged) { read.damaged.push_back(std::move(damaged)); });
+  read.found = scanned.found;
+  read.error = scanned.error;
+  return read;
+}
+
+HistoryRead ScanHistory(const std::string& path, const HistoryEntryTaker& takeEntry,
+                        const DamagedLineTaker& takeDamaged, const char* mustHold) {
+  HistoryRead read;
   const OpenedFile opened = OpenRegularFile(path, FileUse::kRead);
   if (opened.file == nullptr) {
     if (!opened.missing) read.error = opened.error;
@@ -101,7 +117,7 @@ HistoryRead ReadHistory(const std::string& path) {
   }
   const File in(opened.file);
   read.found = true;
-  LineReader lines(&read);
+  LineReader lines(takeEntry, takeDamaged, mustHold);
   std::unique_ptr<char[]> chunk(new char[kChunkBytes]);
   size_t got = 0;
   do {

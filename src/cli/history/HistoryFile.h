@@ -7,6 +7,7 @@
 // (UnsafeToWrite) stops a run before it starts. Safe from several threads.
 
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -37,14 +38,27 @@ class HistoryFile {
 // one is damaged, skipped without being held whole.
 constexpr size_t kMaxHistoryLineBytes = size_t{64} * 1024;
 
+struct DamagedLine {
+  size_t line;         // from 1
+  std::string reason;  // "not a JSON object"
+};
+
 struct HistoryRead {
   bool found = false;  // the file exists
   std::string error;   // it is no regular file, or could not be read: why
   std::vector<HistoryEntry> entries;
-  std::vector<std::string> damaged;  // "line 12: not a JSON object"
+  std::vector<DamagedLine> damaged;
 };
 
-// Every entry, oldest first; confirmations are entries of their own. The
-// file must be a regular one (never a FIFO, a device, a directory), and is
-// opened without waiting for one.
+// The history as it is read, a line at a time: each entry with its line's
+// number, oldest first (confirmations are entries of their own), and each
+// damaged line. Nothing but the line being read is held. The file must be a
+// regular one (never a FIFO, a device, a directory), and is opened without
+// waiting for one; `found` and `error` of the answer are set, never more.
+using HistoryEntryTaker = std::function<void(size_t line, HistoryEntry&& entry)>;
+using DamagedLineTaker = std::function<void(DamagedLine&& damaged)>;
+// With `mustHold`, a line without that text is passed over unread.
+HistoryRead ScanHistory(const std::string& path, const HistoryEntryTaker& takeEntry,
+                        const DamagedLineTaker& takeDamaged, const char* mustHold = nullptr);
+// Every entry and damaged line, held.
 HistoryRead ReadHistory(const std::string& path);

@@ -4,8 +4,14 @@
 
 void PumpStreamBuf::Progress(const std::string& key, std::string text) {
   std::lock_guard<std::mutex> guard(lock_);
-  if (!partial_.empty()) pump_.Post(stream_, std::exchange(partial_, {}));
+  PostOwn();
   pump_.Progress(stream_, key, std::move(text));
+}
+
+void PumpStreamBuf::PostAll() {
+  std::lock_guard<std::mutex> guard(lock_);
+  for (auto& begun : partial_) pump_.Post(stream_, std::move(begun.second));
+  partial_.clear();
 }
 
 PumpStreamBuf::int_type PumpStreamBuf::overflow(int_type c) {
@@ -22,22 +28,33 @@ std::streamsize PumpStreamBuf::xsputn(const char* text, std::streamsize size) {
 
 int PumpStreamBuf::sync() {
   std::lock_guard<std::mutex> guard(lock_);
-  if (!partial_.empty()) pump_.Post(stream_, std::exchange(partial_, {}));
+  PostOwn();
   return 0;
 }
 
-// Everything up to the last line end goes to the pump; the rest waits for
-// its line's end or a flush.
+void PumpStreamBuf::PostOwn() {
+  const auto own = partial_.find(std::this_thread::get_id());
+  if (own == partial_.end()) return;
+  pump_.Post(stream_, std::move(own->second));
+  partial_.erase(own);
+}
+
+// Everything up to the last line end goes to the pump with what the thread
+// began before; the rest waits for its line's end or a flush.
 void PumpStreamBuf::Take(const char* text, size_t size) {
   std::lock_guard<std::mutex> guard(lock_);
   const std::string chunk(text, size);
   const size_t end = chunk.rfind('\n');
   if (end == std::string::npos) {
-    partial_ += chunk;
+    partial_[std::this_thread::get_id()] += chunk;
     return;
   }
-  partial_.append(chunk, 0, end + 1);
-  pump_.Post(stream_, std::exchange(partial_, chunk.substr(end + 1)));
+  const auto own = partial_.find(std::this_thread::get_id());
+  std::string line = own == partial_.end() ? std::string() : std::move(own->second);
+  if (own != partial_.end()) partial_.erase(own);
+  line.append(chunk, 0, end + 1);
+  pump_.Post(stream_, std::move(line));
+  if (end + 1 < size) partial_[std::this_thread::get_id()] = chunk.substr(end + 1);
 }
 
 void ShowProgress(std::ostream& out, const std::string& key, const std::string& text) {

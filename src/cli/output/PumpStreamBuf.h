@@ -1,13 +1,16 @@
 #pragma once
 // An ostream's buffer over the output pump: each line is posted as it is
 // completed, and what an explicit flush finds (a prompt, a bar's drawing) as
-// it is. Safe to write from several threads; a line is whole unless two
-// threads write parts of lines at once.
+// it is. Safe to write from several threads: each thread's line is held apart
+// until it is whole, so that two threads writing lines in pieces at once
+// never mix them.
 
+#include <map>
 #include <mutex>
 #include <ostream>
 #include <streambuf>
 #include <string>
+#include <thread>
 
 #include "cli/output/OutputPump.h"
 
@@ -18,6 +21,8 @@ class PumpStreamBuf final : public std::streambuf {
   // `text` as the newest progress of `key` (OutputPump::Progress), after
   // what was written before it.
   void Progress(const std::string& key, std::string text);
+  // Posts what every thread has begun and not ended (the program's end).
+  void PostAll();
 
  protected:
   int_type overflow(int_type c) override;
@@ -26,11 +31,13 @@ class PumpStreamBuf final : public std::streambuf {
 
  private:
   void Take(const char* text, size_t size);
+  // Under the lock: posts the calling thread's line begun and not ended.
+  void PostOwn();
 
   OutputPump& pump_;
   const OutputPump::Stream stream_;
   std::mutex lock_;
-  std::string partial_;  // the line begun and not ended
+  std::map<std::thread::id, std::string> partial_;  // each thread's line begun and not ended
 };
 
 // Shows `text` on `out` as progress under `key`: through the pump when `out`

@@ -24,7 +24,7 @@ PumpedStandardStreams::~PumpedStandardStreams() {
 }
 
 void PumpedStandardStreams::Drain() {
-  std::cout.flush();
-  std::cerr.flush();
-  pump_.Drain();
+  out_.PostAll();
+  err_.PostAll();
+  pump_.End();
 }

@@ -1,8 +1,9 @@
 #pragma once
 // tq214's standard output and error through the output pump: from its making
-// to its end, std::cout and std::cerr post their lines, and the pump's thread
-// writes them to the system's outputs. Made in main after the hold of stop
-// requests, so that the writer thread inherits it.
+// to its end, std::cout and std::cerr post their lines, and the pump's threads
+// write them to the system's outputs; no other thread of tq214 writes to them.
+// Made in main after the hold of stop requests, so that the writer threads
+// inherit it.
 
 #include <streambuf>
 
@@ -17,7 +18,10 @@ class PumpedStandardStreams {
   PumpedStandardStreams(const PumpedStandardStreams&) = delete;
   PumpedStandardStreams& operator=(const PumpedStandardStreams&) = delete;
 
-  // Waits until everything printed has been written, or its output failed.
+  // The run is over: waits until everything printed has been written, or its
+  // output failed. Each output is closed once written, so that a reader of
+  // standard output sees its end while standard error is still waiting for
+  // its own reader, and the reverse; printed later goes nowhere.
   void Drain();
 
  private:

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
+#include <string>
 
 #include "cli/ExitCodes.h"
 #include "cli/history/HistoryFile.h"
@@ -104,6 +106,63 @@ TEST_F(HistoryTest, LinesWithoutAFormatAreReadAndLaterFormatsNamedAndSkipped) {
   EXPECT_EQ(std::vector<std::string>{"tq214: " + file +
                                      ": line 3: format 2, newer than this tool reads (1); skipped"},
             shown.errLines());
+}
+
+TEST_F(HistoryTest, LinesOutsideWhatTheToolWritesAreDamagedNamedAndListed) {
+  // A good line with the value of one member put in its place.
+  const auto line = [](const std::string& member, const std::string& value) {
+    std::string text =
+        R"({"format":1,"kind":"update","time":"2026-12-01T10:00:00Z","tool":"1.0.0.1",)"
+        R"("device":"/dev/sdb","serial":"0000000000000214","result":"PASS","milliseconds":41000})";
+    const size_t at = text.find("\"" + member + "\":");
+    const size_t from = at + member.size() + 3;
+    const size_t to = text.find_first_of(",}", from);  // no value of it holds either
+    return text.replace(from, to - from, value);
+  };
+  struct Case {
+    std::string line;
+    std::string reason;  // "" for a line that is read
+  };
+  const Case cases[] = {
+      {line("milliseconds", "41000"), ""},
+      {line("milliseconds", "1e308"), "'milliseconds' is not a whole number from 0 to 4294967295"},
+      {line("milliseconds", "-1"), "'milliseconds' is not a whole number from 0 to 4294967295"},
+      {line("milliseconds", "41000.5"),
+       "'milliseconds' is not a whole number from 0 to 4294967295"},
+      {line("milliseconds", "4294967296"),
+       "'milliseconds' is not a whole number from 0 to 4294967295"},
+      {line("time", R"("9999-99-99T99:99:99Z")"), "'time' is not a time as the history writes it"},
+      {line("time", R"("2026-02-29T10:00:00Z")"), "'time' is not a time as the history writes it"},
+      {line("time", R"("2026-12-01 10:00:00")"), "'time' is not a time as the history writes it"},
+      {line("time", R"("2028-02-29T23:59:59Z")"), ""},
+      {line("result", R"("exploded")"), "result 'exploded' is not PASS, FAIL, refused or skipped"},
+      {line("format", "1.0"), "'format' is not a format number"},
+      {R"({"format":1,"kind":"confirmation","time":"2026-12-01T10:01:00Z","updated":"someday",)"
+       R"("serial":"0000000000000214","device":"/dev/sdb","confirmed":true})",
+       "'updated' is not a time as the history writes it"},
+  };
+  const std::string file = File("history.jsonl");
+  {
+    std::ofstream out(file);
+    for (const Case& c : cases) out << c.line << "\n";
+  }
+  const CliRun shown = RunTq214({"--simulate", "--json", "history"}, Writing(file));
+  EXPECT_EQ(kExitSuccess, shown.code) << shown.err;
+  size_t read = 0;
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const std::string number = std::to_string(i + 1);
+    const std::string listed = R"({"line":)" + number + R"(,"reason":")" + cases[i].reason;
+    const std::string noted = "line " + number + ": " + cases[i].reason + "; skipped";
+    if (cases[i].reason.empty()) {
+      ++read;
+      EXPECT_EQ(std::string::npos, shown.err.find("line " + number + ":")) << cases[i].line;
+      continue;
+    }
+    EXPECT_NE(std::string::npos, shown.out.find(listed)) << cases[i].line << "\n" << shown.out;
+    EXPECT_NE(std::string::npos, shown.err.find(noted)) << cases[i].line << "\n" << shown.err;
+  }
+  const size_t entries = ReadHistory(file).entries.size();
+  EXPECT_EQ(read, entries);
 }
 
 TEST_F(HistoryTest, AFileThatCannotBeWrittenNeverStopsTheUpdate) {

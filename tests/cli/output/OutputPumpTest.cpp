@@ -1,17 +1,26 @@
-// The output pump over a pipe that nobody reads at first: posting never
-// waits for the blocked writer; progress not yet written gives way to the
-// newest of its key; kept text is all written, in order, unless it exceeds
-// the limit, when the oldest gives way to one line saying so.
+// The output pump: posting never waits for a blocked writer; each stream has
+// its own, so a standard error nobody reads never holds standard output back
+// (nor the reverse); progress not yet written gives way to the newest of its
+// key; kept text is all written, in order, unless what waits costs more
+// memory than the limit (however short its lines), when the oldest gives way
+// to one line saying so; lines written in pieces by several threads at once
+// arrive whole.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <future>
+#include <mutex>
+#include <ostream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "cli/output/HandleSink.h"
 #include "cli/output/OutputPump.h"
+#include "cli/output/PumpStreamBuf.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -19,7 +28,16 @@
 #include <unistd.h>
 #endif
 
+#if defined(__SANITIZE_ADDRESS__)
+// The bytes the program holds from the allocator now (AddressSanitizer's).
+extern "C" size_t
+__sanitizer_get_current_allocated_bytes();  // NOLINT(bugprone-reserved-identifier)
+#define TQ214_HEAP_IN_USE() __sanitizer_get_current_allocated_bytes()
+#endif
+
 namespace {
+
+using namespace std::chrono_literals;
 
 // A pipe: the pump writes into one end; the other is read to its end.
 struct Pipe {
@@ -51,51 +69,73 @@ struct Pipe {
     return got > 0 ? static_cast<size_t>(got) : 0;
   }
 #endif
+  // Windows writes its line ends as "\r\n".
   std::string ReadAll() {
     std::string all;
     char buffer[4096];
     for (size_t got; (got = Read(buffer, sizeof buffer)) > 0;) all.append(buffer, got);
     Close(read);
+    all.erase(std::remove(all.begin(), all.end(), '\r'), all.end());
     return all;
   }
 };
 
-// The pipe's writer, which says when it has begun its first write.
-class FirstWriteSeen final : public OutputSink {
+// An output in memory whose reader can be stopped: while the gate is shut,
+// a write waits in it (the first one says when it has begun).
+class GatedSink final : public OutputSink {
  public:
-  explicit FirstWriteSeen(OutputHandle handle) : sink_(MakeHandleSink(handle)) {}
-  bool Write(const std::string& text) override {
-    if (!seen_) {
-      seen_ = true;
-      begun_.set_value();
+  struct State {
+    std::mutex lock;
+    std::condition_variable changed;
+    bool open = true;
+    bool writing = false;
+    std::string written;
+
+    void Set(bool isOpen) {
+      std::lock_guard<std::mutex> guard(lock);
+      open = isOpen;
+      changed.notify_all();
     }
-    return sink_->Write(text);
+    // Waits up to `limit` for `done` (under the lock).
+    template <typename Done>
+    bool WaitFor(Done done, std::chrono::milliseconds limit = 10s) {
+      std::unique_lock<std::mutex> guard(lock);
+      return changed.wait_for(guard, limit, done);
+    }
+  };
+  explicit GatedSink(State& state) : state_(state) {}
+  bool Write(const std::string& text) override {
+    std::unique_lock<std::mutex> guard(state_.lock);
+    state_.writing = true;
+    state_.changed.notify_all();
+    state_.changed.wait(guard, [this] { return state_.open; });
+    state_.written += text;
+    state_.writing = false;
+    state_.changed.notify_all();
+    return true;
   }
-  std::future<void> begun() { return begun_.get_future(); }
 
  private:
-  std::unique_ptr<OutputSink> sink_;
-  bool seen_ = false;
-  std::promise<void> begun_;
+  State& state_;
 };
 
 TEST(OutputPump, PostsNeverWaitForABlockedWriter) {
-  // More than any pipe holds: the writer blocks in it until it is read.
-  const std::string big = std::string(1 << 20, 'x') + "\n";
+  // Standard output is stopped in its first write; what comes after waits.
   struct Case {
-    size_t keptLimit;
-    std::string shown;  // after `big`
+    size_t heldLimit;
+    std::string out;  // after "first\n"
+    std::string err;
   };
-  for (const Case& c : {Case{OutputPump::kKeptLimit, "b1\nk1\nk2\na3\ne1\n"},
-                        Case{6, "b1\ntq214: 1 line was not shown\nk2\na3\ne1\n"}}) {
-    Pipe pipe;
-    std::string shown;
+  // Within the limit, and with no room at all (the newest line is kept).
+  for (const Case& c : {Case{OutputPump::kHeldLimit, "b1\nk1\nk2\na3\n", "e1\n"},
+                        Case{1, "b1\na3\n", "e1\ntq214: 2 lines were not shown\n"}}) {
+    GatedSink::State out, err;
+    out.Set(false);
     {
-      auto sink = std::make_unique<FirstWriteSeen>(pipe.write);
-      std::future<void> begun = sink->begun();
-      OutputPump pump(std::move(sink), MakeHandleSink(pipe.write), c.keptLimit);
-      pump.Post(OutputPump::kOut, big);
-      begun.wait();
+      OutputPump pump(std::make_unique<GatedSink>(out), std::make_unique<GatedSink>(err),
+                      c.heldLimit);
+      pump.Post(OutputPump::kOut, "first\n");
+      ASSERT_TRUE(out.WaitFor([&out] { return out.writing; }));
       pump.Progress(OutputPump::kOut, "a", "a1\n");
       pump.Progress(OutputPump::kOut, "a", "a2\n");
       pump.Progress(OutputPump::kOut, "b", "b1\n");
@@ -103,17 +143,144 @@ TEST(OutputPump, PostsNeverWaitForABlockedWriter) {
       pump.Post(OutputPump::kOut, "k2\n");
       pump.Progress(OutputPump::kOut, "a", "a3\n");
       pump.Post(OutputPump::kErr, "e1\n");
-      // Only now is the pipe read; the pump drains into it as it ends.
-      std::thread reader([&pipe, &shown] { shown = pipe.ReadAll(); });
+      out.Set(true);
       pump.Drain();
-      Pipe::Close(pipe.write);
-      reader.join();
     }
-    // Windows writes its line ends as "\r\n".
-    shown.erase(std::remove(shown.begin(), shown.end(), '\r'), shown.end());
-    ASSERT_EQ(big, shown.substr(0, big.size())) << c.keptLimit;
-    EXPECT_EQ(c.shown, shown.substr(big.size())) << c.keptLimit;
+    EXPECT_EQ("first\n" + c.out, out.written) << c.heldLimit;
+    EXPECT_EQ(c.err, err.written) << c.heldLimit;
   }
 }
+
+TEST(OutputPump, AStoppedStreamNeverHoldsTheOtherBack) {
+  for (const OutputPump::Stream stopped : {OutputPump::kErr, OutputPump::kOut}) {
+    const OutputPump::Stream other =
+        stopped == OutputPump::kOut ? OutputPump::kErr : OutputPump::kOut;
+    GatedSink::State states[2];
+    states[stopped].Set(false);
+    std::string last;
+    {
+      OutputPump pump(std::make_unique<GatedSink>(states[OutputPump::kOut]),
+                      std::make_unique<GatedSink>(states[OutputPump::kErr]));
+      for (int i = 0; i < 1000; ++i) {
+        pump.Post(stopped, "stopped " + std::to_string(i) + "\n");
+        pump.Post(other, "line " + std::to_string(i) + "\n");
+      }
+      GatedSink::State& taken = states[other];
+      EXPECT_TRUE(taken.WaitFor([&taken] {
+        return taken.written.find("line 999\n") != std::string::npos;
+      })) << "stream "
+          << int(stopped) << " stopped: " << taken.written.size() << " bytes";
+      states[stopped].Set(true);
+    }
+    EXPECT_EQ(0u, states[stopped].written.find("stopped 0\n"));
+  }
+}
+
+TEST(OutputPump, EndingShowsEachReaderItsEndOnceItsStreamIsWritten) {
+  // Standard error is never read until standard output has been read to its
+  // end, as a wrapper reading one after the other does.
+  Pipe out;
+  GatedSink::State err;
+  err.Set(false);
+  std::string shown;
+  {
+    OutputPump pump(MakeHandleSink(out.write), std::make_unique<GatedSink>(err));
+    pump.Post(OutputPump::kErr, "a notice\n");
+    pump.Post(OutputPump::kOut, "{\"result\":\"PASS\"}\n");
+    std::future<void> ended = std::async(std::launch::async, [&pump] { pump.End(); });
+    std::future<std::string> read =
+        std::async(std::launch::async, [&out] { return out.ReadAll(); });
+    const bool seenItsEnd = read.wait_for(10s) == std::future_status::ready;
+    EXPECT_TRUE(seenItsEnd) << "standard output never ended";
+    err.Set(true);
+    ended.wait();
+    if (!seenItsEnd) Pipe::Close(out.write);  // so that the reader ends
+    shown = read.get();
+    pump.Post(OutputPump::kOut, "after the end\n");
+    if (seenItsEnd) Pipe::Close(out.write);
+  }
+  EXPECT_EQ("{\"result\":\"PASS\"}\n", shown);
+  EXPECT_EQ("a notice\n", err.written);
+}
+
+TEST(OutputPump, WhatAStoppedReaderLeavesWaitingCostsAtMostTheLimit) {
+#ifndef TQ214_HEAP_IN_USE
+  GTEST_SKIP() << "the heap in use is read through AddressSanitizer";
+#else
+  // Three times the limit's worth of text, in lines of each length.
+  for (const size_t length : {size_t{10}, size_t{45}, size_t{1000}}) {
+    GatedSink::State out, err;
+    out.Set(false);
+    const std::string line = std::string(length - 1, 'x') + "\n";
+    const size_t count = 3 * OutputPump::kHeldLimit / OutputPump::HeldCost(line);
+    size_t peak = 0;
+    {
+      const size_t before = TQ214_HEAP_IN_USE();
+      OutputPump pump(std::make_unique<GatedSink>(out), std::make_unique<GatedSink>(err));
+      pump.Post(OutputPump::kOut, "first\n");
+      ASSERT_TRUE(out.WaitFor([&out] { return out.writing; }));
+      for (size_t i = 0; i < count; ++i) {
+        pump.Post(OutputPump::kOut, line);
+        if (i % 4096 == 0) peak = std::max(peak, TQ214_HEAP_IN_USE() - before);
+      }
+      peak = std::max(peak, TQ214_HEAP_IN_USE() - before);
+      out.Set(true);
+    }
+    EXPECT_LE(peak, OutputPump::kHeldLimit + (size_t{1} << 20)) << length << "-byte lines";
+    EXPECT_GE(peak, OutputPump::kHeldLimit / 2) << length << "-byte lines";
+    // What was shown and what the notice counts make up every line.
+    const size_t shown = std::count(out.written.begin(), out.written.end(), '\n') - 1;
+    const std::string notice = " lines were not shown\n";
+    ASSERT_NE(std::string::npos, err.written.find(notice)) << err.written;
+    EXPECT_EQ(count, shown + std::stoull(err.written.substr(7))) << err.written;
+  }
+#endif
+}
+
+TEST(PumpStreamBuf, LinesWrittenInPiecesByThreadsAtOnceArriveWhole) {
+  GatedSink::State out, err;
+  {
+    OutputPump pump(std::make_unique<GatedSink>(out), std::make_unique<GatedSink>(err));
+    PumpStreamBuf buffer(pump, OutputPump::kOut);
+    std::ostream stream(&buffer);
+    std::vector<std::thread> threads;
+    for (const char* name : {"first", "second", "third"}) {
+      threads.emplace_back([&stream, name] {
+        for (int i = 0; i < 2000; ++i) {
+          stream << "[" << name << " " << i;
+          stream << "]\n";
+        }
+      });
+    }
+    for (std::thread& thread : threads) thread.join();
+    buffer.PostAll();
+  }
+  size_t lines = 0;
+  for (size_t at = 0, end; (end = out.written.find('\n', at)) != std::string::npos; at = end + 1) {
+    const std::string line = out.written.substr(at, end - at);
+    ++lines;
+    ASSERT_TRUE(line.front() == '[' && line.back() == ']' && line.find('[', 1) == std::string::npos)
+        << "line " << lines << ": " << line;
+  }
+  EXPECT_EQ(6000u, lines);
+}
+
+#ifdef _WIN32
+TEST(ConsolePiece, NeverEndsBetweenTheHalvesOfASurrogatePair) {
+  const std::wstring pair = L"\xD83D\xDE00";  // U+1F600
+  struct Case {
+    std::wstring text;
+    size_t at;
+    size_t piece;
+  };
+  for (const Case& c :
+       {Case{std::wstring(8191, L'a') + pair, 0, 8191},
+        Case{std::wstring(8190, L'a') + pair + L"b", 0, 8192},
+        Case{std::wstring(8191, L'a') + pair, 8191, 2}, Case{std::wstring(9000, L'a'), 0, 8192},
+        Case{std::wstring(10, L'a'), 3, 7}}) {
+    EXPECT_EQ(c.piece, ConsolePiece(c.text, c.at)) << c.text.size() << " at " << c.at;
+  }
+}
+#endif
 
 }  // namespace

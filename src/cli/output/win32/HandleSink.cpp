@@ -44,7 +44,7 @@ class WindowsSink final : public OutputSink {
 
   bool ToConsole(const std::wstring& text) {
     for (size_t done = 0; done < text.size();) {
-      const DWORD size = static_cast<DWORD>(std::min(kConsoleChunk, text.size() - done));
+      const DWORD size = static_cast<DWORD>(ConsolePiece(text, done));
       DWORD written = 0;
       if (!WriteConsoleW(handle_, text.data() + done, size, &written, nullptr) || written == 0) {
         return false;
@@ -52,6 +52,13 @@ class WindowsSink final : public OutputSink {
       done += written;
     }
     return true;
+  }
+
+  // Nothing more comes: a pipe's reader is shown its end, unless the other
+  // output is the same handle.
+  void Close() override {
+    if (GetStdHandle(STD_OUTPUT_HANDLE) == GetStdHandle(STD_ERROR_HANDLE)) return;
+    if (GetFileType(handle_) == FILE_TYPE_PIPE) CloseHandle(handle_);
   }
 
   bool WriteBytes(const std::string& text) {
@@ -72,6 +79,15 @@ class WindowsSink final : public OutputSink {
 };
 
 }  // namespace
+
+size_t ConsolePiece(const std::wstring& text, size_t at) {
+  const size_t size = std::min(kConsoleChunk, text.size() - at);
+  // A piece never ends between the two halves of a surrogate pair: the
+  // console would show each half as a character of its own.
+  const bool splitsAPair = size > 1 && at + size < text.size() && text[at + size - 1] >= 0xD800 &&
+                           text[at + size - 1] <= 0xDBFF;
+  return splitsAPair ? size - 1 : size;
+}
 
 std::unique_ptr<OutputSink> MakeHandleSink(OutputHandle handle) {
   return std::make_unique<WindowsSink>(static_cast<HANDLE>(handle));

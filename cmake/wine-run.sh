@@ -33,6 +33,30 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 ) 9>"$WINEPREFIX.lock"
 
 if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
-  exec xvfb-run -a -s "-screen 0 1280x800x24" "$wine_bin" "$exe" "$@"
+  exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$exe" "$@"
+fi
+
+# With a display, Wine's desktop comes up first, alone (one program at a time
+# per prefix: two at once would each start it), so that a program that opens a
+# window finds it there (tests/support/wine/wine-desktop.sh). When Wine's own
+# start fails, that is said as such and tried once more with a fresh server.
+check="${TQ214_WINE_DESKTOP_CHECK:-$build_dir/tests/support/wine/wine-desktop-check.exe}"
+if [ -n "${DISPLAY:-}" ] && [ -f "$check" ]; then
+  # shellcheck source=tests/support/wine/wine-desktop.sh
+  source "$(dirname "$0")/../tests/support/wine/wine-desktop.sh"
+  limit="${TQ214_WINE_DESKTOP_SECONDS:-300}"
+  if ! up=$(
+    flock 9
+    wine_desktop_up "$check" "$limit" && exit 0
+    echo "wine-run: a failure of the environment (Wine's own start), not of $(basename "$exe"): once more"
+    wineserver -k >/dev/null 2>&1
+    wine_desktop_up "$check" "$limit"
+  ) 9>"$WINEPREFIX.desktop.lock"; then
+    echo "$up" >&2
+    echo "wine-run: Wine's desktop did not come up twice: a failure of the environment, not of $(basename "$exe")" >&2
+    exit 1
+  fi
+  # Silent when it came up at once: the programs' own output is compared.
+  case $up in *"once more"*) echo "$up" >&2 ;; esac
 fi
 exec "$wine_bin" "$exe" "$@"

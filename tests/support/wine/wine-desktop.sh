@@ -1,0 +1,60 @@
+# shellcheck shell=sh
+# Wine's desktop, brought up alone before any program that opens a window:
+# sourced by cmake/wine-run.sh on the host and by the USB harness's guest
+# (POSIX sh, busybox's there).
+#
+# A program that finds no desktop starts Wine's explorer and gives it a fixed
+# 10 s; on a slow, busy machine explorer takes longer, and two programs
+# started at once each start one: both end without a display driver ("The
+# explorer process failed to start"). Here the server, the services and the
+# desktop come up first, with nothing else starting, and the wait follows
+# explorer: it goes on while explorer is running (still starting), up to a
+# guard against a hang.
+#
+# wine_desktop_up CHECK_EXE LIMIT_SECONDS [RUNNER...]
+#   CHECK_EXE: wine-desktop-check.exe (its path as RUNNER's Wine sees it).
+#   RUNNER: how a program of the host is run (nothing on the host; the
+#   guest's chroot in the guest). WINEPREFIX names the prefix.
+# Prints one line "wine-desktop: ..." and returns 0 when the desktop is up; 1
+# when Wine's own start failed (not the program that was to run).
+
+# wine_explorer_running: an explorer of this prefix is running.
+wine_explorer_running() {
+  for _wd_proc in /proc/[0-9]*; do
+    case $( { tr '\0' ' ' <"$_wd_proc/cmdline"; } 2>/dev/null) in
+      *explorer.exe*) ;;
+      *) continue ;;
+    esac
+    { tr '\0' '\n' <"$_wd_proc/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  return 1
+}
+
+wine_desktop_up() {
+  _wd_check=$1
+  _wd_limit=$2
+  shift 2
+  _wd_start=$(date +%s)
+  # A server that stays, and Wine's services, before any window.
+  "$@" wineserver -p >/dev/null 2>&1
+  "$@" wine wineboot >/dev/null 2>&1
+  _wd_checks=0
+  _wd_gone=0
+  while :; do
+    _wd_checks=$((_wd_checks + 1))
+    if _wd_said=$("$@" wine "$_wd_check" 2>&1); then
+      echo "wine-desktop: up after $(($(date +%s) - _wd_start)) s ($_wd_checks checks)"
+      return 0
+    fi
+    # A check that finds no desktop starts explorer: while it runs, the
+    # desktop is on its way. Gone after several checks, it failed.
+    if wine_explorer_running; then _wd_gone=0; else _wd_gone=$((_wd_gone + 1)); fi
+    if [ "$_wd_gone" -ge 3 ] || [ $(($(date +%s) - _wd_start)) -ge "$_wd_limit" ]; then
+      echo "wine-desktop: Wine's desktop did not come up (after $(($(date +%s) - _wd_start)) s," \
+        "$_wd_checks checks, explorer $([ "$_wd_gone" -eq 0 ] && echo running || echo gone));" \
+        "the last check said: $(echo "$_wd_said" | tr -d '\r' | tail -n 3 | tr '\n' ' ')"
+      return 1
+    fi
+    sleep 1
+  done
+}

@@ -45,18 +45,26 @@ if [ -n "${DISPLAY:-}" ] && [ -f "$check" ]; then
   # shellcheck source=tests/support/wine/wine-desktop.sh
   source "$(dirname "$0")/../tests/support/wine/wine-desktop.sh"
   limit="${TQ214_WINE_DESKTOP_SECONDS:-300}"
-  if ! up=$(
+  said=$(mktemp)
+  desktop=up
+  {
     flock 9
-    wine_desktop_up "$check" "$limit" && exit 0
-    echo "wine-run: a failure of the environment (Wine's own start), not of $(basename "$exe"): once more"
-    wineserver -k >/dev/null 2>&1
-    wine_desktop_up "$check" "$limit"
-  ) 9>"$WINEPREFIX.desktop.lock"; then
-    echo "$up" >&2
+    # The server and the services it starts stay: they must not hold the lock.
+    if wine_desktop_known_up "$WINEPREFIX.desktop"; then
+      :
+    elif ! wine_desktop_up "$check" "$limit" >"$said" 2>&1 9>&-; then
+      echo "wine-run: a failure of the environment (Wine's own start), not of $(basename "$exe"): once more" >>"$said"
+      wineserver -k >/dev/null 2>&1 9>&-
+      wine_desktop_up "$check" "$limit" >>"$said" 2>&1 9>&- || desktop=down
+    fi
+    [ "$desktop" = down ] || wine_desktop_note_up "$WINEPREFIX.desktop"
+  } 9>"$WINEPREFIX.desktop.lock"
+  # Silent when it came up at once: the programs' own output is compared.
+  grep -q "once more" "$said" && cat "$said" >&2
+  rm -f "$said"
+  if [ "$desktop" = down ]; then
     echo "wine-run: Wine's desktop did not come up twice: a failure of the environment, not of $(basename "$exe")" >&2
     exit 1
   fi
-  # Silent when it came up at once: the programs' own output is compared.
-  case $up in *"once more"*) echo "$up" >&2 ;; esac
 fi
 exec "$wine_bin" "$exe" "$@"

@@ -38,12 +38,15 @@ wine_desktop_up() {
   # A server that stays, and Wine's services, before any window.
   "$@" wineserver -p >/dev/null 2>&1
   "$@" wine wineboot >/dev/null 2>&1
+  _wd_said=${TMPDIR:-/tmp}/wine-desktop-check.$$
   _wd_checks=0
   _wd_gone=0
   while :; do
     _wd_checks=$((_wd_checks + 1))
-    if _wd_said=$("$@" wine "$_wd_check" 2>&1); then
+    # Into a file: the explorer a check starts inherits its output and stays.
+    if "$@" wine "$_wd_check" >"$_wd_said" 2>&1; then
       echo "wine-desktop: up after $(($(date +%s) - _wd_start)) s ($_wd_checks checks)"
+      rm -f "$_wd_said"
       return 0
     fi
     # A check that finds no desktop starts explorer: while it runs, the
@@ -52,9 +55,27 @@ wine_desktop_up() {
     if [ "$_wd_gone" -ge 3 ] || [ $(($(date +%s) - _wd_start)) -ge "$_wd_limit" ]; then
       echo "wine-desktop: Wine's desktop did not come up (after $(($(date +%s) - _wd_start)) s," \
         "$_wd_checks checks, explorer $([ "$_wd_gone" -eq 0 ] && echo running || echo gone));" \
-        "the last check said: $(echo "$_wd_said" | tr -d '\r' | tail -n 3 | tr '\n' ' ')"
+        "the last check said: $(tr -d '\r' <"$_wd_said" | tail -n 3 | tr '\n' ' ')"
+      rm -f "$_wd_said"
       return 1
     fi
     sleep 1
   done
+}
+
+# wine_desktop_note_up FILE: notes the display and the explorer now running,
+# after wine_desktop_up; wine_desktop_known_up FILE: that explorer still runs
+# on this display, so the desktop is still up (no Wine program to start).
+wine_desktop_note_up() {
+  for _wd_proc in /proc/[0-9]*; do
+    case $( { tr '\0' ' ' <"$_wd_proc/cmdline"; } 2>/dev/null) in *explorer.exe*) ;; *) continue ;; esac
+    { tr '\0' '\n' <"$_wd_proc/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    echo "${DISPLAY:-} ${_wd_proc#/proc/}" >"$1"
+    return 0
+  done
+}
+wine_desktop_known_up() {
+  read -r _wd_display _wd_pid <"$1" 2>/dev/null || return 1
+  [ "$_wd_display" = "${DISPLAY:-}" ] && [ -n "$_wd_pid" ] && kill -0 "$_wd_pid" 2>/dev/null &&
+    case $( { tr '\0' ' ' <"/proc/$_wd_pid/cmdline"; } 2>/dev/null) in *explorer.exe*) true ;; *) false ;; esac
 }

@@ -111,7 +111,7 @@ start_gadget() {
     $GADGET_OPTIONS "$@" \
     2>>/run/gadget.log &
   GADGET=$!
-  wait_until 100 test -f /run/gadget.ready
+  wait_until 600 test -f /run/gadget.ready
 }
 
 stop_gadget() {
@@ -144,7 +144,7 @@ attach() {
 }
 detach() {
   echo "" > "$G/UDC"
-  wait_until 100 no_disk
+  wait_until 600 no_disk
 }
 reattach() { detach && attach; }
 
@@ -165,11 +165,12 @@ config_block() {  # the 512 bytes at bridge address 0xD000, into $1
 }
 # The device-side figures of the last complete download: DOWNLOAD_US, DOWNLOAD_PIECES.
 # The device program writes its line once the last status has gone out, so the
-# host's program may end first: the line is waited for (up to a second and a
-# half, which a run that downloaded nothing spends in full).
+# host's program may end first: the line is waited for, up to TENTHS (60 s, a
+# guard for a busy machine; a run that must download nothing gives a second
+# and a half, which it spends in full).
 has_download() { grep -q '^download ' /run/gadget.stats 2>/dev/null; }
 last_download() {
-  wait_until 15 has_download
+  wait_until "${1:-600}" has_download
   line=$(grep '^download ' /run/gadget.stats 2>/dev/null | tail -n 1)
   DOWNLOAD_US=$(echo "$line" | sed -n 's/.*usec=\([0-9]*\).*/\1/p')
   DOWNLOAD_PIECES=$(echo "$line" | sed -n 's/.*pieces=\([0-9]*\).*/\1/p')
@@ -294,7 +295,7 @@ step_stand_in_refused() {
   tq214 update --yes >/tmp/refused.out 2>&1
   status=$?
   show "tq214 update (stand-in, no switch)" /tmp/refused.out
-  last_download
+  last_download 15
   [ $status -eq 1 ] && grep -q 'stand-in image' /tmp/refused.out && [ "$DOWNLOAD_PIECES" -eq 0 ] &&
     ! grep -q '^download ' /run/gadget.stats
   verdict stand_in_refused $?

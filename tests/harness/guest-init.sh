@@ -1049,7 +1049,9 @@ step_window_session() {
   # tells apart from one of the programs.
   start=$(now_us)
   export WINEPREFIX="$WINE_PREFIX"
-  wine_desktop_up "$DESKTOP_CHECK_EXE" "$WINE_DESKTOP_SECONDS" in_root >/tmp/wine-desktop.out 2>&1
+  in_root wineserver -p
+  # The check that finds it up stays for the whole stage, holding it.
+  wine_desktop_up "$DESKTOP_CHECK_EXE" "$WINE_DESKTOP_SECONDS" 0 in_root >/tmp/wine-desktop.out 2>&1
   status=$?
   say time_wine_desktop_ms $(( ($(now_us) - start) / 1000 ))
   show "Wine's start" /tmp/wine-desktop.out

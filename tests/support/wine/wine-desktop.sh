@@ -9,10 +9,13 @@
 # explorer process failed to start"). Here the server, the services and the
 # desktop come up first, with nothing else starting, and the wait follows
 # explorer: it goes on while explorer is running (still starting), up to a
-# guard against a hang.
+# guard against a hang. The caller starts the Wine server it wants first.
 #
-# wine_desktop_up CHECK_EXE LIMIT_SECONDS [RUNNER...]
+# wine_desktop_up CHECK_EXE LIMIT_SECONDS HOLD_SECONDS [RUNNER...]
 #   CHECK_EXE: wine-desktop-check.exe (its path as RUNNER's Wine sees it).
+#   HOLD_SECONDS: how long the last check stays, holding the desktop (Wine
+#   closes it, and its explorer ends, once no program uses it); 0: until
+#   ended, by its process WINE_DESKTOP_HOLDER.
 #   RUNNER: how a program of the host is run (nothing on the host; the
 #   guest's chroot in the guest). WINEPREFIX names the prefix.
 # Prints one line "wine-desktop: ..." and returns 0 when the desktop is up; 1
@@ -33,10 +36,10 @@ wine_explorer_running() {
 wine_desktop_up() {
   _wd_check=$1
   _wd_limit=$2
-  shift 2
+  _wd_hold=$3
+  shift 3
   _wd_start=$(date +%s)
-  # A server that stays, and Wine's services, before any window.
-  "$@" wineserver -p >/dev/null 2>&1
+  # Wine's services, before any window.
   "$@" wine wineboot >/dev/null 2>&1
   _wd_said=${TMPDIR:-/tmp}/wine-desktop-check.$$
   _wd_checks=0
@@ -44,11 +47,22 @@ wine_desktop_up() {
   while :; do
     _wd_checks=$((_wd_checks + 1))
     # Into a file: the explorer a check starts inherits its output and stays.
-    if "$@" wine "$_wd_check" >"$_wd_said" 2>&1; then
-      echo "wine-desktop: up after $(($(date +%s) - _wd_start)) s ($_wd_checks checks)"
+    # A check that finds the desktop up stays, holding it (--hold).
+    "$@" wine "$_wd_check" --hold "$_wd_hold" >"$_wd_said" 2>&1 &
+    _wd_pid=$!
+    while kill -0 "$_wd_pid" 2>/dev/null && ! tr -d '\r' <"$_wd_said" | grep -qx up &&
+      [ $(($(date +%s) - _wd_start)) -lt "$_wd_limit" ]; do
+      sleep 1
+    done
+    if tr -d '\r' <"$_wd_said" | grep -qx up; then
+      # shellcheck disable=SC2034 # for the caller
+      WINE_DESKTOP_HOLDER=$_wd_pid
+      echo "wine-desktop: up after $(($(date +%s) - _wd_start)) s ($_wd_checks checks), held by $_wd_pid"
       rm -f "$_wd_said"
       return 0
     fi
+    kill "$_wd_pid" 2>/dev/null
+    wait "$_wd_pid" 2>/dev/null
     # A check that finds no desktop starts explorer: while it runs, the
     # desktop is on its way. Gone after several checks, it failed.
     if wine_explorer_running; then _wd_gone=0; else _wd_gone=$((_wd_gone + 1)); fi

@@ -33,6 +33,43 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 ) 9>"$WINEPREFIX.lock"
 
 if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
-  exec xvfb-run -a -s "-screen 0 1280x800x24" "$wine_bin" "$exe" "$@"
+  # A display of its own: the program is alone on it, and a console program
+  # needs no desktop. Tests that open windows say so (TQ214_WINE_WINDOWS=1).
+  [ "${TQ214_WINE_WINDOWS:-0}" = 1 ] || export TQ214_WINE_DESKTOP_CHECK=none
+  exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$exe" "$@"
+fi
+
+# With a display the caller gave (several programs may share it) or for a
+# test that opens windows, Wine's desktop comes up first, alone (one program at a time
+# per prefix: two at once would each start it), so that a program that opens a
+# window finds it there (tests/support/wine/wine-desktop.sh). When Wine's own
+# start fails, that is said as such and tried once more with a fresh server.
+# The check that finds it up holds it 5 s, while the program starts.
+check="${TQ214_WINE_DESKTOP_CHECK:-$build_dir/tests/support/wine/wine-desktop-check.exe}"
+if [ -n "${DISPLAY:-}" ] && [ -f "$check" ]; then
+  # shellcheck source=tests/support/wine/wine-desktop.sh
+  source "$(dirname "$0")/../tests/support/wine/wine-desktop.sh"
+  limit="${TQ214_WINE_DESKTOP_SECONDS:-300}"
+  said=$(mktemp)
+  desktop=up
+  {
+    flock 9
+    # The server and the services it starts stay: they must not hold the lock.
+    if wine_desktop_known_up "$WINEPREFIX.desktop"; then
+      :
+    elif ! wine_desktop_up "$check" "$limit" 5 >"$said" 2>&1 9>&-; then
+      echo "wine-run: a failure of the environment (Wine's own start), not of $(basename "$exe"): once more" >>"$said"
+      wineserver -k >/dev/null 2>&1 9>&-
+      wine_desktop_up "$check" "$limit" 5 >>"$said" 2>&1 9>&- || desktop=down
+    fi
+    [ "$desktop" = down ] || wine_desktop_note_up "$WINEPREFIX.desktop"
+  } 9>"$WINEPREFIX.desktop.lock"
+  # Silent when it came up at once: the programs' own output is compared.
+  grep -q "once more" "$said" && cat "$said" >&2
+  rm -f "$said"
+  if [ "$desktop" = down ]; then
+    echo "wine-run: Wine's desktop did not come up twice: a failure of the environment, not of $(basename "$exe")" >&2
+    exit 1
+  fi
 fi
 exec "$wine_bin" "$exe" "$@"

@@ -52,6 +52,7 @@ if [ "$stage" = window ]; then
   expect linux_update ok
   expect wine_root ok
   expect window_display ok
+  expect wine_desktop ok
   expect window_attach ok
   expect window_standin ok
   expect window_instance 'USBSTOR\Disk&Ven_Orvexa&Prod_TQ-214_Enclosure&Rev_0100\0000000000000214&0'
@@ -75,6 +76,7 @@ if [ "$stage" = window ]; then
   expect window_gone ok
   expect window_reattach ok
   expect window_update_hidden ok
+  expect window_refresh_order message,timer,refresh
   expect window_refresh_timer ok
   expect_number window_refresh_after_ms
   expect window_reattach_commands 'equal(9)'
@@ -97,7 +99,7 @@ if [ "$stage" = window ]; then
   expect window_unplug_attach ok
   expect window_unplugged_update FAIL
   expect window_unplugged_no_device ok
-  for key in linux_update window_display window_standin window_start window_update; do
+  for key in linux_update window_display wine_desktop window_standin window_start window_update; do
     expect_number "time_${key}_ms"
   done
 elif [ "$stage" = wine ]; then
@@ -189,6 +191,11 @@ expect failures 0
 expect result PASS
 
 if [ "$failures" -ne 0 ]; then
+  environment=$(value environment)
+  if [ -n "$environment" ]; then
+    echo "usb-harness: $environment: a failure of the environment (Wine's own start in the guest)," \
+      "not of the programs under test" >&2
+  fi
   echo "usb-harness: $failures check(s) failed" >&2
   exit 1
 fi

@@ -125,3 +125,17 @@ boot_guest() {
     exit 1
   fi
 }
+
+# boot_guest_or_again NAME ...: boot_guest with the same arguments, and once
+# more when the guest says Wine's own start failed (a line "SUMMARY
+# environment=..."): a failure of the environment, not of the programs under
+# test. A failure of the programs is never run again.
+boot_guest_or_again() {
+  local environment
+  boot_guest "$@"
+  environment=$(sed -n 's/^SUMMARY environment=//p' "$work/$1-summary.txt" | tail -n 1)
+  [ -n "$environment" ] || return 0
+  echo "usb-harness: $environment in the $1 guest: a failure of the environment (Wine's own start)," \
+    "not of the programs under test; the stage runs once more"
+  boot_guest "$@"
+}

@@ -21,7 +21,7 @@ set -euo pipefail
 source_dir=$(cd "${1:?usage: run-window-stage.sh SOURCE_DIR [WORK_DIR]}" && pwd)
 work=${2:-$source_dir/build/usb-harness}
 here=$(cd "$(dirname "$0")" && pwd)
-qemu_limit=${TQ214_HARNESS_WINDOW_SECONDS:-600}
+qemu_limit=${TQ214_HARNESS_WINDOW_SECONDS:-900}
 mkdir -p "$work"
 exec 9>"$work/harness.lock"
 flock 9
@@ -31,9 +31,9 @@ started=$(date +%s)
 source "$here/harness-lib.sh"
 harness_tools wine wineserver Xvfb import
 build_guest_programs
-build_win32_programs Tessaloft_Orvexa_TQ-214 tq214-pnp-standin tq214-window-driver
+build_win32_programs Tessaloft_Orvexa_TQ-214 tq214-pnp-standin tq214-window-driver wine-desktop-check
 for program in src/app/Tessaloft_Orvexa_TQ-214.exe tools/wine-pnp/tq214-pnp-standin.exe \
-               tests/harness/window/tq214-window-driver.exe; do
+               tests/harness/window/tq214-window-driver.exe tests/support/wine/wine-desktop-check.exe; do
   [ -f "$win32_build/$program" ] || { echo "usb-harness: the win32 build made no $program" >&2; exit 1; }
 done
 make_wine_prefix
@@ -43,12 +43,14 @@ case "$prefix$win32_build" in
                  exit 1 ;;
 esac
 
+# Wine's desktop is brought up as on the host, by the same script.
+programs+=("$source_dir/tests/support/wine/wine-desktop.sh")
 make_guest_image "$work/initramfs.cpio"
 rm -f "$work/window-pass.png"
 # As for the Wine stage: no SMAP in the emulated CPU (docs/usb-harness.md).
 # The X server and three Wine programs besides Wine's own services: 1.5 GiB.
 guest_cpu=max,-smap guest_mib=1536 \
-  boot_guest window "$qemu_limit" "$work/initramfs.cpio" \
+  boot_guest_or_again window "$qemu_limit" "$work/initramfs.cpio" \
   "tq214_stage=window tq214_wine_prefix=$prefix tq214_win32_build=$win32_build" \
   -virtfs local,path=/,mount_tag=host,security_model=none,readonly=on,multidevs=remap
 

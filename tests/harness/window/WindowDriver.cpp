@@ -42,6 +42,9 @@ namespace {
 // few tens of milliseconds, no more often.
 constexpr DWORD kLookMs = 20;
 constexpr DWORD kCommandPollMs = 50;
+// How long one question to the window's list may wait for its answer: a guard
+// against a hang, generous for the emulated machine under load.
+constexpr UINT kAnswerMs = 30000;
 constexpr int kStatusOk = 0;
 constexpr int kStatusFailed = 1;
 constexpr int kStatusUsage = 2;
@@ -146,13 +149,13 @@ bool Watch(const std::function<bool()>& done, double limitMs) {
 std::vector<std::string> ListItems(HWND list, bool* answered) {
   std::vector<std::string> items;
   DWORD_PTR count = 0;
-  *answered = SendMessageTimeoutW(list, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 2000,
+  *answered = SendMessageTimeoutW(list, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kAnswerMs,
                                   &count) != 0;
   if (!*answered || static_cast<LRESULT>(count) == CB_ERR) return items;
   for (DWORD_PTR i = 0; i < count; ++i) {
     wchar_t buffer[512] = {};
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(list, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 2000,
+    if (!SendMessageTimeoutW(list, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kAnswerMs,
                              &length) ||
         static_cast<LRESULT>(length) == CB_ERR || length >= 512) {
       *answered = false;
@@ -160,7 +163,7 @@ std::vector<std::string> ListItems(HWND list, bool* answered) {
     }
     DWORD_PTR copied = 0;
     if (!SendMessageTimeoutW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buffer),
-                             SMTO_ABORTIFHUNG | SMTO_BLOCK, 2000, &copied)) {
+                             SMTO_ABORTIFHUNG | SMTO_BLOCK, kAnswerMs, &copied)) {
       *answered = false;
       break;
     }

@@ -56,16 +56,18 @@ def main(tq214, work):
                           "update", "--yes"], env)
 
     start = time.monotonic()
-    shown = read_until(master, 20, lambda: pieces() >= 3)
+    # The bounds below are guards against a hang, for a slow, busy machine: each
+    # wait ends as soon as what it waits for is there.
+    shown = read_until(master, 120, lambda: pieces() >= 3)
     os.write(master, b"\x13")  # Ctrl+S; from here on nobody reads
     stopped, at_stop = time.monotonic(), pieces()
-    while time.monotonic() < stopped + 25 and not count(history, rb'"result":"PASS"'):
+    while time.monotonic() < stopped + 120 and not count(history, rb'"result":"PASS"'):
         time.sleep(0.05)
     recorded = count(history, rb'"result":"PASS"') == 1
     print("stopped-terminal: Ctrl+S after %d pieces (%.1f s); while stopped %d more pieces, "
           "%s" % (at_stop, stopped - start, pieces() - at_stop,
                   "the history line after %.1f s" % (time.monotonic() - stopped) if recorded
-                  else "no history line in 25 s"))
+                  else "no history line in 120 s"))
     second = subprocess.run([tq214, "--simulate", "--no-history", "update", "--yes"], env=env,
                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
     print("stopped-terminal: a second tq214 while stopped: exit %d %s" %
@@ -73,7 +75,7 @@ def main(tq214, work):
 
     os.write(master, b"\x11")  # Ctrl+Q
     resumed = time.monotonic()
-    shown += read_until(master, 30)
+    shown += read_until(master, 120)
     code = os.waitstatus_to_exitcode(os.waitpid(pid, 0)[1])
     passed = re.search(rb"^PASS\r?$", shown, re.M) is not None
     print("stopped-terminal: after Ctrl+Q: exit %d, %s, %.1f s later" %

@@ -82,7 +82,8 @@ long AwaitEnd(PROCESS_INFORMATION* process, DWORD limitMs) {
 
 LRESULT BarPosition(const UpdaterHandles& w) {
   DWORD_PTR position = 0;
-  if (!SendMessageTimeoutA(w.bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 2000, &position)) return -1;
+  if (!SendMessageTimeoutA(w.bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, kAnswerLimitMs, &position))
+    return -1;
   return static_cast<LRESULT>(position);
 }
 

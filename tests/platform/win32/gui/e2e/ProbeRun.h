@@ -14,6 +14,7 @@ constexpr DWORD kStartLimitMs = 60000;
 constexpr DWORD kResultLimitMs = 60000;
 constexpr DWORD kSettleLimitMs = 30000;
 constexpr DWORD kEndLimitMs = 20000;
+constexpr UINT kAnswerLimitMs = 30000;  // one answer of the window: a hang guard
 
 class Checks {
  public:

@@ -6,7 +6,11 @@
 
 namespace {
 
-constexpr UINT kAnswerMs = 2000;
+// How long a look waits for the window's answer: a guard against a hang only,
+// generous for a slow, busy machine. Whether the window answers while it
+// writes is judged by what the answers say (the progress they show), not by
+// how fast they come.
+constexpr UINT kAnswerMs = 30000;
 
 bool Fill(HWND main, UpdaterHandles* handles) {
   if (main == nullptr || !IsWindowVisible(main)) return false;

@@ -62,6 +62,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
   InstallSeams(seams);
   RunShowingExceptions(kProgramName, [&] {
     UpdaterWindow window(shell);
+    window.view().ReportAttemptsToEventLog();
     if (!window.Open(instance)) return 0;
     window.Show(showCommand);
     return window.RunMessageLoop();

@@ -83,6 +83,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     if (onMachine) pace.Install();
 
     UpdaterWindow window(shell);
+    // A virtual machine's updates reach the event log only when asked, as
+    // tq214's do.
+    const char* journal = std::getenv("TQ214_JOURNAL");
+    if (journal != nullptr && std::string(journal) == "1") window.view().ReportAttemptsToEventLog();
     if (!window.Open(instance)) return 0;
     if (onMachine) replug.Create(instance, window.view().window());
     window.Show(showCommand);

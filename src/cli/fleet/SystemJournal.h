@@ -1,6 +1,7 @@
 #pragma once
 // The system's log, as the programs of a fleet read it: on Linux systemd's
-// journal (linux/Systemd.cpp); Windows has none here.
+// journal (linux/Systemd.cpp), on Windows the Application event log
+// (win32/EventLogJournal.cpp).
 
 #include <string>
 #include <vector>

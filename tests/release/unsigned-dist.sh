@@ -27,7 +27,8 @@ unpack_beside "$dist" "$work"
 folder=$(basename "$zip" .zip)
 for program in "$folder/Tessaloft_Orvexa_TQ-214.exe" "$folder/tq214.exe" "$(basename "$msi")"; do
   verdict=$(osslsigncode verify -in "$work/$program" 2>&1)
-  [[ $verdict == *'No signature found'* ]]
+  # osslsigncode's words for a program and for an MSI.
+  [[ $verdict == *'No signature found'* || $verdict == *'MSI file has no signature'* ]]
   check $? "$(basename "$program") carries no signature"
 done
 [[ $msi == *-unsigned-win32.msi ]]

@@ -6,7 +6,9 @@
 // kind (passed, failed, refused, skipped), which packaging/tq214.catalog
 // explains; and TQ214_RESULT, TQ214_SERIAL, TQ214_DEVICE,
 // TQ214_FIRMWARE_BEFORE, TQ214_FIRMWARE_AFTER, TQ214_IMAGE_SHA256,
-// TQ214_REASON, each present, empty when not known.
+// TQ214_REASON, each present, empty when not known. A confirmation after
+// reconnecting (TQ214_RESULT confirmed or unconfirmed) goes only to a journal
+// that keeps them (Windows' event log).
 
 #include <ostream>
 #include <string>

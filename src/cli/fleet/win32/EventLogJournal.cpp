@@ -31,6 +31,7 @@ class EventLogJournal final : public SystemJournal {
     event.reason = FieldValue(fields, "TQ214_REASON");
     return ReportUpdateEvent(event, failure);
   }
+  bool KeepsConfirmations() const override { return true; }
 };
 
 }  // namespace

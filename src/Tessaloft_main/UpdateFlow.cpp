@@ -1,6 +1,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "IDEAccess/DeviceSpan.h"
 #include "IDEAccess/FamilyIds.h"
@@ -161,7 +162,11 @@ UpdateAttempt TForm1::AttemptOf(const std::string& path, bool passed, bool refus
   const int index = cbb_DeviceList.itemIndex();
   const char* letters =
       index >= 0 && index < kDeviceSlotCount ? DeviceSlots[index].DriveLetters : "";
-  attempt.drive = *letters != '\0' ? letters : path;
+  // "E: F:", as Explorer names the drives; the path without one.
+  for (const char* letter = letters; *letter != '\0'; ++letter) {
+    attempt.drive += std::string(attempt.drive.empty() ? "" : " ") + *letter + ":";
+  }
+  if (attempt.drive.empty()) attempt.drive = path;
   if (!IdentifiedPath.empty()) {
     attempt.firmwareBefore = FirmwareVersionText(IdentifiedChip.data() + kChipInfoVersion);
   }

@@ -31,9 +31,16 @@ maker_url=https://tessaloft.example/
 : "${SOURCE_DATE_EPOCH:?sign-program: SOURCE_DATE_EPOCH is the signing time}"
 
 name=$(basename "$in")
-rc=$(grep -l "^#define TQ214_RC_FILE_NAME \"$name\"" "$(dirname "$0")/../res/"*.rc) ||
-  { echo "sign-program: no version block names $name" >&2; exit 1; }
-description=$(sed -n 's/^#define TQ214_RC_DESCRIPTION "\(.*\)"$/\1/p' "$rc")
+case $name in
+  *.msi)
+    # The installer: Windows shows its description where it asks for
+    # administrator rights to install.
+    description="TQ-214 enclosure firmware update (installer)" ;;
+  *)
+    rc=$(grep -l "^#define TQ214_RC_FILE_NAME \"$name\"" "$(dirname "$0")/../res/"*.rc) ||
+      { echo "sign-program: no version block names $name" >&2; exit 1; }
+    description=$(sed -n 's/^#define TQ214_RC_DESCRIPTION "\(.*\)"$/\1/p' "$rc") ;;
+esac
 
 if [ -n "${SIGN_PKCS12:-}" ]; then
   certificate=(-pkcs12 "$SIGN_PKCS12")

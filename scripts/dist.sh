@@ -4,6 +4,9 @@
 #   tq214_VERSION[-stand-in]_amd64.deb                    tq214 for Debian, made by CPack
 #   Tessaloft_Orvexa_TQ-214-VERSION[-stand-in][-unsigned]-win32.zip
 #                                                         the two Windows programs
+#   Tessaloft_Orvexa_TQ-214-VERSION[-stand-in][-unsigned]-win32.msi
+#                                                         their installer (wixl,
+#                                                         packaging/make-msi.sh)
 #   SHA256SUMS                                            the SHA-256 of both, and of
 #                                                         each program in them
 #   SHA256SUMS.asc                                        its OpenPGP signature
@@ -11,7 +14,7 @@
 # names say "-stand-in" after the version. Two runs of one commit give the same bytes: every
 # date inside comes from SOURCE_DATE_EPOCH, the commit's time unless it is set.
 #
-# The Windows programs are signed (packaging/sign-program.sh) when a
+# The Windows programs and the installer are signed (packaging/sign-program.sh) when a
 # code-signing certificate is given in the environment: SIGN_CERT and
 # SIGN_KEY, or SIGN_PKCS12, with SIGN_PASSWORD when the key is protected, and
 # SIGN_TIMESTAMP_URL for an RFC 3161 time-stamp server (SIGN_TIMESTAMP_TIMEOUT
@@ -94,13 +97,15 @@ cmake --build build/release-linux -j "$jobs" --target tq214 tq214_manual tq214_p
 # The zip of the unsigned programs: what two builds must give byte for byte.
 cmake --build build/release-win32 -j "$jobs" --target release_zip
 
-rm -f "$out"/*.deb "$out"/*.zip "$out"/SHA256SUMS "$out"/SHA256SUMS.asc
+rm -f "$out"/*.deb "$out"/*.zip "$out"/*.msi "$out"/SHA256SUMS "$out"/SHA256SUMS.asc
 unsigned=$(echo build/release-win32/release/*-unsigned-win32.zip)
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release-win32/CMakeCache.txt)
 if [ -n "$signing" ]; then
-  # The same files, the programs signed: the name drops "-unsigned".
+  # The same files, the programs signed: the name drops "-unsigned". The
+  # installer holds the signed programs and is signed itself.
   stage=build/release-win32/signed
   rm -rf "$stage"
-  mkdir -p "$stage/unsigned"
+  mkdir -p "$stage/unsigned" "$stage/installer"
   unzip -q "$unsigned" -d "$stage/unsigned"
   for program in Tessaloft_Orvexa_TQ-214.exe tq214.exe; do
     if ! failure=$(packaging/sign-program.sh "$stage/unsigned/$program" "$stage/$program" 2>&1); then
@@ -108,15 +113,29 @@ if [ -n "$signing" ]; then
       exit 1
     fi
   done
-  cp build/release-linux/release/*.deb "$out"/
   zip=$(basename "$unsigned" -unsigned-win32.zip)-win32.zip
+  msi=${zip%.zip}.msi
+  cp "$stage"/*.exe "$stage/unsigned/README.txt" "$stage/installer/"
+  packaging/make-msi.sh "$SOURCE_DATE_EPOCH" "$version" "$stage/installer" "$stage/unsigned/$msi"
+  if ! failure=$(packaging/sign-program.sh "$stage/unsigned/$msi" "$stage/$msi" 2>&1); then
+    rm -f "$stage"/*.exe
+    echo "dist: FAILED: ${failure#sign-program: }; no release files in $out" >&2
+    exit 1
+  fi
+  cp build/release-linux/release/*.deb "$stage/$msi" "$out"/
   sh packaging/make-zip.sh "$SOURCE_DATE_EPOCH" "$out/$zip" "$stage"/*.exe \
     "$stage/unsigned/README.txt"
 else
   echo "dist: UNSIGNED: no code-signing certificate (SIGN_CERT and SIGN_KEY, or SIGN_PKCS12);" \
-    "the Windows programs carry no signature and the zip's name says -unsigned"
+    "the Windows programs and the installer carry no signature and their names say -unsigned"
   zip=$(basename "$unsigned")
-  cp build/release-linux/release/*.deb "$unsigned" "$out/"
+  msi=${zip%.zip}.msi
+  installer=build/release-win32/installer
+  rm -rf "$installer"
+  mkdir -p "$installer"
+  unzip -q "$unsigned" -d "$installer"
+  packaging/make-msi.sh "$SOURCE_DATE_EPOCH" "$version" "$installer" "build/release-win32/release/$msi"
+  cp build/release-linux/release/*.deb "$unsigned" "build/release-win32/release/$msi" "$out/"
 fi
 deb=$(basename build/release-linux/release/*.deb)
 
@@ -128,7 +147,7 @@ deb=$(basename build/release-linux/release/*.deb)
   cd "$out"
   sum() { sha256sum | sed "s|-\$|$1|"; }
   {
-    sha256sum -- "$deb" "$zip"
+    sha256sum -- "$deb" "$zip" "$msi"
     for program in Tessaloft_Orvexa_TQ-214.exe tq214.exe; do
       unzip -p "$zip" "$program" | sum "${zip%.zip}/$program"
     done
@@ -144,4 +163,4 @@ else
 fi
 
 echo "dist: release files in $out (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH):"
-(cd "$out" && ls -l --time-style=+ -- "$deb" "$zip" SHA256SUMS* && cat SHA256SUMS)
+(cd "$out" && ls -l --time-style=+ -- "$deb" "$zip" "$msi" SHA256SUMS* && cat SHA256SUMS)

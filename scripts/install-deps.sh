@@ -15,10 +15,12 @@ packages=(
   qemu-system-x86 busybox-static sg3-utils cpio kmod xz-utils
   git python3 scdoc man-db groff-base dpkg-dev lintian zip unzip
   osslsigncode gnupg openssl
+  wixl msitools
 )
 # Installed without what they recommend (some hundred megabytes for
-# devscripts): hardening-check and the PE parser of the release checks.
-lean_packages=(devscripts python3-pefile)
+# devscripts): hardening-check, the PE parser of the release checks and the
+# compound-file writer that makes the MSI reproducible (packaging/msi-fix.py).
+lean_packages=(devscripts python3-pefile python3-olefile)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 missing=()

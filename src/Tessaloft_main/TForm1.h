@@ -98,10 +98,14 @@ class TForm1 {
  private:
   void NoDeviceEnding();
   void ShowIdentity(const uint8_t* chipInfo);
-  // The device work of an update: flush, download, block. `note` receives
+  // The device work of an update: flush, download, block. `refused`: nothing
+  // was written (the lock or the device said no first). `note` receives
   // what the window says of file systems that could not be flushed.
-  bool RunUpdate(const std::string& path, const std::vector<std::string>& places,
-                 std::string* note);
+  bool RunUpdate(const std::string& path, const std::vector<std::string>& places, std::string* note,
+                 bool* refused);
+  // The attempt on `path` as the system's log keeps it.
+  UpdateAttempt AttemptOf(const std::string& path, bool passed, bool refused,
+                          const std::string& note) const;
 
   UpdateWatcher* watcher_ = nullptr;
 };

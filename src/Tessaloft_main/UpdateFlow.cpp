@@ -1,11 +1,15 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "IDEAccess/DeviceSpan.h"
 #include "IDEAccess/FamilyIds.h"
+#include "IDEAccess/InterfaceSerial.h"
 #include "Tessaloft_main/TForm1.h"
+#include "engine/DeviceReading.h"
 #include "engine/FirmwareDownload.h"
+#include "engine/FirmwareVersion.h"
 #include "engine/Refusals.h"
 #include "engine/WriteGuard.h"
 #include "engine/WriteSpan.h"
@@ -50,11 +54,16 @@ class BarProgress final : public UpdateObserver {
 
 // Line 2 when the device is not the one the window shows any more.
 constexpr char kDeviceChangedText[] = "The device changed since it was read; nothing was written";
+// Why an update did not start or end well, for the system's log, where the
+// window's lines say nothing more than the result.
+constexpr char kNotIdentifiedText[] = "no TBR640 enclosure was identified";
+constexpr char kUpdateFailedText[] =
+    "the firmware or the configuration block was not written and read back alike";
 
 }  // namespace
 
 bool TForm1::RunUpdate(const std::string& path, const std::vector<std::string>& places,
-                       std::string* note) {
+                       std::string* note, bool* refused) {
   prg_Update.SetProgress(0, 1);
   prg_Update.SetVisible(true);
   if (watcher_) watcher_->UpdateProgressed(0, 1);
@@ -89,6 +98,7 @@ bool TForm1::RunUpdate(const std::string& path, const std::vector<std::string>& 
   prg_Update.SetVisible(false);
   if (!unlocked.empty()) *note = unlocked;
   if (changed) *note = kDeviceChangedText;
+  *refused = !unlocked.empty() || changed;
   if (!unflushed.empty()) {
     *note = "Could not flush " + JoinFailedPlaces(unflushed) + " before the update";
   }
@@ -116,12 +126,16 @@ void TForm1::btn_UpdateClick(Control*) {
   // Why the result is what it is, when the flow knows more than the result:
   // a build that may not write this device, or file systems left unflushed.
   std::string note;
+  // Nothing was written: the build, the lock or the device said no first.
+  bool refused = true;
   if (family == kFamilyTbr640 && identified) {
     if (const Refusal* refusal = FirmwareWriteRefusal()) {
       note = refusal->windowText;
     } else {
-      outcome = RunUpdate(path, LetterPlaces(DeviceSlots[index].DriveLetters), &note);
+      outcome = RunUpdate(path, LetterPlaces(DeviceSlots[index].DriveLetters), &note, &refused);
     }
+  } else {
+    note = kNotIdentifiedText;
   }
 
   FontStyle result = pnl_Descript_3.font();
@@ -134,5 +148,31 @@ void TForm1::btn_UpdateClick(Control*) {
   result.windowTextColour = false;
   result.colour = outcome ? kPassGreen : kFailRed;
   pnl_Descript_3.SetFont(result);
-  if (watcher_) watcher_->UpdateResultShown(outcome);
+  if (watcher_) {
+    watcher_->UpdateResultShown(outcome);
+    watcher_->UpdateAttempted(AttemptOf(path, outcome, refused, note));
+  }
+}
+
+UpdateAttempt TForm1::AttemptOf(const std::string& path, bool passed, bool refused,
+                                const std::string& note) const {
+  UpdateAttempt attempt;
+  attempt.result = passed ? "PASS" : refused ? "refused" : "FAIL";
+  attempt.serial = SerialOfInterfacePath(path);
+  const int index = cbb_DeviceList.itemIndex();
+  const char* letters =
+      index >= 0 && index < kDeviceSlotCount ? DeviceSlots[index].DriveLetters : "";
+  // "E: F:", as Explorer names the drives; the path without one.
+  for (const char* letter = letters; *letter != '\0'; ++letter) {
+    attempt.drive += std::string(attempt.drive.empty() ? "" : " ") + *letter + ":";
+  }
+  if (attempt.drive.empty()) attempt.drive = path;
+  if (!IdentifiedPath.empty()) {
+    attempt.firmwareBefore = FirmwareVersionText(IdentifiedChip.data() + kChipInfoVersion);
+  }
+  // What runs after it: the version written (once the enclosure is
+  // reconnected), the one before when nothing was written.
+  attempt.firmwareAfter = passed ? TargetVersionText() : refused ? attempt.firmwareBefore : "";
+  attempt.reason = passed || !note.empty() ? note : kUpdateFailedText;
+  return attempt;
 }

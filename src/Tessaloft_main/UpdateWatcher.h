@@ -4,6 +4,17 @@
 // technology reads out. Called on the window thread.
 
 #include <cstdint>
+#include <string>
+
+// An update attempt as the system's log keeps it, as tq214's history says it.
+struct UpdateAttempt {
+  std::string result;          // "PASS", "FAIL" or "refused" (nothing written)
+  std::string serial;          // "" when the enclosure has none
+  std::string drive;           // its drive letters, else its path
+  std::string firmwareBefore;  // "" when not read
+  std::string firmwareAfter;   // the version written after PASS, "" after FAIL
+  std::string reason;          // why, when not PASS
+};
 
 class UpdateWatcher {
  public:
@@ -13,6 +24,8 @@ class UpdateWatcher {
   virtual void UpdateProgressed(uint32_t position, uint32_t maximum) = 0;
   // The third line shows the result: "PASS" when `passed`, else "FAIL".
   virtual void UpdateResultShown(bool passed) = 0;
+  // The attempt behind that result, for the system's log.
+  virtual void UpdateAttempted(const UpdateAttempt& attempt) = 0;
   // A refresh replaced whatever an update left on the lines.
   virtual void LinesRefreshed() = 0;
 };

@@ -6,12 +6,14 @@
 
 #include <windows.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/DllSearch.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Text.h"
+#include "platform/win32/gui/CommonControls.h"
 #include "platform/win32/gui/SingleInstance.h"
 #include "platform/win32/gui/UpdaterWindow.h"
 #include "platform/win32/gui/Win32WindowShell.h"
@@ -25,13 +27,15 @@ constexpr char kInstanceName[] = "Local\\Tessaloft.TQ214.Updater";
 // How long a second start waits for the first one's window to show.
 constexpr DWORD kFirstWindowLimitMs = 10000;
 constexpr int kUsageError = 2;
+// Another program holds the single-instance name and shows no window.
+constexpr int kNameHeldElsewhere = 3;
 
 }  // namespace
 
 // wWinMain (-municode): the arguments arrive as UTF-16, whatever the ANSI
 // code page, and are taken as UTF-8, as the session's file name is opened.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
-  LoadDllsFromSystemFolderOnly();
+  LoadDllsFromSystemFolderOnly(kDrawingDlls, std::size(kDrawingDlls));
   static Win32WindowShell shell;
   Seams seams = Win32PlatformSeams();
   seams.shell = &shell;
@@ -47,8 +51,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
   // Before anything is recorded: a second start records nothing.
   const SingleInstance oneWindow(kInstanceName);
   if (oneWindow.another()) {
-    BringRunningWindowForward(kMainWindowClass, kFirstWindowLimitMs);
-    return 0;
+    if (BringRunningWindowForward(kMainWindowClass, kFirstWindowLimitMs)) return 0;
+    SayHeldWithoutWindow(kProgramName, kInstanceName);
+    return kNameHeldElsewhere;
   }
   static SessionSeams session;
   std::string error;
@@ -62,6 +67,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
   InstallSeams(seams);
   RunShowingExceptions(kProgramName, [&] {
     UpdaterWindow window(shell);
+    window.view().ReportAttemptsToEventLog();
     if (!window.Open(instance)) return 0;
     window.Show(showCommand);
     return window.RunMessageLoop();

@@ -5,13 +5,17 @@ KnownDLLs, which Windows takes from System32 whatever the program's folder
 holds; the system may place them anywhere (ASLR, with the relocations that
 needs) and execute none of their data (DEP); and each carries its manifest
 with the rights it asks for: the window administrator's, tq214.exe the
-user's own (it says so when the system refuses it a disk).
+user's own (it says so when the system refuses it a disk); and both carry the
+event log's message table, one message per outcome of an update, each with
+the six insertion strings.
 
     pe-checks.py DIST VERSION
 """
 
 import glob
 import io
+import re
+import struct
 import sys
 import xml.etree.ElementTree as ElementTree
 import zipfile
@@ -29,6 +33,19 @@ KNOWN_DLLS = {
 }
 ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
 RT_MANIFEST = 24
+RT_MESSAGETABLE = 11
+# MESSAGE_RESOURCE_DATA: a count of blocks, then each block (lowest id,
+# highest id, offset of its entries); an entry: its length, its flags
+# (1: UTF-16), its text.
+BLOCK_COUNT = struct.Struct("<I")
+BLOCK = struct.Struct("<III")
+ENTRY = struct.Struct("<HH")
+ENTRY_UNICODE = 1
+# The events: passed, failed, refused, skipped, the confirmation
+# (src/platform/win32/EventMessages.mc). Every message names %1 to %6: serial
+# number, drive, firmware before and after, the image's SHA-256, the reason.
+EVENT_IDS = (1, 2, 3, 4, 5)
+INSERTIONS = {f"%{n}" for n in range(1, 7)}
 # What each program's manifest asks for, and the window's Common Controls 6,
 # which it loads by name and the manifest's dependency takes from WinSxS.
 PROGRAMS = {
@@ -46,16 +63,42 @@ def check(ok, text):
         failures += 1
 
 
-def manifest_of(pe):
+def resource_of(pe, kind_id):
     resources = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
     for kind in resources.entries if resources else []:
-        if kind.id != RT_MANIFEST:
+        if kind.id != kind_id:
             continue
         for name in kind.directory.entries:
             for language in name.directory.entries:
                 data = language.data.struct
                 return pe.get_data(data.OffsetToData, data.Size)
     return None
+
+
+def messages_of(table):
+    """The message table's texts by id."""
+    messages = {}
+    (blocks,) = BLOCK_COUNT.unpack_from(table, 0)
+    for block in range(blocks):
+        low, high, offset = BLOCK.unpack_from(table, BLOCK_COUNT.size + block * BLOCK.size)
+        for message_id in range(low, high + 1):
+            length, flags = ENTRY.unpack_from(table, offset)
+            text = table[offset + ENTRY.size:offset + length]
+            messages[message_id] = text.decode("utf-16-le" if flags & ENTRY_UNICODE else "cp1252")
+            offset += length
+    return messages
+
+
+def check_messages(name, table):
+    if table is None:
+        check(False, f"{name}: carries the event log's message table")
+        return
+    messages = messages_of(table)
+    incomplete = [i for i in EVENT_IDS
+                  if INSERTIONS - set(re.findall(r"%[0-9]+", messages.get(i, "")))]
+    check(sorted(messages) == list(EVENT_IDS) and not incomplete,
+          f"{name}: message table of events {' '.join(map(str, sorted(messages)))}"
+          + (f"; without all six insertion strings: {incomplete}" if incomplete else ""))
 
 
 def check_program(name, data):
@@ -77,7 +120,9 @@ def check_program(name, data):
     check(flags & pefile.DLL_CHARACTERISTICS["IMAGE_DLLCHARACTERISTICS_NX_COMPAT"],
           f"{name}: NX_COMPAT")
 
-    text = manifest_of(pe)
+    check_messages(name, resource_of(pe, RT_MESSAGETABLE))
+
+    text = resource_of(pe, RT_MANIFEST)
     if text is None:
         check(False, f"{name}: carries a manifest")
         return

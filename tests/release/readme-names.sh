@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The README's install lines name the files that make dist wrote. The names
 # carry "-stand-in" right after the version when the build has the stand-in
-# image, and the zip's name "-unsigned" after that when its programs are not
+# image, and the zip's and the MSI's names "-unsigned" after that when its programs are not
 # signed, which is what make dist writes without FIRMWARE_IMAGE and without a
 # certificate; the install lines name that form, and the README names the
 # form of a release (the real image, signed) too. Any other release file name
@@ -21,17 +21,17 @@ check() {
 
 # Release file names as whole words: after a blank, a backtick, "./" or "dist/".
 names_in() {
-  grep -oE '(tq214_[A-Za-z0-9.~+-]+_amd64\.deb|Tessaloft_Orvexa_TQ-214-[A-Za-z0-9.~+-]+-win32\.zip)' | sort -u
+  grep -oE '(tq214_[A-Za-z0-9.~+-]+_amd64\.deb|Tessaloft_Orvexa_TQ-214-[A-Za-z0-9.~+-]+-win32\.(zip|msi))' | sort -u
 }
-install_names=$(grep -E '^[[:space:]]*(sudo apt install|Expand-Archive) ' "$readme" | names_in)
+install_names=$(grep -E '^[[:space:]]*(sudo apt install|Expand-Archive|msiexec /i) ' "$readme" | names_in)
 all_names=$(names_in <"$readme")
 echo "install lines name: $(echo $install_names)"
 
 known=()
-for file in "$deb" "$zip"; do
+for file in "$deb" "$zip" "$msi"; do
   built=$(basename "$file")
   unsigned=
-  [ "$file" = "$zip" ] && unsigned=-unsigned
+  [ "$file" != "$deb" ] && unsigned=-unsigned
   # Split at the version: the tags, when there are any, follow it.
   before=${built%%"$version"*}
   after=${built#*"$version"}

@@ -37,7 +37,7 @@ fi
 echo "built again in $copy in $(($(date +%s) - started)) s"
 
 failures=0
-for file in "$deb" "$zip" "$dist/SHA256SUMS"; do
+for file in "$deb" "$zip" "$msi" "$dist/SHA256SUMS"; do
   again=$work/dist/$(basename "$file")
   if cmp "$file" "$again"; then
     echo "ok   $(basename "$file"): the same $(stat -c %s "$file") bytes"
@@ -47,6 +47,7 @@ for file in "$deb" "$zip" "$dist/SHA256SUMS"; do
     case $file in
       *.deb) diff <(dpkg-deb -I "$file"; dpkg-deb -c "$file") <(dpkg-deb -I "$again"; dpkg-deb -c "$again") ;;
       *.zip) diff <(unzip -lv "$file") <(unzip -lv "$again") ;;
+      *.msi) diff <(msiinfo suminfo "$file") <(msiinfo suminfo "$again") ;;
       *) diff "$file" "$again" ;;
     esac
   fi

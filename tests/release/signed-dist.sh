@@ -104,7 +104,7 @@ check $? "gpg --verify SHA256SUMS.asc SHA256SUMS: $(grep -o 'Good signature.*' "
 unpack_beside "$work/dist" "$work/user"
 [ "$(summed_names "$work/user/SHA256SUMS")" = "$(expected_names)" ] &&
   (cd "$work/user" && sha256sum --quiet -c SHA256SUMS && cd "$folder" && sha256sum --quiet -c SHA256SUMS)
-check $? "SHA256SUMS names the zip, the package and the three programs, and holds, as does the zip's own"
+check $? "SHA256SUMS names the zip, the MSI, the package and the three programs, and holds, as does the zip's own"
 
 # The signature as openssl prints it, up to its unsigned attributes (where
 # the time stamp is).
@@ -130,6 +130,27 @@ for program in Tessaloft_Orvexa_TQ-214.exe tq214.exe; do
     cmp "$work/removed.exe" "$unsigned"
   check $? "$program without its signature: the unsigned program of the build"
 done
+
+# The MSI: signed and time-stamped itself, holding the signed programs.
+signed_msi=$work/user/$(basename "$msi")
+osslsigncode verify -CAfile "$keys/ca.pem" -TSA-CAfile "$keys/ca.pem" -in "$signed_msi" \
+  >"$work/verify.log" 2>&1 && grep -q '^Timestamp Server Signature verification: ok' "$work/verify.log"
+check $? "$(basename "$msi") and its time stamp verify against the throwaway CA: $(grep -o 'Text description: .*' "$work/verify.log")"
+msiextract -C "$work/msi-files" "$signed_msi" >/dev/null &&
+  installed=$(find "$work/msi-files" -name tq214.exe) &&
+  cmp "$installed" "$work/user/$folder/tq214.exe" &&
+  cmp "$(dirname "$installed")/Tessaloft_Orvexa_TQ-214.exe" "$work/user/$folder/Tessaloft_Orvexa_TQ-214.exe"
+check $? "the MSI holds the signed programs"
+# osslsigncode writes the compound file's directory anew: the same tables and
+# streams (msidump), not the same bytes.
+rm -rf "$work/removed.msi" "$work/dump-removed" "$work/dump-unsigned"
+mkdir "$work/dump-removed" "$work/dump-unsigned"
+osslsigncode remove-signature -in "$signed_msi" -out "$work/removed.msi" >/dev/null 2>&1 &&
+  msidump -s -t -d "$work/dump-removed" "$work/removed.msi" >/dev/null 2>&1 &&
+  msidump -s -t -d "$work/dump-unsigned" \
+    "$source_dir/build/release-win32/signed/unsigned/$(basename "$msi")" >/dev/null 2>&1 &&
+  diff -r "$work/dump-removed" "$work/dump-unsigned" >/dev/null
+check $? "the MSI without its signature: the tables and streams of the unsigned MSI of the signed programs"
 
 # One changed byte, in the program's code, in the zip, in the sums.
 gui=$work/user/$folder/Tessaloft_Orvexa_TQ-214.exe

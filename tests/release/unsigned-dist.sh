@@ -25,14 +25,17 @@ check() {
 echo "zip: $(basename "$zip")"
 unpack_beside "$dist" "$work"
 folder=$(basename "$zip" .zip)
-for program in Tessaloft_Orvexa_TQ-214.exe tq214.exe; do
-  verdict=$(osslsigncode verify -in "$work/$folder/$program" 2>&1)
-  [[ $verdict == *'No signature found'* ]]
-  check $? "$program carries no signature"
+for program in "$folder/Tessaloft_Orvexa_TQ-214.exe" "$folder/tq214.exe" "$(basename "$msi")"; do
+  verdict=$(osslsigncode verify -in "$work/$program" 2>&1)
+  # osslsigncode's words for a program and for an MSI.
+  [[ $verdict == *'No signature found'* || $verdict == *'MSI file has no signature'* ]]
+  check $? "$(basename "$program") carries no signature"
 done
+[[ $msi == *-unsigned-win32.msi ]]
+check $? "the MSI's name says -unsigned"
 
 [ "$(summed_names "$work/SHA256SUMS")" = "$(expected_names)" ]
-check $? "SHA256SUMS names the zip, the package and the three programs"
+check $? "SHA256SUMS names the zip, the MSI, the package and the three programs"
 (cd "$work" && sha256sum --quiet -c SHA256SUMS)
 check $? "SHA256SUMS holds"
 [ -n "${GPG_KEY:-}" ] || [ ! -e "$dist/SHA256SUMS.asc" ]

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # The Windows zip that make dist wrote: it holds the two programs, README.txt
 # and SHA256SUMS, whose sums hold; both programs start under Wine, and carry
-# their version, icon and manifest.
+# their version, icon and manifest; tq214.exe reports each outcome to the
+# event log (event-log.sh).
 #
 #   zip-programs.sh WINE_RUN WINDOW_PROBE RESOURCE_PROBE DIST VERSION
 set -uo pipefail
 source "$(dirname "$0")/release-files.sh"
+source "$(dirname "$0")/event-log.sh"
 usage="usage: zip-programs.sh WINE_RUN WINDOW_PROBE RESOURCE_PROBE DIST VERSION"
 wine_run=${1:?$usage}
 window_probe=${2:?$usage}
@@ -37,6 +39,7 @@ check $? "tq214.exe --simulate list: exit $code, $(tr -d '\r' <"$work/list" | gr
 "$wine_run" "$cli" --version >"$work/version" 2>&1
 [ "$(head -n 1 "$work/version" | tr -d '\r')" = "tq214 $version" ]
 check $? "tq214.exe --version: $(head -n 1 "$work/version" | tr -d '\r')"
+check_event_log "$wine_run" "$cli" "$work"
 # Wine's own messages (its helper processes outlive the virtual display) go
 # to wine.log.
 "$wine_run" "$window_probe" caption "$gui" >"$work/caption" 2>>"$work/wine.log"

@@ -11,10 +11,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "platform/DllSearch.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/gui/CommonControls.h"
 #include "platform/win32/gui/SingleInstance.h"
 #include "platform/win32/gui/UpdaterWindow.h"
 #include "platform/win32/gui/Win32WindowShell.h"
@@ -33,10 +36,15 @@ constexpr char kProgramName[] = "Tessaloft_Orvexa_TQ-214_demo";
 constexpr char kInstanceName[] = "Local\\Tessaloft.TQ214.UpdaterDemo";
 constexpr DWORD kFirstWindowLimitMs = 10000;
 constexpr int kUsageError = 2;
+// Another program holds the single-instance name and shows no window.
+constexpr int kNameHeldElsewhere = 3;
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  // As the release window: it asks for administrator rights too, and may be
+  // started from any folder.
+  LoadDllsFromSystemFolderOnly(kDrawingDlls, std::size(kDrawingDlls));
   DemoOptions options;
   std::string error;
   if (!ParseDemoOptions(__argc, __argv, &options, &error)) {
@@ -47,8 +55,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   }
   const SingleInstance oneWindow(options.singleInstance ? kInstanceName : nullptr);
   if (oneWindow.another()) {
-    BringRunningWindowForward(kMainWindowClass, kFirstWindowLimitMs);
-    return 0;
+    if (BringRunningWindowForward(kMainWindowClass, kFirstWindowLimitMs)) return 0;
+    SayHeldWithoutWindow(kProgramName, kInstanceName);
+    return kNameHeldElsewhere;
   }
 
   static VirtualMachine machine;
@@ -83,6 +92,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     if (onMachine) pace.Install();
 
     UpdaterWindow window(shell);
+    // A virtual machine's updates reach the event log only when asked, as
+    // tq214's do.
+    const char* journal = std::getenv("TQ214_JOURNAL");
+    if (journal != nullptr && std::string(journal) == "1") window.view().ReportAttemptsToEventLog();
     if (!window.Open(instance)) return 0;
     if (onMachine) replug.Create(instance, window.view().window());
     window.Show(showCommand);

@@ -89,6 +89,7 @@ int Confirm(CommandRun& run, const Candidate& device, const ResultRow& updated,
     return kExitSuccess;
   }
   if (run.history != nullptr) run.history->Append(confirmation);
+  if (run.journal != nullptr) run.journal->Log(confirmation);
   if (back.outcome == ReconnectOutcome::kTimedOut) {
     return run.Fail(kExitFailure, "the enclosure did not come back within " +
                                       std::to_string(run.args.waitSeconds) +

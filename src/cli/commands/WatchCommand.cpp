@@ -247,6 +247,7 @@ class Watch {
     confirmation.firmwareAfter = row.firmwareAfter;
     confirmation.confirmed = row.confirmed;
     if (run_.history != nullptr) run_.history->Append(confirmation);
+    if (run_.journal != nullptr) run_.journal->Log(confirmation);
     awaited_.erase(awaited);
     tracked.state = State::kLeftAlone;
     tracked.device = back.row.device;

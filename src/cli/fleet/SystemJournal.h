@@ -1,6 +1,7 @@
 #pragma once
 // The system's log, as the programs of a fleet read it: on Linux systemd's
-// journal (linux/Systemd.cpp); Windows has none here.
+// journal (linux/Systemd.cpp), on Windows the Application event log
+// (win32/EventLogJournal.cpp).
 
 #include <string>
 #include <vector>
@@ -11,6 +12,9 @@ class SystemJournal {
   // Sends one entry: its fields, each "NAME=value". False with `failure`
   // saying why when it did not reach the journal (none running here).
   virtual bool Send(const std::vector<std::string>& fields, std::string* failure) = 0;
+  // Whether the confirmations after reconnecting go there too: the event
+  // log's, not the journal's (the history and the metrics have them).
+  virtual bool KeepsConfirmations() const { return false; }
 };
 
 // This system's journal; null where there is none to write to.

@@ -6,7 +6,9 @@
 // kind (passed, failed, refused, skipped), which packaging/tq214.catalog
 // explains; and TQ_RESULT, TQ_SERIAL, TQ_DEVICE,
 // TQ_FIRMWARE_BEFORE, TQ_FIRMWARE_AFTER, TQ_IMAGE_SHA,
-// TQ_REASON, each present, empty when not known.
+// TQ_REASON, each present, empty when not known. A confirmation after
+// reconnecting (TQ_RESULT confirmed or unconfirmed) goes only to a journal
+// that keeps them (Windows' event log).
 
 #include <ostream>
 #include <string>

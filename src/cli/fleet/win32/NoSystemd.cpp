@@ -1,11 +1,7 @@
-// Windows has neither a journal nor a service manager that tq214 talks to.
+// Windows has no service manager that tq214 talks to; its journal is the
+// event log (EventLogJournal.cpp).
 
 #include "cli/fleet/ServiceManager.h"
-#include "cli/fleet/SystemJournal.h"
-
-SystemJournal* SystemJournalOfPlatform() {
-  return nullptr;
-}
 
 ServiceManager* ServiceManagerOfPlatform() {
   return nullptr;

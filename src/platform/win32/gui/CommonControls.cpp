@@ -4,14 +4,6 @@
 
 #include "platform/win32/Win32DllSearch.h"
 
-namespace {
-
-// What the system's window drawing loads by name: the theme DLL and what it
-// draws with.
-constexpr const wchar_t* kDrawingDlls[] = {L"uxtheme.dll", L"dwmapi.dll", L"msimg32.dll"};
-
-}  // namespace
-
 void InitCommonControlsFromSystem(DWORD classes) {
   // Loaded first by full path, the drawing's DLLs are found loaded where a
   // by-name load would still look in the program's folder: Windows 7 and

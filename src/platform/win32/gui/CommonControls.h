@@ -6,5 +6,9 @@
 
 #include <windows.h>
 
+// What the system's window drawing loads by name: the theme DLL and what it
+// draws with. The window loads them from the system folder first.
+inline constexpr const wchar_t* kDrawingDlls[] = {L"uxtheme.dll", L"dwmapi.dll", L"msimg32.dll"};
+
 // Loads Common Controls and registers the window classes `classes` (ICC_*).
 void InitCommonControlsFromSystem(DWORD classes);

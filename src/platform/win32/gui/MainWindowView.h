@@ -66,6 +66,9 @@ class MainWindowView final : public ControlObserver {
   void SetHighContrastQuery(std::function<bool()> query) { highContrastQuery_ = std::move(query); }
 
   const UpdateSignals& signals() const { return signals_; }
+  // Each update attempt goes to the Windows event log from now on (the
+  // program over the system's disks; not a demo over a virtual machine).
+  void ReportAttemptsToEventLog() { signals_.ReportAttemptsToEventLog(); }
 
  private:
   struct Child {

@@ -1,5 +1,7 @@
 #include "platform/win32/gui/SingleInstance.h"
 
+#include <string>
+
 namespace {
 
 constexpr DWORD kLookAgainMs = 100;
@@ -33,4 +35,13 @@ bool BringRunningWindowForward(const char* windowClass, DWORD limitMs) {
   // the foreground on.
   SetForegroundWindow(window);
   return true;
+}
+
+void SayHeldWithoutWindow(const char* programName, const char* instanceName) {
+  const std::string text = std::string(programName) +
+                           " cannot start: another program holds its name " + instanceName +
+                           " but shows no updater window.\n\nEnd that program (Task Manager), "
+                           "or sign out and in again, then start " +
+                           programName + " again.";
+  MessageBoxA(nullptr, text.c_str(), programName, MB_OK | MB_ICONERROR);
 }

@@ -29,3 +29,8 @@ class SingleInstance {
 // disks comes before its window shows): it looks again for up to `limitMs`.
 // False when no window of the class appeared.
 bool BringRunningWindowForward(const char* windowClass, DWORD limitMs);
+
+// Tells the user, in a message box, that `instanceName` is held by a program
+// that shows no updater window (one that hangs, or any other program that took
+// the name): otherwise the program would end with nothing shown.
+void SayHeldWithoutWindow(const char* programName, const char* instanceName);

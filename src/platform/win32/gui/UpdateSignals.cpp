@@ -1,5 +1,10 @@
 #include "platform/win32/gui/UpdateSignals.h"
 
+#include <string>
+
+#include "embedded/FirmwareImageDigest.h"
+#include "platform/win32/Win32EventLog.h"
+
 void UpdateSignals::Attach(HWND window, HWND resultLine) {
   window_ = window;
   taskbar_.Attach(window);
@@ -30,6 +35,23 @@ void UpdateSignals::UpdateResultShown(bool passed) {
     flash.hwnd = window_;
     flash.dwFlags = FLASHW_ALL | FLASHW_TIMERNOFG;
     FlashWindowEx(&flash);
+  }
+}
+
+void UpdateSignals::UpdateAttempted(const UpdateAttempt& attempt) {
+  if (!reportAttempts_) return;
+  UpdateEvent event;
+  event.result = attempt.result;
+  event.serial = attempt.serial;
+  event.drive = attempt.drive;
+  event.firmwareBefore = attempt.firmwareBefore;
+  event.firmwareAfter = attempt.firmwareAfter;
+  event.imageSha256 = kFirmwareImageSha256;
+  event.reason = attempt.reason;
+  // The update is over whatever the log says; only a debugger hears of it.
+  std::string failure;
+  if (!ReportUpdateEvent(event, &failure)) {
+    OutputDebugStringA(("no entry in the event log: " + failure + "\n").c_str());
   }
 }
 

@@ -2,7 +2,8 @@
 // What the system shows of an update outside the window's lines: progress and
 // the result on the window's taskbar button, a flash of the window when the
 // result comes while it is not in front, and the result read out by assistive
-// technology from the line that shows it.
+// technology from the line that shows it; and, when asked, each attempt in
+// the Windows event log.
 
 #include <windows.h>
 
@@ -24,10 +25,14 @@ class UpdateSignals final : public UpdateWatcher {
 
   void UpdateProgressed(uint32_t position, uint32_t maximum) override;
   void UpdateResultShown(bool passed) override;
+  void UpdateAttempted(const UpdateAttempt& attempt) override;
   void LinesRefreshed() override;
+
+  void ReportAttemptsToEventLog() { reportAttempts_ = true; }
 
  private:
   HWND window_ = nullptr;
   TaskbarButton taskbar_;
   LiveRegion result_;
+  bool reportAttempts_ = false;
 };

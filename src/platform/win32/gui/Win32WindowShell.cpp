@@ -2,6 +2,7 @@
 
 #include <dbt.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/win32/Win32DllSearch.h"
@@ -74,24 +75,47 @@ void Win32WindowShell::UnregisterDeviceNotifications(NotifyRef registration) {
   ::UnregisterDeviceNotification(reinterpret_cast<HDEVNOTIFY>(registration));
 }
 
+namespace {
+
+// The running program's full path, whatever its length; "" when the system
+// does not give it.
+std::wstring ExecutablePath() {
+  constexpr DWORD kLongestPath = 32768;
+  std::wstring path(MAX_PATH, L'\0');
+  while (true) {
+    const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    if (length == 0) return L"";
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    if (path.size() >= kLongestPath) return L"";
+    path.resize(path.size() * 2);
+  }
+}
+
+}  // namespace
+
 bool Win32WindowShell::ExecutableFileVersion(uint16_t version[4]) {
   // version.dll is no KnownDLL: loaded from the system folder on first use.
+  // The wide functions: the program's folder may have a name outside the
+  // ANSI code page ("C:\Users\Jürgen 用户\Downloads").
   static const HMODULE dll = LoadSystemDll(L"version.dll");
   static const auto infoSize =
-      DllFunction<decltype(&::GetFileVersionInfoSizeA)>(dll, "GetFileVersionInfoSizeA");
+      DllFunction<decltype(&::GetFileVersionInfoSizeW)>(dll, "GetFileVersionInfoSizeW");
   static const auto readInfo =
-      DllFunction<decltype(&::GetFileVersionInfoA)>(dll, "GetFileVersionInfoA");
-  static const auto queryValue = DllFunction<decltype(&::VerQueryValueA)>(dll, "VerQueryValueA");
+      DllFunction<decltype(&::GetFileVersionInfoW)>(dll, "GetFileVersionInfoW");
+  static const auto queryValue = DllFunction<decltype(&::VerQueryValueW)>(dll, "VerQueryValueW");
   if (infoSize == nullptr || readInfo == nullptr || queryValue == nullptr) return false;
-  char name[MAX_PATH + 1] = {};
-  if (::GetModuleFileNameA(nullptr, name, MAX_PATH) == 0) return false;
-  const DWORD size = infoSize(name, nullptr);
+  const std::wstring name = ExecutablePath();
+  if (name.empty()) return false;
+  const DWORD size = infoSize(name.c_str(), nullptr);
   if (size == 0) return false;
   std::vector<uint8_t> info(size);
-  if (!readInfo(name, 0, size, info.data())) return false;
+  if (!readInfo(name.c_str(), 0, size, info.data())) return false;
   void* root = nullptr;
   UINT rootSize = 0;
-  if (!queryValue(info.data(), "\\", &root, &rootSize) || root == nullptr ||
+  if (!queryValue(info.data(), L"\\", &root, &rootSize) || root == nullptr ||
       rootSize < sizeof(VS_FIXEDFILEINFO)) {
     return false;
   }

@@ -27,6 +27,11 @@
 //       a second line, the first line of the window once the program filled
 //       it; closes it. Exit code 0 when the window appeared and the program
 //       ended 0.
+//   WindowProbe held PROGRAM.exe
+//       Holds the release window's single-instance name, as a program that
+//       squats it would, and starts the program: it must say so in a message
+//       box (printed) and end with exit code 3 once the box is closed, not end
+//       with nothing shown.
 //   WindowProbe ready     waits for the window; prints its rectangle "X Y W H"
 //   WindowProbe update    presses Update, waits for "PASS" or "FAIL"
 //   WindowProbe settle    waits until a refresh replaced the result
@@ -165,6 +170,9 @@ int Caption(const std::string& program) {
   // The first line is filled once the program has looked for enclosures.
   Watch([&] { return !Text(w.lines[0]).empty(); }, kStartLimitMs);
   std::printf("%s\n%s\n", Text(w.main).c_str(), Text(w.lines[0]).c_str());
+  // As the shell tells a window that its taskbar button exists (Wine's never
+  // does): the window then takes the taskbar list, a COM server.
+  SendMessageA(w.main, RegisterWindowMessageA("TaskbarButtonCreated"), 0, 0);
   PostMessageA(w.main, WM_CLOSE, 0, 0);
   const bool ended = WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0;
   DWORD code = 1;
@@ -172,6 +180,33 @@ int Caption(const std::string& program) {
   if (!ended) TerminateProcess(process.hProcess, 1);
   CloseHandle(process.hProcess);
   return ended && code == 0 ? 0 : 1;
+}
+
+int HeldName(const std::string& program) {
+  const HANDLE squat = CreateMutexA(nullptr, TRUE, "Local\\Tessaloft.TQ214.Updater");
+  PROCESS_INFORMATION process = {};
+  if (squat == nullptr || !Start("\"" + WindowsPath(program) + "\"", &process)) return 1;
+  // The program first waits for the holder's window (10 s).
+  constexpr DWORD kHeldLimitMs = 30000;
+  HWND box = nullptr;
+  Watch(
+      [&] {
+        box = FindWindowA("#32770", "Tessaloft_Orvexa_TQ-214");
+        return box != nullptr || WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+      },
+      kHeldLimitMs);
+  constexpr int kMessageBoxText = 0xFFFF;
+  const std::string text = box != nullptr ? Text(GetDlgItem(box, kMessageBoxText)) : "";
+  std::printf("%s\n", text.empty() ? "(no message box)" : text.c_str());
+  if (box != nullptr) PostMessageA(box, WM_COMMAND, IDOK, 0);
+  const bool ended = WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0;
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  if (!ended) TerminateProcess(process.hProcess, 1);
+  CloseHandle(process.hProcess);
+  CloseHandle(squat);
+  std::printf("exit code %lu\n", code);
+  return ended && code == 3 && text.find("holds its name") != std::string::npos ? 0 : 1;
 }
 
 bool FindNow(UpdaterHandles* w) {
@@ -236,6 +271,7 @@ int main(int argc, char** argv) {
     return SecondStartCheck(argv[2], arguments);
   }
   if (mode == "caption" && argc > 2) return Caption(argv[2]);
+  if (mode == "held" && argc > 2) return HeldName(argv[2]);
   if (mode == "ready") return Ready();
   if (mode == "update") return Update();
   if (mode == "settle") return Settle();
@@ -243,7 +279,8 @@ int main(int argc, char** argv) {
   std::fprintf(
       stderr,
       "usage: WindowProbe check DEMO.exe [PIECE_MS] | keys DEMO.exe | during-update DEMO.exe |"
-      " second-start PROGRAM.exe [ARGUMENTS] | caption PROGRAM.exe | ready | update | settle |"
+      " second-start PROGRAM.exe [ARGUMENTS] | caption PROGRAM.exe | held PROGRAM.exe | ready |"
+      " update | settle |"
       " close\n");
   return 2;
 }

@@ -15,7 +15,6 @@
 #include <cstdint>
 #include <cstring>
 #include <cwctype>
-#include <filesystem>
 
 #include "platform/RegularFile.h"
 #include "platform/win32/Win32FolderWalk.h"
@@ -95,15 +94,26 @@ std::string UnsafeToWrite(const std::string& path) {
   return NamesADevice(name) ? "" : ReparseProblem(name, GetFileAttributesW(name.c_str()), false);
 }
 
+namespace {
+
+// The folders above `name`, each made where it is missing; what cannot be
+// made shows when the file is opened. Without std::filesystem, whose code
+// would more than double the window's size.
+void MakeFoldersOf(const std::wstring& name) {
+  for (size_t at = name.find_first_of(L"\\/", 1); at != std::wstring::npos;
+       at = name.find_first_of(L"\\/", at + 1)) {
+    // A drive ("C:"), the long-path prefix or a share's name fail here, harmlessly.
+    CreateDirectoryW(name.substr(0, at).c_str(), nullptr);
+  }
+}
+
+}  // namespace
+
 OpenedFile OpenRegularFile(const std::string& path, FileUse use, bool makeFolders) {
   const std::wstring name = WideFromUtf8(path);
   if (NamesADevice(name)) return Refused(INVALID_HANDLE_VALUE, "a device, not a regular file");
   const bool guarded = use != FileUse::kRead && RunsElevated();
-  if (makeFolders && !guarded) {
-    std::error_code ignored;
-    const std::filesystem::path file(name);
-    if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ignored);
-  }
+  if (makeFolders && !guarded) MakeFoldersOf(name);
   const DWORD attributes = GetFileAttributesW(name.c_str());
   if (guarded) {
     const std::string problem = ReparseProblem(name, attributes, makeFolders);

@@ -1,6 +1,6 @@
 #pragma once
 // A backend that wraps the one in force and passes on all it does not change:
-// what it reaches and the handles of its spans.
+// the requests, what it reaches and the handles of its spans.
 
 #include <memory>
 
@@ -10,6 +10,10 @@ class WrappingBackend : public ScsiBackend {
  public:
   explicit WrappingBackend(ScsiBackend& inner) : inner_(inner) {}
 
+  BackendResult Execute(const ScsiRequest& request) override { return inner_.Execute(request); }
+  BackendResult QueryDeviceNumber(const char* path, StorageDeviceNumber* result) override {
+    return inner_.QueryDeviceNumber(path, result);
+  }
   DeviceReach reach() const override { return inner_.reach(); }
   bool KeepsHandles() const override { return inner_.KeepsHandles(); }
   std::unique_ptr<DeviceHandle> OpenHandle(const char* path) override {

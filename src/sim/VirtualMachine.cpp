@@ -142,11 +142,9 @@ void VirtualMachine::SetPort(const std::string& path, const std::string& port) {
 
 std::string VirtualMachine::PortOf(const std::string& path) const {
   std::lock_guard<std::mutex> guard(lock_);
-  const std::string key = AsciiLower(path);
-  const auto found =
-      std::find_if(disks_.begin(), disks_.end(), [&key](const Disk& d) { return d.key == key; });
-  if (found == disks_.end()) return "";
-  return found->port.empty() ? found->path : found->port;
+  const Disk* disk = Lookup(path.c_str());
+  if (disk == nullptr) return "";
+  return disk->port.empty() ? disk->path : disk->port;
 }
 
 void VirtualMachine::Remove(const std::string& path) {

@@ -22,10 +22,6 @@ constexpr char kPathUpper[] = "\\\\?\\USBSTOR#DISK&VEN_ORVEXA#0000000000000214&0
 class CountingBackend final : public WrappingBackend {
  public:
   explicit CountingBackend(VirtualMachine& machine) : WrappingBackend(machine) {}
-  BackendResult Execute(const ScsiRequest& request) override { return inner_.Execute(request); }
-  BackendResult QueryDeviceNumber(const char* path, StorageDeviceNumber* result) override {
-    return inner_.QueryDeviceNumber(path, result);
-  }
   std::unique_ptr<DeviceHandle> OpenHandle(const char* path) override {
     ++opens;
     return inner_.OpenHandle(path);

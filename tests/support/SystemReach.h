@@ -10,19 +10,13 @@
 #include "cli/host/DriveLetterPlaces.h"
 #include "cli/host/Host.h"
 #include "embedded/EmbeddedResources.h"
+#include "seams/WrappingBackend.h"
 #include "sim/VirtualMachine.h"
 
-class SystemReach final : public ScsiBackend {
+class SystemReach final : public WrappingBackend {
  public:
-  explicit SystemReach(VirtualMachine& machine) : machine_(machine) {}
-  BackendResult Execute(const ScsiRequest& request) override { return machine_.Execute(request); }
-  BackendResult QueryDeviceNumber(const char* path, StorageDeviceNumber* result) override {
-    return machine_.QueryDeviceNumber(path, result);
-  }
+  explicit SystemReach(VirtualMachine& machine) : WrappingBackend(machine) {}
   DeviceReach reach() const override { return DeviceReach::kSystem; }
-
- private:
-  VirtualMachine& machine_;
 };
 
 // tq214's "real machine", answered by `machine`.

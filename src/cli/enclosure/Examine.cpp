@@ -40,12 +40,14 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
     row.reason = candidate.busy ? kBeingUpdatedText : candidate.lockProblem;
     return device;
   }
-  // What its probe read may be half of another unit's.
-  if (candidate.span && !candidate.span->StillThere()) {
+  // What its probe or reading read may be half of another unit's.
+  const auto changed = [&candidate, &row] {
+    if (!candidate.span || candidate.span->StillThere()) return false;
     row.result = "skipped";
     row.reason = kEnclosureChangedText;
-    return device;
-  }
+    return true;
+  };
+  if (changed()) return device;
   if (!IsTbr640(candidate)) {
     row.result = "skipped";
     row.reason = RefusalSentence(RefusalFor(ReadingOutcome::kNotTbr640), candidate.code);
@@ -66,11 +68,7 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
                         outcome == ReadingOutcome::kNoConfigBlock;
     return device;
   }
-  if (candidate.span && !candidate.span->StillThere()) {
-    row.result = "skipped";
-    row.reason = kEnclosureChangedText;
-    return device;
-  }
+  if (changed()) return device;
   BuildIdentityLines(device.reading.block, device.reading.chipInfo.data(), &device.lines);
   TakeIdentity(row, device.reading, device.lines);
   const uint8_t* version = device.reading.chipInfo.data() + kChipInfoVersion;

@@ -16,6 +16,7 @@ packages=(
   git python3 scdoc man-db groff-base dpkg-dev lintian zip unzip
   osslsigncode gnupg openssl
   wixl msitools
+  tmux time
 )
 # Installed without what they recommend (some hundred megabytes for
 # devscripts): hardening-check, the PE parser of the release checks and the

@@ -13,12 +13,19 @@
 // one that goes away, needs a new number; within a number members are only
 // added, as optional ones.
 
+#include <cmath>
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 constexpr int kJsonFormat = 1;
+
+// A duration in seconds as the whole milliseconds the documents give: the
+// nearest, so that a time read back from them is written as it was.
+inline int64_t JsonMilliseconds(double seconds) {
+  return static_cast<int64_t>(std::llround(seconds * 1000));
+}
 
 // The library's empty value does not throw on construction.
 class JsonWriter {  // NOLINT(bugprone-exception-escape)

@@ -38,8 +38,9 @@ std::string Line(const HistoryEntry& entry) {
   return line;
 }
 
-// How often a JSON array written a piece at a time goes to the output.
-constexpr size_t kJsonPieceBytes = size_t{64} << 10;
+// How much of a long listing is gathered before it goes to the output: one
+// hand-over per piece, not per line.
+constexpr size_t kPieceBytes = size_t{64} << 10;
 
 // The history's updates as `history` shows them, oldest first, each with its
 // confirmation merged in, read a second time (the first gathered the
@@ -124,12 +125,10 @@ int RunHistory(CommandRun& run) {
       ShowUpdates(
           path, wanted, *confirmations,
           [&](const HistoryEntry& entry) {
-            JsonWriter json;
-            WriteHistoryEntry(json, entry);
             if (!first) pieces += ',';
             first = false;
-            pieces += json.text();
-            if (pieces.size() < kJsonPieceBytes) return;
+            pieces += HistoryEntryJson(entry);
+            if (pieces.size() < kPieceBytes) return;
             out << pieces << std::flush;
             pieces.clear();
           },
@@ -142,13 +141,19 @@ int RunHistory(CommandRun& run) {
     return kExitSuccess;
   }
   size_t shown = 0;
+  std::string pieces;
   ShowUpdates(
       path, wanted, *confirmations,
-      [&run, &shown](const HistoryEntry& entry) {
+      [&run, &shown, &pieces](const HistoryEntry& entry) {
         ++shown;
-        run.text() << EscapeControlBytes(Line(entry)) << '\n';
+        pieces += EscapeControlBytes(Line(entry));
+        pieces += '\n';
+        if (pieces.size() < kPieceBytes) return;
+        run.text() << pieces;
+        pieces.clear();
       },
       [&run, &path](DamagedLine&& line) { NoteDamaged(run, path, line); });
+  run.text() << pieces;
   if (shown == 0) {
     run.text() << (read.found ? "No update recorded" : "No update recorded yet")
                << (wanted.empty() ? "" : " for that serial number") << " ("

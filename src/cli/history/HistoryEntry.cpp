@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "cli/history/FlatJson.h"
+
 namespace {
 
-// Read into a map: a line's members are looked up by name.
+// The general parser, for the lines the flat reader leaves to it.
 using Json = nlohmann::json;
 
 // The text members, in the order they are written; read back by name.
@@ -32,6 +34,35 @@ const TextMember kTexts[] = {
     {"reason", &HistoryEntry::reason},
     {"updated", &HistoryEntry::updated},
     {"firmwareAfter", &HistoryEntry::firmwareAfter},
+};
+
+constexpr size_t kTextCount = sizeof kTexts / sizeof kTexts[0];
+
+// The members a line's reading looks at, each found once.
+struct LineMembers {
+  explicit LineMembers(FlatMembers* members) {
+    for (auto& member : *members) {
+      const std::string& name = member.first;
+      if (name == "format") {
+        format = &member.second;
+      } else if (name == "milliseconds") {
+        milliseconds = &member.second;
+      } else if (name == "confirmed") {
+        confirmed = &member.second;
+      } else {
+        for (size_t i = 0; i < kTextCount; ++i) {
+          if (name == kTexts[i].name) {
+            texts[i] = &member.second;
+            break;
+          }
+        }
+      }
+    }
+  }
+  FlatValue* format = nullptr;
+  FlatValue* milliseconds = nullptr;
+  FlatValue* confirmed = nullptr;
+  FlatValue* texts[kTextCount] = {};
 };
 
 // The longest attempt a line may say it took, in milliseconds (49 days).
@@ -68,7 +99,7 @@ std::string Unfit(const HistoryEntry& entry) {
 }
 
 // The entry's members, in the object begun for it.
-void WriteMembers(JsonWriter& json, const HistoryEntry& entry) {
+void WriteMembers(FlatObjectWriter& json, const HistoryEntry& entry) {
   for (const TextMember& member : kTexts) {
     const std::string& value = entry.*member.field;
     if (member.field == &HistoryEntry::serial) {
@@ -78,7 +109,7 @@ void WriteMembers(JsonWriter& json, const HistoryEntry& entry) {
     }
   }
   if (entry.kind == "update") {
-    json.Member("milliseconds", static_cast<int64_t>(entry.seconds * 1000));
+    json.Member("milliseconds", JsonMilliseconds(entry.seconds));
   }
   // A confirmation, or an update that one was merged into (`history`).
   if (entry.kind != "update" || !entry.updated.empty()) {
@@ -89,58 +120,60 @@ void WriteMembers(JsonWriter& json, const HistoryEntry& entry) {
 }  // namespace
 
 std::string HistoryLine(const HistoryEntry& entry) {
-  JsonWriter json;
-  json.BeginDocument();
+  FlatObjectWriter json;
+  json.Member("format", int64_t{kJsonFormat});
   WriteMembers(json, entry);
-  return json.EndObject().text();
+  return json.text();
 }
 
-void WriteHistoryEntry(JsonWriter& json, const HistoryEntry& entry) {
-  json.BeginObject();
+std::string HistoryEntryJson(const HistoryEntry& entry) {
+  FlatObjectWriter json;
   WriteMembers(json, entry);
-  json.EndObject();
+  return json.text();
 }
 
 bool ParseHistoryLine(const std::string& line, HistoryEntry* entry, std::string* error) {
-  const Json value = Json::parse(line, nullptr, false);
-  if (!value.is_object()) {
-    *error = "not a JSON object";
-    return false;
+  FlatMembers members;
+  if (!ReadFlatObject(line, &members)) {
+    const Json value = Json::parse(line, nullptr, false);
+    if (!value.is_object()) {
+      *error = "not a JSON object";
+      return false;
+    }
+    members = FlatMembersOf(value);
   }
+  LineMembers found(&members);
   // A line without "format" was written before there was one, in the shape
   // of format 1; a later format may mean other things by the same names.
-  const auto format = value.find("format");
-  if (format != value.end() && !format->is_number_unsigned()) {
+  if (found.format != nullptr && found.format->kind != FlatValue::Kind::kWhole) {
     *error = "'format' is not a format number";
     return false;
   }
-  if (format != value.end() && format->get<uint64_t>() > kJsonFormat) {
-    *error = "format " + std::to_string(format->get<uint64_t>()) +
-             ", newer than this tool reads (" + std::to_string(kJsonFormat) + ")";
+  if (found.format != nullptr && found.format->whole > kJsonFormat) {
+    *error = "format " + std::to_string(found.format->whole) + ", newer than this tool reads (" +
+             std::to_string(kJsonFormat) + ")";
     return false;
   }
   *entry = HistoryEntry{};
-  for (const TextMember& member : kTexts) {
-    const auto found = value.find(member.name);
-    if (found == value.end() || found->is_null()) continue;
-    if (!found->is_string()) {
-      *error = std::string("'") + member.name + "' is not a text";
+  for (size_t i = 0; i < kTextCount; ++i) {
+    FlatValue* value = found.texts[i];
+    if (value == nullptr || value->kind == FlatValue::Kind::kNull) continue;
+    if (value->kind != FlatValue::Kind::kText) {
+      *error = std::string("'") + kTexts[i].name + "' is not a text";
       return false;
     }
-    entry->*member.field = found->get<std::string>();
+    entry->*kTexts[i].field = std::move(value->text);
   }
   *error = Unfit(*entry);
   if (!error->empty()) return false;
-  const auto ms = value.find("milliseconds");
-  if (ms != value.end()) {
-    if (!ms->is_number_unsigned() || ms->get<uint64_t>() > kMaxMilliseconds) {
+  if (const FlatValue* ms = found.milliseconds) {
+    if (ms->kind != FlatValue::Kind::kWhole || ms->whole > kMaxMilliseconds) {
       *error = "'milliseconds' is not a whole number from 0 to " + std::to_string(kMaxMilliseconds);
       return false;
     }
-    entry->seconds = static_cast<double>(ms->get<uint64_t>()) / 1000;
+    entry->seconds = static_cast<double>(ms->whole) / 1000;
   }
-  const auto confirmed = value.find("confirmed");
-  entry->confirmed = confirmed != value.end() && confirmed->is_boolean() && confirmed->get<bool>();
+  entry->confirmed = found.confirmed != nullptr && found.confirmed->kind == FlatValue::Kind::kTrue;
   return true;
 }
 

@@ -35,8 +35,8 @@ std::string HistoryLine(const HistoryEntry& entry);
 // writes, a result outside the known four, milliseconds that are not a whole
 // number within 49 days.
 bool ParseHistoryLine(const std::string& line, HistoryEntry* entry, std::string* error);
-// As a JSON object, for `history --json`.
-void WriteHistoryEntry(JsonWriter& json, const HistoryEntry& entry);
+// As a JSON object without "format", for `history --json`.
+std::string HistoryEntryJson(const HistoryEntry& entry);
 
 // True for a time in the form the history writes, "2026-12-07T16:40:36Z",
 // that names a second of the calendar.

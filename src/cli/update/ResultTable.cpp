@@ -77,7 +77,7 @@ void WriteResultRows(JsonWriter& json, const std::vector<ResultRow>& rows, const
         .Member("result", row.result)
         .Member("reason", row.reason)
         .Member("sense", row.sense)
-        .Member("milliseconds", static_cast<int64_t>(row.seconds * 1000))
+        .Member("milliseconds", JsonMilliseconds(row.seconds))
         .Member("confirmed", row.confirmed)
         .EndObject();
   }

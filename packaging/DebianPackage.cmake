@@ -31,7 +31,7 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/tq214.bash-completion
         PERMISSIONS ${tq214_file_mode})
 # The journal's explanations of tq214's entries (journalctl -x); systemd's
 # package updates its catalog when files arrive here.
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/tq214.catalog DESTINATION lib/systemd/catalog
+install(FILES ${TQ214_JOURNAL_CATALOG} DESTINATION lib/systemd/catalog
         PERMISSIONS ${tq214_file_mode})
 # The station as a service, installed and not enabled.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tq214-watch.service DESTINATION lib/systemd/system

@@ -20,6 +20,11 @@ enum class ReadingOutcome : uint8_t {
   kNoConfigBlock,  // the configuration block could not be read
 };
 
+// Whether the chip information was read: for kRead, and from kInternalCode on.
+inline bool ReadsChipInfo(ReadingOutcome outcome) {
+  return outcome == ReadingOutcome::kRead || outcome >= ReadingOutcome::kInternalCode;
+}
+
 // Chip information bytes the run reads.
 constexpr size_t kChipInfoRunningFirmware = 6;
 constexpr size_t kChipInfoVersion = 12;

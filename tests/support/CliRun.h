@@ -34,9 +34,10 @@ struct CliRunOptions {
   std::function<std::unique_ptr<Host>()> systemHost;  // the "real" machine, if any
   bool terminal = false;
   std::function<double()> seconds;
-  InterruptHold* hold = nullptr;  // none: requests to stop are not held
-  std::string historyPath;        // the machine's update history
-  std::string historyOverride;    // TQ214_HISTORY
+  InterruptHold* hold = nullptr;     // none: requests to stop are not held
+  std::string historyPath;           // the machine's update history
+  std::string historyOverride;       // TQ214_HISTORY
+  SystemJournal* journal = nullptr;  // the system's journal, written as TQ214_JOURNAL=1 asks
   // Given standard output before the run, for a look at it while it runs.
   std::function<void(const std::ostringstream&)> watchOutput;
 };
@@ -55,6 +56,8 @@ inline CliRun RunTq214(const std::vector<std::string>& args, const CliRunOptions
   env.hold = options.hold;
   env.historyPath = options.historyPath;
   env.historyOverride = options.historyOverride;
+  env.journal = options.journal;
+  env.journalAlways = options.journal != nullptr;
   if (options.watchOutput) options.watchOutput(out);
   const JsonCapture capture(args, {options.historyOverride, options.historyPath});
   CliRun run;

@@ -89,7 +89,11 @@ int Confirm(CommandRun& run, const Candidate& device, const ResultRow& updated,
     return kExitSuccess;
   }
   if (run.history != nullptr) run.history->Append(confirmation);
-  if (run.journal != nullptr) run.journal->Log(confirmation);
+  if (run.journal != nullptr) {
+    run.journal->Log(
+        confirmation,
+        {confirmation.confirmed ? Outcome::kConfirmed : Outcome::kUnconfirmed, device.port, ""});
+  }
   if (back.outcome == ReconnectOutcome::kTimedOut) {
     return run.Fail(kExitFailure, "the enclosure did not come back within " +
                                       std::to_string(run.args.waitSeconds) +
@@ -136,7 +140,11 @@ int RunUpdate(CommandRun& run) {
     if (events) events->Ended(row);
     return exit;
   };
-  if (code != kExitSuccess) return recorded("refused", enclosure.refusal, code);
+  if (code != kExitSuccess) {
+    if (enclosure.chipInfoRead) row.firmwareBefore = FirmwareVersionText(enclosure.version());
+    row.forbidden = enclosure.forbidden;
+    return recorded("refused", enclosure.refusal, code);
+  }
   TakeIdentity(row, enclosure.reading, enclosure.lines);
   ShowIdentity(run, enclosure);
   if (enclosure.lines.upToDate) {
@@ -148,11 +156,13 @@ int RunUpdate(CommandRun& run) {
   const std::string prefix = enclosure.device->shown + ": ";
   // Older firmware over newer only when asked for, for one named enclosure.
   if (enclosure.verdict == Verdict::kNewer && !run.args.allowOlder) {
+    row.forbidden = true;
     return recorded(
         "refused", RefusalSentence(kNewerFirmwareRefusal, 0, enclosure.version()),
         ReportRefusal(run, kExitFailure, prefix, kNewerFirmwareRefusal, 0, enclosure.version()));
   }
   if (const Refusal* refusal = FirmwareWriteRefusal()) {
+    row.forbidden = true;
     return recorded("refused", RefusalSentence(*refusal),
                     ReportRefusal(run, kExitFailure, prefix, *refusal));
   }

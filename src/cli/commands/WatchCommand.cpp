@@ -49,6 +49,7 @@ struct Tracked {
   std::string device;  // as shown
   std::string name;    // as a technician names it
   bool gone = false;   // unplugged while its update ran
+  ResultRow arrived;   // as it was read on arrival: what its events name
   size_t retries = 0;
   Clock::time_point retryAt;
 };
@@ -132,6 +133,7 @@ class Watch {
       counts.updated += row.result == "PASS" ? 1 : 0;
       counts.failed += row.result == "FAIL" ? 1 : 0;
     }
+    if (!rows_.empty()) counts.last = rows_.back().name + " " + rows_.back().result;
     return counts;
   }
 
@@ -212,6 +214,7 @@ class Watch {
       const State state = it->second.state;
       if (state != State::kNotABridge && state != State::kRetrying) {
         Say("- " + it->second.name + " removed");
+        if (lines_) lines_->Removed(it->second.arrived);
       }
       if (it->second.state == State::kUpdating) {
         it->second.gone = true;  // forgotten once its update has ended
@@ -246,12 +249,17 @@ class Watch {
     confirmation.updated = awaited->recordedAt;
     confirmation.firmwareAfter = row.firmwareAfter;
     confirmation.confirmed = row.confirmed;
+    if (lines_) lines_->Confirmed(row);
     if (run_.history != nullptr) run_.history->Append(confirmation);
-    if (run_.journal != nullptr) run_.journal->Log(confirmation);
+    if (run_.journal != nullptr) {
+      run_.journal->Log(confirmation, {row.confirmed ? Outcome::kConfirmed : Outcome::kUnconfirmed,
+                                       row.port, ""});
+    }
     awaited_.erase(awaited);
     tracked.state = State::kLeftAlone;
     tracked.device = back.row.device;
     tracked.name = back.row.name;
+    tracked.arrived = back.row;
     return true;
   }
 
@@ -265,7 +273,9 @@ class Watch {
     tracked.state = State::kLeftAlone;
     tracked.device = row.device;
     tracked.name = row.name;
+    tracked.arrived = row;
     Say("+ " + row.name + "  " + row.reason);
+    if (lines_) lines_->Arrived(row);
     row.counts = run_.args.update;
     rows_.push_back(row);
     if (run_.args.update) Record(run_, row);
@@ -296,8 +306,10 @@ class Watch {
     const std::string verdict = device.toUpdate      ? "update needed"
                                 : row.reason.empty() ? row.result
                                                      : row.result + ": " + row.reason;
+    tracked.arrived = row;
     Say("+ " + row.name + "  \"" + EscapeDeviceText(device.candidate.identification) + "\"  " +
         (row.firmwareBefore.empty() ? "-" : row.firmwareBefore) + "  " + verdict);
+    if (lines_) lines_->Arrived(row);
     // Once a request to stop has arrived, nothing new is started.
     const bool stopping = run_.env.hold != nullptr && run_.env.hold->requested();
     if (device.toUpdate && run_.args.update && !stopping) {

@@ -105,6 +105,7 @@ bool MayRead(CommandRun& run, ChosenEnclosure& enclosure, LockUse use, int* code
 
 int Refused(CommandRun& run, ChosenEnclosure& enclosure, ReadingOutcome outcome) {
   const Candidate& device = *enclosure.device;
+  enclosure.forbidden = true;
   if (run.access.Refused(device.path)) {
     enclosure.refusal = run.host.AccessAdvice(run.access.code());
     return AccessFailure(run, device.path, run.access.code());
@@ -153,6 +154,7 @@ int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure, LockUse use) {
   if (!MayRead(run, *enclosure, use, &refused)) return refused;
 
   const ReadingOutcome outcome = ReadDevice(device.path.c_str(), &enclosure->reading);
+  enclosure->chipInfoRead = ReadsChipInfo(outcome);
   // What was read may be half of another unit's.
   if (device.span && !device.span->StillThere()) {
     enclosure->refusal = kEnclosureChangedText;

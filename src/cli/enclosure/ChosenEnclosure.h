@@ -20,6 +20,10 @@ struct ChosenEnclosure {
   Verdict verdict = Verdict::kUpdateNeeded;
   // Why the chosen device was turned away by its reading; "" when it was not.
   std::string refusal;
+  // Turned away for what it is (its reading failed, not a TBR640, access
+  // refused), not for the moment (busy, changed); the chip information read.
+  bool forbidden = false;
+  bool chipInfoRead = false;
   // The chosen enclosure's lock, taken before its reading: exclusive
   // (LockUse::kTake) until its update has ended, shared (kTest) until the
   // reader is done with it.

@@ -52,17 +52,18 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
     row.result = "skipped";
     row.reason = RefusalSentence(RefusalFor(ReadingOutcome::kNotTbr640), candidate.code);
     row.counts = false;
+    row.forbidden = true;
     return device;
   }
   const ReadingOutcome outcome = ReadDevice(candidate.path.c_str(), &device.reading);
-  // The chip information was read from kInternalCode on, and for kRead.
-  if (outcome == ReadingOutcome::kRead || outcome >= ReadingOutcome::kInternalCode) {
+  if (ReadsChipInfo(outcome)) {
     row.firmwareBefore = FirmwareVersionText(device.reading.chipInfo.data() + kChipInfoVersion);
   }
   if (outcome != ReadingOutcome::kRead) {
     row.result = "skipped";
     row.reason = RefusalSentence(RefusalFor(outcome), device.reading.chipCode);
     row.counts = outcome != ReadingOutcome::kNotTbr640;
+    row.forbidden = true;
     device.unreadable = outcome == ReadingOutcome::kNoFlashIndex ||
                         outcome == ReadingOutcome::kNoChipInfo ||
                         outcome == ReadingOutcome::kNoConfigBlock;
@@ -81,6 +82,7 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
       // into one enclosure named on purpose (update --allow-older).
       device.newer = true;
       row.result = "skipped";
+      row.forbidden = true;
       row.reason = RefusalSentence(kNewerFirmwareRefusal, 0, version);
       break;
     case Verdict::kUpdateNeeded:

@@ -27,6 +27,11 @@ struct ResultRow {
   std::string sense;   // FAIL: what the device said, when it said something
   double seconds = 0;
   bool counts = true;  // a TBR640: its result decides the exit code
+  // Nothing may be written to it as it is, whichever command met it: later
+  // firmware than this tool carries, a reading that failed, not a TBR640,
+  // access refused (the logs file it as refused; left alone for the moment
+  // is skipped).
+  bool forbidden = false;
   // After PASS, when it came back from being reconnected (a watch).
   bool confirmed = false;
   std::string firmwareAfter;

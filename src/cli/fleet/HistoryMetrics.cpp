@@ -69,12 +69,14 @@ void HistoryMetrics::Add(const HistoryEntry& entry) {
   UnitState& unit = units_[KeyOf(entry)];
   if (entry.kind != "update") {
     if (!entry.firmwareAfter.empty()) unit.firmware = entry.firmwareAfter;
+    unit.awaiting = false;  // it came back
     return;
   }
   if (!entry.firmwareBefore.empty()) unit.firmware = entry.firmwareBefore;
   if (entry.result == "PASS" || entry.result == "FAIL") {
     unit.lastResult = entry.result;
     unit.lastTime = entry.time;
+    unit.awaiting = entry.result == "PASS";
   }
   ++totals_[totals_.count(entry.result) != 0 ? entry.result : "skipped"];
 }
@@ -103,6 +105,13 @@ std::string HistoryMetrics::Text() const {
     if (unit.firmware.empty()) continue;
     text += "tq214_firmware_info" +
             Labels(key, ",version=\"" + PrometheusLabelValue(unit.firmware) + "\"") + " 1\n";
+  }
+  Family(text, "tq214_awaiting_reconnection", "gauge",
+         "1 when the enclosure's latest update passed and it has not been seen running the "
+         "new firmware since (it starts once the enclosure is reconnected); else 0.");
+  for (const auto& [key, unit] : units) {
+    if (unit.lastResult.empty()) continue;
+    text += "tq214_awaiting_reconnection" + Labels(key) + (unit.awaiting ? " 1\n" : " 0\n");
   }
   Family(text, "tq214_updates_total", "counter", "Update attempts in the history, by result.");
   for (const auto& [result, count] : totals) {

@@ -6,6 +6,8 @@
 //   tq214_last_update_timestamp_seconds{serial}  when that update was made
 //   tq214_firmware_info{serial,version}          1
 //   tq214_updates_total{result}                  PASS, FAIL, refused, skipped
+//   tq214_awaiting_reconnection{serial}          1 passed, its new firmware
+//                                                not seen running yet; else 0
 //
 // An enclosure's last update is its latest that wrote (PASS or FAIL):
 // refused and skipped attempts, up to date ones among them, wrote nothing and
@@ -39,6 +41,7 @@ class HistoryMetrics {
     std::string lastResult;  // of the latest PASS or FAIL; "" before one
     std::string lastTime;    // and when it was made
     std::string firmware;    // the version last read from it
+    bool awaiting = false;   // passed, and not back since
   };
   std::map<UnitKey, UnitState> units_;
   std::map<std::string, long long> totals_ = {

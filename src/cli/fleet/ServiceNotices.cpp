@@ -12,7 +12,8 @@ ServiceNotices::ServiceNotices(ServiceManager* manager, std::function<double()> 
 std::string ServiceNotices::Status(const WatchCounts& counts) const {
   return std::string(stopping_ ? "stopping: " : "watching: ") + std::to_string(counts.updated) +
          " updated, " + std::to_string(counts.failed) + " failed, " +
-         std::to_string(counts.running) + " running";
+         std::to_string(counts.running) + " running" +
+         (counts.last.empty() ? "" : "; last " + counts.last);
 }
 
 void ServiceNotices::Ready(const WatchCounts& counts) {

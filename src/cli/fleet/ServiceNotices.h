@@ -2,7 +2,8 @@
 // What a watch tells the service manager that started it (a systemd unit of
 // Type=notify, packaging/tq214-watch.service): READY=1 once it has looked at
 // the enclosures attached; STATUS= with its counts whenever they change
-// ("watching: 3 updated, 1 failed, 0 running"); STOPPING=1 once asked to
+// and the last enclosure that came to an end ("watching: 3 updated, 1
+// failed, 0 running; last E:  #0000000000000214 PASS"); STOPPING=1 once asked to
 // stop, after which the counts read "stopping: ..." while the updates
 // running end; and WATCHDOG=1 every half of the watchdog interval, when the
 // manager set one. Nothing is said without a manager.
@@ -18,6 +19,7 @@ struct WatchCounts {
   size_t updated = 0;  // PASS
   size_t failed = 0;   // FAIL
   size_t running = 0;  // updates under way
+  std::string last;    // the last enclosure that came to an end and how: "E:  #214 PASS"
 };
 
 class ServiceNotices {

@@ -12,9 +12,6 @@ class SystemJournal {
   // Sends one entry: its fields, each "NAME=value". False with `failure`
   // saying why when it did not reach the journal (none running here).
   virtual bool Send(const std::vector<std::string>& fields, std::string* failure) = 0;
-  // Whether the confirmations after reconnecting go there too: the event
-  // log's, not the journal's (the history and the metrics have them).
-  virtual bool KeepsConfirmations() const { return false; }
 };
 
 // This system's journal; null where there is none to write to.

@@ -5,34 +5,12 @@
 
 namespace {
 
-// One kind of entry: its id (made once with `journalctl --new-id128`) and
-// its syslog priority.
-struct Kind {
-  const char* messageId;
-  const char* priority;  // 3 err, 4 warning, 6 info
-};
-constexpr Kind kPassed{"b806aa1249344a97827c134b29539990", "6"};
-constexpr Kind kFailed{"1840d52fc3684c64bd39146fb1771a07", "3"};
-constexpr Kind kRefused{"c20b7073cb33412888448d6c4dec7eb0", "4"};
-constexpr Kind kSkipped{"8d7352f2ab7e4add965fb1ee867e0e7c", "4"};
-constexpr Kind kUpToDate{kSkipped.messageId, "6"};
-constexpr Kind kConfirmed{"d906d5949dd6485c99011e38a6439c57", "6"};
-constexpr Kind kUnconfirmed{kConfirmed.messageId, "4"};
-
 bool IsUpToDate(const HistoryEntry& entry) {
   return entry.result == "skipped" && entry.reason == "up to date";
 }
 
 bool IsConfirmation(const HistoryEntry& entry) {
   return entry.kind == "confirmation";
-}
-
-Kind KindOf(const HistoryEntry& entry) {
-  if (IsConfirmation(entry)) return entry.confirmed ? kConfirmed : kUnconfirmed;
-  if (entry.result == "PASS") return kPassed;
-  if (entry.result == "FAIL") return kFailed;
-  if (entry.result == "refused") return kRefused;
-  return IsUpToDate(entry) ? kUpToDate : kSkipped;
 }
 
 // What runs after the attempt: the version written after PASS (it starts
@@ -81,26 +59,31 @@ std::string Message(const HistoryEntry& entry) {
 
 }  // namespace
 
-std::vector<std::string> JournalFields(const HistoryEntry& entry) {
-  const Kind kind = KindOf(entry);
+std::vector<std::string> JournalFields(const HistoryEntry& entry, const JournalFacts& facts) {
+  const OutcomeKind& kind = KindOf(facts.outcome);
+  const bool update = !IsConfirmation(entry);
   return {"MESSAGE=" + Message(entry),
-          std::string("PRIORITY=") + kind.priority,
+          "PRIORITY=" + std::to_string(kind.priority),
           std::string("MESSAGE_ID=") + kind.messageId,
           "SYSLOG_IDENTIFIER=tq214",
+          std::string("TQ_OUTCOME=") + kind.name,
           "TQ_RESULT=" + Result(entry),
           "TQ_SERIAL=" + entry.serial,
           "TQ_DEVICE=" + entry.device,
+          "TQ_PORT=" + facts.port,
           "TQ_FIRMWARE_BEFORE=" + entry.firmwareBefore,
           "TQ_FIRMWARE_AFTER=" + FirmwareAfter(entry),
           "TQ_IMAGE_SHA=" + entry.imageSha256,
-          "TQ_REASON=" + Reason(entry)};
+          "TQ_REASON=" + Reason(entry),
+          "TQ_SENSE=" + (entry.result == "FAIL" ? facts.sense : std::string()),
+          "TQ_TOOL_VERSION=" + entry.tool,
+          "TQ_DURATION_MS=" + (update ? std::to_string(JsonMilliseconds(entry.seconds)) : "")};
 }
 
-void UpdateJournal::Log(const HistoryEntry& entry) {
+void UpdateJournal::Log(const HistoryEntry& entry, const JournalFacts& facts) {
   if (journal_ == nullptr) return;
-  if (IsConfirmation(entry) && !journal_->KeepsConfirmations()) return;
   std::string failure;
-  if (journal_->Send(JournalFields(entry), &failure) || said_ || trace_ == nullptr) return;
+  if (journal_->Send(JournalFields(entry, facts), &failure) || said_ || trace_ == nullptr) return;
   said_ = true;
   *trace_ << "(no entry in the system journal: " << failure << ")\n" << std::flush;
 }

@@ -26,9 +26,16 @@ HistoryEntry EntryOf(const ResultRow& row) {
   return entry;
 }
 
+Outcome OutcomeOf(const ResultRow& row) {
+  if (row.result == "PASS") return Outcome::kPassed;
+  if (row.result == "FAIL") return Outcome::kFailed;
+  if (row.result == "up to date") return Outcome::kUpToDate;
+  return row.forbidden ? Outcome::kRefused : Outcome::kSkipped;
+}
+
 std::string Record(CommandRun& run, const ResultRow& row) {
   const HistoryEntry entry = EntryOf(row);
   if (run.history != nullptr) run.history->Append(entry);
-  if (run.journal != nullptr) run.journal->Log(entry);
+  if (run.journal != nullptr) run.journal->Log(entry, {OutcomeOf(row), row.port, row.sense});
   return entry.time;
 }

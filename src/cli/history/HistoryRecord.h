@@ -5,8 +5,12 @@
 
 #include "cli/CommandRun.h"
 #include "cli/enclosure/Examine.h"
+#include "cli/fleet/Outcomes.h"
 #include "cli/history/HistoryEntry.h"
 
 HistoryEntry EntryOf(const ResultRow& row);
+// How the system's logs file the row's outcome: by its condition, the same
+// from every command.
+Outcome OutcomeOf(const ResultRow& row);
 // Appends the row's entry when the run keeps a history; returns its time.
 std::string Record(CommandRun& run, const ResultRow& row);

@@ -55,7 +55,27 @@ void UpdateEvents::Ended(const ResultRow& row) {
       .Member("result", row.result)
       .Member("reason", row.reason)
       .Member("sense", row.sense)
-      .Member("milliseconds", static_cast<int64_t>(row.seconds * 1000));
+      .Member("milliseconds", JsonMilliseconds(row.seconds));
+  Write(event);
+}
+
+void UpdateEvents::Arrived(const ResultRow& row) {
+  JsonWriter event;
+  Begin(event, "arrival", row).Member("firmwareBefore", row.firmwareBefore);
+  Write(event);
+}
+
+void UpdateEvents::Removed(const ResultRow& row) {
+  JsonWriter event;
+  Begin(event, "removal", row);
+  Write(event);
+}
+
+void UpdateEvents::Confirmed(const ResultRow& row) {
+  JsonWriter event;
+  Begin(event, "confirmation", row)
+      .Member("confirmed", row.confirmed)
+      .Member("firmwareAfter", row.firmwareAfter);
   Write(event);
 }
 

@@ -11,6 +11,12 @@
 //   progress  at most every 5 percent of the whole update: "phase", "percent"
 //   result    what came of it: "result" (PASS, FAIL, skipped, up to date,
 //             ...), "reason" and "sense" ("" when none), "milliseconds"
+// and, from a watch:
+//   arrival       an enclosure was plugged in and read: "firmwareBefore"
+//                 ("" when not read)
+//   removal       it was unplugged
+//   confirmation  one that passed came back: "confirmed" (its new firmware
+//                 runs), "firmwareAfter"
 // A progress line not shown yet gives way to the next of its enclosure
 // (ShowProgress); the others are written whole. Safe across threads.
 
@@ -30,6 +36,9 @@ class UpdateEvents {
 
   void Started(const ResultRow& row);
   void Ended(const ResultRow& row);
+  void Arrived(const ResultRow& row);
+  void Removed(const ResultRow& row);
+  void Confirmed(const ResultRow& row);
   // The update's progress as phase and progress events.
   std::unique_ptr<ProgressView> ViewOf(const ResultRow& row);
 

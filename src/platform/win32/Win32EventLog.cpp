@@ -17,6 +17,7 @@ bool IsUpToDate(const UpdateEvent& event) {
 }  // namespace
 
 EventKind EventKindOf(const UpdateEvent& event) {
+  if (event.kind.id != 0) return event.kind;
   if (event.result == "PASS") return {TQ214_EVENT_PASSED, EVENTLOG_INFORMATION_TYPE};
   if (event.result == "FAIL") return {TQ214_EVENT_FAILED, EVENTLOG_ERROR_TYPE};
   if (event.result == "refused") return {TQ214_EVENT_REFUSED, EVENTLOG_WARNING_TYPE};

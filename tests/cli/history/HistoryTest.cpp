@@ -1,17 +1,19 @@
 // The update history: what an update leaves in it, also when it fails
-// midway; a damaged line skipped and named, and so is one of a later format,
-// while one written before there were formats is read; a file that cannot be
-// written never stops an update; simulated runs leave the machine's history
-// alone.
+// midway (and in the system journal, with the device's sense); a damaged line skipped and named,
+// and so is one of a later format, while one written before there were formats is read; a file that
+// cannot be written never stops an update; simulated runs leave the machine's history alone.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
 
 #include "cli/ExitCodes.h"
+#include "cli/fleet/SystemJournal.h"
 #include "cli/history/HistoryFile.h"
+#include "seams/ProgramVersion.h"
 #include "sim/Scenarios.h"
 #include "support/CliRun.h"
 #include "support/TempDir.h"
@@ -32,9 +34,21 @@ class HistoryTest : public testing::Test {
   TempDir temp_;
 };
 
+// The fields of each entry sent.
+class JournalEntries final : public SystemJournal {
+ public:
+  bool Send(const std::vector<std::string>& fields, std::string*) override {
+    sent.push_back(fields);
+    return true;
+  }
+  std::vector<std::vector<std::string>> sent;
+};
+
 TEST_F(HistoryTest, AnUpdateThatFailsMidwayLeavesItsLineWithWhatTheDeviceSaid) {
   const std::string file = File("history.jsonl");
   CliRunOptions options = Writing(file);
+  JournalEntries journal;
+  options.journal = &journal;
   options.onSimulation = [](VirtualMachine& machine) {
     machine.Find(kScenarioEnclosurePath)->faults().failWritePiecesFrom = 25;
   };
@@ -52,6 +66,14 @@ TEST_F(HistoryTest, AnUpdateThatFailsMidwayLeavesItsLineWithWhatTheDeviceSaid) {
       << entry.reason;
   EXPECT_NE(std::string::npos, run.out.find("\"sense\":{\"key\":4,\"asc\":68,\"ascq\":0"))
       << run.out;
+  // The journal's entry says it too.
+  ASSERT_EQ(1u, journal.sent.size());
+  const std::vector<std::string>& fields = journal.sent[0];
+  for (const std::string& field : {std::string("TQ_OUTCOME=failed"),
+                                   std::string("TQ_SENSE=HARDWARE ERROR, INTERNAL TARGET FAILURE"),
+                                   std::string("TQ_TOOL_VERSION=") + kProgramVersionText}) {
+    EXPECT_NE(std::find(fields.begin(), fields.end(), field), fields.end()) << field;
+  }
 }
 
 TEST_F(HistoryTest, AFailureNamesWhatTheDeviceSaidOfTheCommandThatFailedOnly) {

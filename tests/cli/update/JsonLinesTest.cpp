@@ -1,6 +1,7 @@
 // --json=lines: every line one JSON object; the events first, each naming its
-// kind and its enclosure, progress at most every 5 percent; last, the very
-// object that --json gives. Also run under ThreadSanitizer (update --all
+// kind and its enclosure, progress at most every 5 percent, a watch's
+// arrivals, removals and confirmations among them; last, the very object
+// that --json gives. Also run under ThreadSanitizer (update --all
 // writes its events from the updates' threads).
 
 #include <gtest/gtest.h>
@@ -34,6 +35,30 @@ TEST(CliJsonLines, EventsThenTheObjectOfJson) {
            Case{station,
                 {"start", "start", "start", "result PASS", "result FAIL", "result FAIL",
                  "result up to date", "result skipped", "result skipped"}},
+           Case{{"--simulate=station", "watch", "--update", "--yes"},
+                {"arrival",
+                 "arrival",
+                 "arrival",
+                 "arrival",
+                 "arrival",
+                 "arrival",
+                 "arrival",
+                 "start",
+                 "start",
+                 "start",
+                 "start",
+                 "result PASS",
+                 "result PASS",
+                 "result FAIL",
+                 "result FAIL",
+                 "result up to date",
+                 "result skipped",
+                 "result skipped",
+                 "removal",
+                 "removal",
+                 "removal",
+                 "confirmation true",
+                 "confirmation true"}},
        }) {
     std::vector<std::string> lines = c.args;
     lines.insert(lines.begin(), "--json=lines");
@@ -55,8 +80,10 @@ TEST(CliJsonLines, EventsThenTheObjectOfJson) {
       const std::string kind = event["event"].string;
       const std::string path = event["path"].string;
       EXPECT_FALSE(path.empty() || !event.Has("serial") || !event.Has("place")) << i;
-      if (kind == "start" || kind == "result") {
+      if (kind == "start" || kind == "result" || kind == "arrival" || kind == "removal") {
         kinds.insert(kind + (kind == "result" ? " " + event["result"].string : ""));
+      } else if (kind == "confirmation") {
+        kinds.insert(kind + (event["confirmed"].boolean ? " true" : " false"));
       } else if (kind == "progress") {
         const int now = static_cast<int>(event["percent"].number);
         EXPECT_GE(now, percent[path] + 5) << events.outLines()[i];

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "cli/fleet/Outcomes.h"
 #include "cli/fleet/SystemJournal.h"
 #include "platform/win32/Win32EventLog.h"
 
@@ -29,9 +30,16 @@ class EventLogJournal final : public SystemJournal {
     event.firmwareAfter = FieldValue(fields, "TQ_FIRMWARE_AFTER");
     event.imageSha256 = FieldValue(fields, "TQ_IMAGE_SHA");
     event.reason = FieldValue(fields, "TQ_REASON");
+    // The outcome's kind, as the journal files it.
+    Outcome outcome = Outcome::kSkipped;
+    if (OutcomeNamed(FieldValue(fields, "TQ_OUTCOME"), &outcome)) {
+      const OutcomeKind& kind = KindOf(outcome);
+      event.kind = {kind.eventId, kind.priority <= 3   ? WORD{EVENTLOG_ERROR_TYPE}
+                                  : kind.priority == 4 ? WORD{EVENTLOG_WARNING_TYPE}
+                                                       : WORD{EVENTLOG_INFORMATION_TYPE}};
+    }
     return ReportUpdateEvent(event, failure);
   }
-  bool KeepsConfirmations() const override { return true; }
 };
 
 }  // namespace

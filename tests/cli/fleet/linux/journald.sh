@@ -8,15 +8,19 @@
 #
 # The runs (each entry is found by the run's _PID):
 #   before journald starts, TQ214_JOURNAL=1 --trace: --trace says no journal
-#   listens; the station with TQ214_JOURNAL=1: PASS, FAIL, up to date, skipped;
-#   newer firmware with TQ214_JOURNAL=1: refused; a simulated run without
-#   TQ214_JOURNAL: nothing. Every entry's fields are checked, and each
-#   MESSAGE_ID seen must be in the message catalog.
+#   listens; the station with TQ214_JOURNAL=1: PASS, FAIL, up to date, and
+#   the units it leaves alone, refused (newer, unreadable) as `update` files
+#   them; newer firmware and an unreadable block with `update`: refused, with
+#   the firmware before; an update with --wait: PASS, then its confirmation;
+#   a simulated run without TQ214_JOURNAL: nothing. Every entry's fields are
+#   checked, the MESSAGE_IDs and priorities taken from the outcome table, and
+#   each MESSAGE_ID seen must be in the message catalog.
 #
-#   journald.sh TQ214 CATALOG
+#   journald.sh TQ214 CATALOG OUTCOMES
 set -uo pipefail
-tq214=${1:?usage: journald.sh TQ214 CATALOG}
-catalog=${2:?usage: journald.sh TQ214 CATALOG}
+tq214=${1:?usage: journald.sh TQ214 CATALOG OUTCOMES}
+catalog=${2:?usage: journald.sh TQ214 CATALOG OUTCOMES}
+outcomes=${3:?usage: journald.sh TQ214 CATALOG OUTCOMES}
 journald=/lib/systemd/systemd-journald
 skip() {
   echo "journald: SKIP: $1"
@@ -76,32 +80,42 @@ run() {
 }
 run station TQ214_JOURNAL=1 -- --simulate=station update --all --yes
 run newer TQ214_JOURNAL=1 -- --simulate=newer update --yes
+run unreadable TQ214_JOURNAL=1 -- --simulate=nvram-fail update --yes
+run confirm TQ214_JOURNAL=1 -- --simulate update --yes --wait=10
 run unasked TQ214_JOURNAL=0 -- --simulate update --yes
+version=$("$tq214" --version | sed -n '1s/^tq214 //p')
 image=$("$tq214" --version | sed -n 's/.*SHA-256 //p')
 
-python3 - "$work" "$catalog" "$image" <<'PY'
-import json, subprocess, sys, time
-work, catalog, image = sys.argv[1:4]
-PASSED, FAILED = "b806aa1249344a97827c134b29539990", "1840d52fc3684c64bd39146fb1771a07"
-REFUSED, SKIPPED = "c20b7073cb33412888448d6c4dec7eb0", "8d7352f2ab7e4add965fb1ee867e0e7c"
-# run, serial: MESSAGE_ID, PRIORITY, TQ_RESULT, before, after, reason (a part), MESSAGE (a part)
+python3 - "$work" "$catalog" "$image" "$outcomes" "$version" <<'PY'
+import json, re, subprocess, sys, time
+work, catalog, image, outcomes, version = sys.argv[1:6]
+# Each outcome's MESSAGE_ID and priority, as the program has them.
+KIND = {m[0]: (m[1], m[2]) for m in re.findall(
+    r'^TQ_OUTCOME\(\w+, "([a-z-]+)", "([0-9a-f]{32})", (\d), \d+\)$', open(outcomes).read(), re.M)}
+# run, serial, TQ_OUTCOME: TQ_RESULT, before, after, reason (a part), MESSAGE (a part)
 expected = {
-    ("station", "0000000000000214"): (PASSED, "6", "PASS", "21.32.0.2", "21.32.0.3", "",
-                                      "updated from 21.32.0.2 to 21.32.0.3, PASS"),
-    ("station", "0000000000000437"): (FAILED, "3", "FAIL", "21.32.0.2", "",
-                                      "could not be written and read back equal", "update FAIL"),
-    ("station", "0000000000000661"): (FAILED, "3", "FAIL", "21.32.0.2", "",
-                                      "could not be written and read back equal", "update FAIL"),
-    ("station", "0000000000000882"): (SKIPPED, "6", "skipped", "21.32.0.3", "21.32.0.3",
-                                      "up to date", "up to date (firmware 21.32.0.3)"),
-    ("station", "0000000000000990"): (SKIPPED, "4", "skipped", "21.32.0.2", "21.32.0.2",
-                                      "Get NVRAM Fail !!", ": skipped (firmware 21.32.0.2): "),
-    ("station", "0000000000001212"): (SKIPPED, "4", "skipped", "21.33.0.0", "21.33.0.0",
-                                      "is newer than this tool's", ": skipped"),
-    ("newer", "0000000000000214"): (REFUSED, "4", "refused", "21.33.0.0", "21.33.0.0",
-                                    "is newer than this tool's", "update refused"),
+    ("station", "0000000000000214", "passed"): ("PASS", "21.32.0.2", "21.32.0.3", "",
+                                                "updated from 21.32.0.2 to 21.32.0.3, PASS"),
+    ("station", "0000000000000437", "failed"): (
+        "FAIL", "21.32.0.2", "", "could not be written and read back equal", "update FAIL"),
+    ("station", "0000000000000661", "failed"): (
+        "FAIL", "21.32.0.2", "", "could not be written and read back equal", "update FAIL"),
+    ("station", "0000000000000882", "up-to-date"): ("skipped", "21.32.0.3", "21.32.0.3",
+                                                    "up to date", "up to date (firmware 21.32.0.3)"),
+    ("station", "0000000000000990", "refused"): ("skipped", "21.32.0.2", "21.32.0.2",
+                                                 "Get NVRAM Fail !!", ": skipped (firmware 21.32.0.2): "),
+    ("station", "0000000000001212", "refused"): ("skipped", "21.33.0.0", "21.33.0.0",
+                                                 "is newer than this tool's", ": skipped"),
+    ("newer", "0000000000000214", "refused"): ("refused", "21.33.0.0", "21.33.0.0",
+                                               "is newer than this tool's", "update refused"),
+    ("unreadable", "0000000000000214", "refused"): ("refused", "21.32.0.2", "21.32.0.2",
+                                                    "Get NVRAM Fail !!", "update refused"),
+    ("confirm", "0000000000000214", "passed"): ("PASS", "21.32.0.2", "21.32.0.3", "", "PASS"),
+    ("confirm", "0000000000000214", "confirmed"): ("confirmed", "21.32.0.2", "21.32.0.3", "",
+                                                   "confirmed, running 21.32.0.3"),
 }
-pids = {open(f"{work}/{run}.pid").read().strip(): run for run in ("station", "newer", "unasked")}
+runs = ("station", "newer", "unreadable", "confirm", "unasked")
+pids = {open(f"{work}/{run}.pid").read().strip(): run for run in runs}
 
 def entries():
     found = {}
@@ -110,7 +124,8 @@ def entries():
                              capture_output=True, text=True).stdout
         for line in out.splitlines():
             entry = json.loads(line)
-            found.setdefault((run, entry.get("TQ_SERIAL")), []).append(entry)
+            found.setdefault((run, entry.get("TQ_SERIAL"), entry.get("TQ_OUTCOME")),
+                             []).append(entry)
     return found
 
 for _ in range(100):  # journald writes its file a moment after it received
@@ -129,7 +144,9 @@ for key in sorted(set(expected) | set(found)):
         failures += 1
         continue
     e = got[0]
-    mid, prio, result, before, after, reason, message = expected[key]
+    result, before, after, reason, message = expected[key]
+    mid, prio = KIND[key[2]]
+    update = key[2] not in ("confirmed", "unconfirmed")
     checks = {
         "MESSAGE_ID": e.get("MESSAGE_ID") == mid and mid in ids,
         "PRIORITY": e.get("PRIORITY") == prio,
@@ -140,6 +157,10 @@ for key in sorted(set(expected) | set(found)):
         "TQ_REASON": reason in e.get("TQ_REASON", "-") and (reason != "" or e["TQ_REASON"] == ""),
         "TQ_IMAGE_SHA": e.get("TQ_IMAGE_SHA") == image,
         "TQ_DEVICE": key[1] in e.get("TQ_DEVICE", ""),
+        "TQ_PORT": e.get("TQ_PORT", "") != "",
+        "TQ_TOOL_VERSION": e.get("TQ_TOOL_VERSION") == version,
+        "TQ_DURATION_MS": re.fullmatch(r"\d+" if update else "", e.get("TQ_DURATION_MS", "-")),
+        "TQ_SENSE": e.get("TQ_SENSE") == "",
         "MESSAGE": message in e.get("MESSAGE", "") and "\n" not in e.get("MESSAGE", "\n"),
     }
     wrong = [name for name, ok in checks.items() if not ok]
@@ -148,7 +169,7 @@ for key in sorted(set(expected) | set(found)):
         print(f"journald: FAIL: {key}: wrong {', '.join(wrong)}: {json.dumps(shown)}")
         failures += 1
     else:
-        print(f"journald: {key[0]} #{key[1]}: {result}, priority {prio}: {e['MESSAGE']}")
+        print(f"journald: {key[0]} #{key[1]}: {key[2]} ({result}), priority {prio}: {e['MESSAGE']}")
 print(f"journald: the simulated run without TQ214_JOURNAL=1 left "
       f"{sum(len(v) for k, v in found.items() if k[0] == 'unasked')} entries")
 sys.exit(1 if failures else 0)
@@ -160,21 +181,25 @@ mkdir -p /usr/lib/systemd/catalog /var/lib/systemd/catalog
 mount -t tmpfs tmpfs /usr/lib/systemd/catalog && mount -t tmpfs tmpfs /var/lib/systemd/catalog &&
   cp "$catalog" /usr/lib/systemd/catalog/ && journalctl --update-catalog ||
   fail "the catalog could not be installed in the namespace"
-explained() {  # PID SERIAL: the explanation's lines of that unit's entry
-  journalctl -x --no-pager "_PID=$1" "TQ_SERIAL=$2" | sed -n 's/^░░ \{0,1\}//p'
+explained() {  # RUN SERIAL OUTCOME: the explanation's lines of that unit's entry
+  journalctl -x --no-pager "_PID=$(cat "$work/$1.pid")" "TQ_SERIAL=$2" "TQ_OUTCOME=$3" |
+    sed -n 's/^░░ \{0,1\}//p'
 }
-station=$(cat "$work/station.pid")
-expect_explained() {  # SERIAL TEXT: the explanation holds TEXT, and no @NAME@ is left
+expect_explained() {  # RUN SERIAL OUTCOME TEXT: the explanation holds TEXT, and no @NAME@ is left
   local text
-  text=$(explained "$station" "$1" | tr '\n' ' ' | tr -s ' ')
-  if [[ $text == *"$2"* && $text != *@*@* ]]; then
-    echo "journald: journalctl -x of #$1: $2"
+  text=$(explained "$1" "$2" "$3" | tr '\n' ' ' | tr -s ' ')
+  if [[ $text == *"$4"* && $text != *@*@* ]]; then
+    echo "journald: journalctl -x of $1 #$2 ($3): $4"
   else
-    fail "journalctl -x of #$1 does not say \"$2\": $text"
+    fail "journalctl -x of $1 #$2 ($3) does not say \"$4\": $text"
   fi
 }
-expect_explained 0000000000000214 \
+expect_explained station 0000000000000214 passed \
   "tq214 wrote firmware 21.32.0.3 into the TBR640 bridge of the TQ-214 enclosure 0000000000000214"
-expect_explained 0000000000000437 \
+expect_explained station 0000000000000437 failed \
   "which ran 21.32.0.2, failed: the firmware could not be written and read back equal"
+expect_explained station 0000000000001212 refused \
+  "running 21.33.0.0, and wrote nothing to it: firmware 21.33.0.0 is newer than this tool's"
+expect_explained confirm 0000000000000214 confirmed \
+  "updated from 21.32.0.2, came back after being reconnected running 21.32.0.3 (confirmed)"
 [ "$failures" = 0 ]

@@ -3,7 +3,7 @@
 # a few runs (the station, newer firmware refused) and two lines of units
 # the simulation has not (a serial number with a quote, a backslash and a
 # line feed; a unit without one, known by its port, confirmed after
-# reconnecting) is written by docs/station.md's own recipe (a temporary file
+# reconnecting, so no longer awaiting it) is written by docs/station.md's own recipe (a temporary file
 # in a folder only root writes, then renamed). The exporter, started on 127.0.0.1 with
 # only its textfile collector, serves every expected sample and
 # node_textfile_scrape_error 0. Skipped (77) without prometheus-node-exporter.
@@ -94,6 +94,10 @@ expected = [
     ("tq214_firmware_info", unit(S("01212"), version="21.33.0.0"), 1),
     ("tq214_firmware_info", unit(odd, version="21.32.0.2"), 1),
     ("tq214_firmware_info", unit("", place=port_place, version="21.32.0.3"), 1),
+    # Passed and not back yet; failed; passed and confirmed since.
+    ("tq214_awaiting_reconnection", unit(S("00214")), 1),
+    ("tq214_awaiting_reconnection", unit(S("00437")), 0),
+    ("tq214_awaiting_reconnection", unit("", place=port_place), 0),
 ]
 failures = 0
 for name, labels, value in expected:

@@ -6,13 +6,15 @@
 tq214 --simulate=station watch --update --yes runs with NOTIFY_SOCKET naming a
 datagram socket that this test reads, as systemd's would be. Asked to stop
 (SIGTERM sent to the process itself while its updates run), it has said
-READY=1 with its counts, then STATUS= as they changed, then STOPPING=1, and
-ends once the updates running have ended ("stopping: ... 0 running"). With
+READY=1 with its counts, then STATUS= as they changed, each naming the last
+enclosure that came to an end and how, then STOPPING=1, and ends once the
+updates running have ended ("stopping: ... 0 running; last ..."). With
 WATCHDOG_USEC set it says WATCHDOG=1 every half interval; without, never.
 With a socket that nobody reads (its queue full after a few notices), the
 watch ends in its usual time with every history line.
 """
 import os
+import re
 import signal
 import socket
 import subprocess
@@ -53,17 +55,23 @@ def run(tq214, folder, name, env, piece_ms, stop):
     return notices, output
 
 
+STATUS = re.compile(r"STATUS=(watching|stopping): \d+ updated, \d+ failed, (\d+) running"
+                    r"(; last \S+  #\d{16} (PASS|FAIL|skipped|up to date|update needed))?$")
+
+
 def order_ok(notices):
-    """READY, a STATUS while updates run, STOPPING, then the last update ended."""
+    """READY, a STATUS while updates run, STOPPING, then the last update ended,
+    named with its result."""
     try:
         ready = notices.index("READY=1")
         stopping = notices.index("STOPPING=1")
     except ValueError:
         return False
-    running = [i for i, n in enumerate(notices)
-               if n.startswith("STATUS=watching: ") and not n.endswith(" 0 running")]
-    ended = [i for i, n in enumerate(notices)
-             if n.startswith("STATUS=stopping: ") and n.endswith(" 0 running")]
+    status = [(i, STATUS.match(n)) for i, n in enumerate(notices) if n.startswith("STATUS=")]
+    if not all(m for _, m in status):
+        return False
+    running = [i for i, m in status if m[1] == "watching" and m[2] != "0"]
+    ended = [i for i, m in status if m[1] == "stopping" and m[2] == "0" and m[3]]
     return bool(running and ended) and ready < running[0] < stopping < ended[-1]
 
 

@@ -10,7 +10,7 @@
 
 #include "cli/CliEnvironment.h"
 #include "embedded/EmbeddedResources.h"
-#include "support/JsonCapture.h"
+#include "cli/capture/JsonCapture.h"
 
 struct CliRun {
   int code = -1;

@@ -1,4 +1,4 @@
-#include "support/JsonCapture.h"
+#include "cli/capture/JsonCapture.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,11 @@
 #ifdef TQ214_CAPTURES_JSON
 #include <filesystem>
 #include <system_error>
+#endif
 
 namespace {
 
+#ifdef TQ214_CAPTURES_JSON
 // A history that is the file standard output or error goes to is never
 // written (docs/cli.md); what grows there is the program's output.
 std::vector<std::string> OwnFiles(const std::vector<std::string>& histories) {
@@ -18,16 +20,23 @@ std::vector<std::string> OwnFiles(const std::vector<std::string>& histories) {
   }
   return own;
 }
-
-}  // namespace
 #endif
 
-ProgramCapture::ProgramCapture([[maybe_unused]] const std::vector<std::string>& args,
-                               [[maybe_unused]] const std::vector<std::string>& histories) {
+// Null in a release build.
+std::unique_ptr<JsonCapture> CaptureOf([[maybe_unused]] const std::vector<std::string>& args,
+                                       [[maybe_unused]] const std::vector<std::string>& histories) {
 #ifdef TQ214_CAPTURES_JSON
-  capture_ = std::make_unique<JsonCapture>(args, OwnFiles(histories), "tq214");
+  return std::make_unique<JsonCapture>(args, OwnFiles(histories), "tq214");
+#else
+  return nullptr;
 #endif
 }
+
+}  // namespace
+
+ProgramCapture::ProgramCapture(const std::vector<std::string>& args,
+                               const std::vector<std::string>& histories)
+    : capture_(CaptureOf(args, histories)) {}
 
 std::string* ProgramCapture::output() {
   return capture_ && capture_->keepsOutput() ? &output_ : nullptr;

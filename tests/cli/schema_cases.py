@@ -1,11 +1,14 @@
-"""Documents json-schemas.py makes from captured ones: broken in a way the
-schemas must refuse, or as a later release may write them, which the shipped
-schemas take and the strict ones refuse. Each case picks the first valid
-captured document of its kind that `pick` accepts, and `change` edits it."""
+"""Documents json-schemas.py makes from captured ones. Each case picks the
+first valid captured document of its kind that `pick` accepts, `change` edits
+it, and the schemas give their verdict: "broken" (both refuse it), "later"
+(as a later release of the format may write it: the shipped schema takes it,
+the strict one refuses it) or "sound" (both take it)."""
 
 from collections import namedtuple
 
-Case = namedtuple("Case", "name kind pick change shipped strict")
+Case = namedtuple("Case", "name kind pick change verdict")
+# What the shipped and the strict schema say of each verdict.
+VERDICTS = {"broken": (False, False), "later": (True, False), "sound": (True, True)}
 
 
 def edit(**members):
@@ -58,30 +61,30 @@ def anything(document):
 
 CASES = [
     # What result and exit code say together.
-    Case("FAIL, exit code 0", "update", result_is("FAIL"), edit(exitCode=0, error=None), False, False),
-    Case("FAIL, exit code 3", "update", result_is("FAIL"), edit(exitCode=3), False, False),
-    Case("PASS, exit code 3", "update", result_is("PASS"), edit(exitCode=3, error="x"), False, False),
-    Case("up to date, exit code 4", "update", result_is("up to date"), edit(exitCode=4, error="x"),
-         False, False),
+    Case("FAIL, exit code 0", "update", result_is("FAIL"), edit(exitCode=0, error=None), "broken"),
+    Case("FAIL, exit code 3", "update", result_is("FAIL"), edit(exitCode=3), "broken"),
+    Case("PASS, exit code 3", "update", result_is("PASS"), edit(exitCode=3, error="x"), "broken"),
+    Case("up to date, exit code 4", "update", result_is("up to date"),
+         edit(exitCode=4, error="x"), "broken"),
     Case("PASS, exit code 1 and why (the wait ran out)", "update", result_is("PASS"),
-         edit(exitCode=1, error="the enclosure did not come back within 10 s"), True, True),
-    Case("update --all: a FAIL row, exit code 0", "update --all", has_rows, failed_row, False, False),
-    Case("watch: a FAIL row, exit code 0", "watch", has_rows, failed_row, False, False),
-    Case("refused, exit code 0", "update", refused, edit(exitCode=0, error=None), False, False),
+         edit(exitCode=1, error="the enclosure did not come back within 10 s"), "sound"),
+    Case("update --all: a FAIL row, exit code 0", "update --all", has_rows, failed_row, "broken"),
+    Case("watch: a FAIL row, exit code 0", "watch", has_rows, failed_row, "broken"),
+    Case("refused, exit code 0", "update", refused, edit(exitCode=0, error=None), "broken"),
     Case("refused as newer firmware, exit code 3", "update", refused,
-         edit(refusal="newer-firmware", exitCode=3), False, False),
-    Case("no TBR640, exit code 1", "info", anything, edit(refusal="not-tbr640", exitCode=1, error="x"),
-         False, False),
-    Case("exit code 1 without the error", "list", anything, edit(exitCode=1, error=None), False, False),
+         edit(refusal="newer-firmware", exitCode=3), "broken"),
+    Case("no TBR640, exit code 1", "info", anything,
+         edit(refusal="not-tbr640", exitCode=1, error="x"), "broken"),
+    Case("exit code 1 without the error", "list", anything, edit(exitCode=1, error=None), "broken"),
     Case("a result event without its milliseconds", "event", event_is("result"),
-         edit(milliseconds=None), False, False),
+         edit(milliseconds=None), "broken"),
     # A later format is another document.
-    Case("format 2", "list", anything, edit(format=2), False, False),
+    Case("format 2", "list", anything, edit(format=2), "broken"),
     # Values a later release may add within format 1.
     Case("a later kind of event", "event", event_is("start"),
-         edit(event="arrival", firmwareBefore=None), True, False),
-    Case("a later phase", "event", event_is("progress"), edit(phase="erasing"), True, False),
-    Case("a later refusal", "update", refused, edit(refusal="a-later-reason"), True, False),
-    Case("a later bus", "list", has_rows, later_bus, True, False),
-    Case("a later state", "list", has_rows, later_state, True, False),
+         edit(event="arrival", firmwareBefore=None), "later"),
+    Case("a later phase", "event", event_is("progress"), edit(phase="erasing"), "later"),
+    Case("a later refusal", "update", refused, edit(refusal="a-later-reason"), "later"),
+    Case("a later bus", "list", has_rows, later_bus, "later"),
+    Case("a later state", "list", has_rows, later_state, "later"),
 ]

@@ -32,8 +32,9 @@ import tempfile
 
 from jsonschema import Draft202012Validator
 
-import schema_cases
-from strict_schemas import closed
+sys.dont_write_bytecode = True  # the modules beside it leave no __pycache__ in the sources
+import schema_cases  # noqa: E402
+from strict_schemas import closed  # noqa: E402
 
 # Each kind of document, and its schema.
 KINDS = {

@@ -1,7 +1,7 @@
 # tq214_VERSION[-stand-in]_amd64.deb, made by CPack's DEB generator: the
 # program, its manual page and bash completion, the journal's message
-# catalog, the station's service, the README, the copyright and a
-# changelog. dpkg-shlibdeps finds the dependencies; SOURCE_DATE_EPOCH (set
+# catalog, the station's service, the JSON Schemas, the README, the
+# copyright and a changelog. dpkg-shlibdeps finds the dependencies; SOURCE_DATE_EPOCH (set
 # by scripts/dist.sh when it runs cpack) dates every file inside.
 set(tq214_doc_dir ${CMAKE_BINARY_DIR}/generated/doc)
 string(TIMESTAMP tq214_changelog_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
@@ -36,6 +36,9 @@ install(FILES ${TQ214_JOURNAL_CATALOG} DESTINATION lib/systemd/catalog
 # The station as a service, installed and not enabled.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tq214-watch.service DESTINATION lib/systemd/system
         PERMISSIONS ${tq214_file_mode})
+# The JSON Schemas a reader of tq214's JSON validates with (docs/cli.md).
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/schema/ DESTINATION share/tq214/schema
+        FILE_PERMISSIONS ${tq214_file_mode} FILES_MATCHING PATTERN "*.schema.json")
 install(FILES ${tq214_doc_dir}/copyright ${tq214_doc_dir}/changelog.gz
               ${tq214_doc_dir}/README.md.gz
         DESTINATION share/doc/tq214 PERMISSIONS ${tq214_file_mode})

@@ -1,9 +1,9 @@
 #!/bin/sh
 # make-zip.sh EPOCH ZIP FILE...
-# Writes ZIP with the FILEs (by their base names) and their SHA256SUMS, in a
-# fixed order, each with mode 0644 and the time EPOCH, and without the extra
-# fields that would carry owner and access times: the same files always give
-# the same bytes.
+# Writes ZIP with the FILEs (by their base names; a folder with the files in
+# it) and their SHA256SUMS, in a fixed order, each with mode 0644 and the
+# time EPOCH, and without the extra fields that would carry owner and access
+# times: the same files always give the same bytes.
 set -eu
 epoch=$1
 zip=$2
@@ -11,11 +11,11 @@ shift 2
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 for file in "$@"; do
-  cp "$file" "$stage/"
+  cp -R "$file" "$stage/"
 done
 (
   cd "$stage"
-  ls | LC_ALL=C sort >.names
+  find . -type f ! -name .names | sed 's|^\./||' | LC_ALL=C sort >.names
   # shellcheck disable=SC2046
   sha256sum $(cat .names) >SHA256SUMS
   echo SHA256SUMS >>.names

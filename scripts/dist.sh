@@ -124,7 +124,7 @@ if [ -n "$signing" ]; then
   fi
   cp build/release-linux/release/*.deb "$stage/$msi" "$out"/
   sh packaging/make-zip.sh "$SOURCE_DATE_EPOCH" "$out/$zip" "$stage"/*.exe \
-    "$stage/unsigned/README.txt"
+    "$stage/unsigned/README.txt" "$stage/unsigned/schema"
 else
   echo "dist: UNSIGNED: no code-signing certificate (SIGN_CERT and SIGN_KEY, or SIGN_PKCS12);" \
     "the Windows programs and the installer carry no signature and their names say -unsigned"

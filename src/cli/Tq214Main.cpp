@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/CliEnvironment.h"
+#include "cli/capture/ProgramCapture.h"
 #include "cli/host/ClosedDescriptors.h"
 #include "cli/host/RealHost.h"
 #include "cli/output/StandardStreams.h"
@@ -25,8 +26,12 @@ int Tq214(const std::vector<std::string>& args) {
   // later inherits the hold of stop requests.
   KeepRunningWhenOutputCloses();
   const std::unique_ptr<InterruptHold> hold = MakeInterruptHold();
+  const std::string historyPath = DefaultHistoryPath();
+  const std::string historyOverride = EnvironmentText("TQ214_HISTORY");
+  // The tests' build only: its JSON for the schema check.
+  ProgramCapture capture(args, {historyOverride, historyPath});
   // Printing never holds up the work: a thread of its own writes.
-  PumpedStandardStreams output;
+  PumpedStandardStreams output(capture.output());
 
   CliEnvironment env(std::cin, std::cout, std::cerr);
   env.outIsTerminal = StandardOutputIsTerminal();
@@ -38,8 +43,8 @@ int Tq214(const std::vector<std::string>& args) {
   env.systemHost = MakeRealHost;
   env.resources = SystemResources();
   env.guards = SystemGuardsOfPlatform();
-  env.historyPath = DefaultHistoryPath();
-  env.historyOverride = EnvironmentText("TQ214_HISTORY");
+  env.historyPath = historyPath;
+  env.historyOverride = historyOverride;
   env.hold = hold.get();
   env.journal = SystemJournalOfPlatform();
   const char* journal = std::getenv("TQ214_JOURNAL");
@@ -49,6 +54,7 @@ int Tq214(const std::vector<std::string>& args) {
   const int code = RunCli(args, env);
   // The update is over: what it printed may take its time.
   output.Drain();
+  capture.Keep();
   return code;
 }
 

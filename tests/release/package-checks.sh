@@ -6,13 +6,15 @@
 # entry, and its service, installed but not enabled, passes systemd-analyze
 # verify with an exposure of 1.5 or less (skipped, 77, without
 # systemd-analyze); its maintainer scripts restart the station on upgrade and
-# stop it on removal.
+# stop it on removal. It installs the JSON Schemas of SCHEMAS (docs/schema)
+# in /usr/share/tq214/schema.
 #
-#   package-checks.sh DIST VERSION
+#   package-checks.sh DIST VERSION SCHEMAS
 set -uo pipefail
 source "$(dirname "$0")/release-files.sh"
-find_release_files "${1:?usage: package-checks.sh DIST VERSION}" "${2:?}"
+find_release_files "${1:?usage: package-checks.sh DIST VERSION SCHEMAS}" "${2:?}"
 version=$2
+schemas=${3:?usage: package-checks.sh DIST VERSION SCHEMAS}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -35,6 +37,8 @@ for file in usr/bin/tq214 usr/share/man/man1/tq214.1.gz usr/share/bash-completio
   [ -f "$work/root/$file" ]
   check $? "the package has /$file"
 done
+same_schemas "$work/root/usr/share/tq214/schema" "$schemas"
+check $? "the package has the JSON Schemas of $schemas in /usr/share/tq214/schema"
 depends=$(dpkg-deb -f "$deb" Depends)
 [[ $depends == *libc6* && $depends == *libssl3* ]]
 check $? "dependencies found by dpkg-shlibdeps: $depends"

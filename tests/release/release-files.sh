@@ -54,3 +54,12 @@ expected_names() {
 summed_names() {
   cut -d ' ' -f 3- "$1" | LC_ALL=C sort
 }
+
+# Whether FOLDER holds the JSON Schemas of SOURCE (docs/schema), each whole,
+# and nothing else; says what differs.
+same_schemas() {
+  local folder=$1 source=$2
+  [ -d "$folder" ] || { echo "     no $folder"; return 1; }
+  diff -r "$source" "$folder" | sed 's/^/     /'
+  [ "${PIPESTATUS[0]}" = 0 ] && [ -n "$(ls "$folder")" ]
+}

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# The Windows zip that make dist wrote: it holds the two programs, README.txt
-# and SHA256SUMS, whose sums hold; both programs start under Wine, and carry
+# The Windows zip that make dist wrote: it holds the two programs, README.txt,
+# the JSON Schemas of SCHEMAS (docs/schema) in schema\ and SHA256SUMS, whose
+# sums hold; both programs start under Wine, and carry
 # their version, icon and manifest; tq214.exe reports each outcome to the
 # event log (event-log.sh).
 #
-#   zip-programs.sh WINE_RUN WINDOW_PROBE RESOURCE_PROBE DIST VERSION
+#   zip-programs.sh WINE_RUN WINDOW_PROBE RESOURCE_PROBE DIST VERSION SCHEMAS
 set -uo pipefail
 source "$(dirname "$0")/release-files.sh"
 source "$(dirname "$0")/event-log.sh"
-usage="usage: zip-programs.sh WINE_RUN WINDOW_PROBE RESOURCE_PROBE DIST VERSION"
+usage="usage: zip-programs.sh WINE_RUN WINDOW_PROBE RESOURCE_PROBE DIST VERSION SCHEMAS"
+schemas=${6:?$usage}
 wine_run=${1:?$usage}
 window_probe=${2:?$usage}
 resource_probe=${3:?$usage}
@@ -25,10 +27,12 @@ check() {
 
 echo "zip: $(basename "$zip")"
 unzip -q "$zip" -d "$work/unpacked"
-[ "$(cd "$work/unpacked" && LC_ALL=C ls | tr '\n' ' ')" = "README.txt SHA256SUMS Tessaloft_Orvexa_TQ-214.exe tq214.exe " ]
-check $? "holds README.txt, SHA256SUMS and the two programs"
+[ "$(cd "$work/unpacked" && LC_ALL=C ls | tr '\n' ' ')" = "README.txt SHA256SUMS Tessaloft_Orvexa_TQ-214.exe schema tq214.exe " ]
+check $? "holds README.txt, SHA256SUMS, the two programs and schema\\"
+same_schemas "$work/unpacked/schema" "$schemas"
+check $? "schema\\ holds the JSON Schemas of $schemas"
 (cd "$work/unpacked" && sha256sum --quiet -c SHA256SUMS)
-check $? "SHA256SUMS holds for the other three"
+check $? "SHA256SUMS holds for the other files"
 gui=$work/unpacked/Tessaloft_Orvexa_TQ-214.exe
 cli=$work/unpacked/tq214.exe
 

@@ -3,14 +3,16 @@
 // captured: what it wrote, what it ended with. Its JSON is also kept for the
 // schema check when asked (JsonCapture.h).
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/CliEnvironment.h"
+#include "cli/capture/JsonCapture.h"
 #include "embedded/EmbeddedResources.h"
-#include "support/JsonCapture.h"
 
 struct CliRun {
   int code = -1;
@@ -59,7 +61,10 @@ inline CliRun RunTq214(const std::vector<std::string>& args, const CliRunOptions
   env.journal = options.journal;
   env.journalAlways = options.journal != nullptr;
   if (options.watchOutput) options.watchOutput(out);
-  const JsonCapture capture(args, {options.historyOverride, options.historyPath});
+  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+  const JsonCapture capture(
+      args, {options.historyOverride, options.historyPath},
+      test == nullptr ? "no-test" : std::string(test->test_suite_name()) + "." + test->name());
   CliRun run;
   run.code = RunCli(args, env);
   run.out = out.str();

@@ -1,12 +1,41 @@
 #include "cli/output/StandardStreams.h"
 
 #include <iostream>
+#include <memory>
+#include <utility>
 
 #include "cli/output/HandleSink.h"
 
-PumpedStandardStreams::PumpedStandardStreams()
-    : pump_(MakeHandleSink(StandardHandle(OutputPump::kOut)),
-            MakeHandleSink(StandardHandle(OutputPump::kErr))),
+namespace {
+
+// Writes to `sink` and keeps what it wrote in `copy` (the writer's thread).
+class CopyingSink final : public OutputSink {
+ public:
+  CopyingSink(std::unique_ptr<OutputSink> sink, std::string& copy)
+      : sink_(std::move(sink)), copy_(copy) {}
+  bool Write(const std::string& text) override {
+    if (!sink_->Write(text)) return false;
+    copy_ += text;
+    return true;
+  }
+  void WorkIsOver() override { sink_->WorkIsOver(); }
+  void Close() override { sink_->Close(); }
+
+ private:
+  std::unique_ptr<OutputSink> sink_;
+  std::string& copy_;
+};
+
+std::unique_ptr<OutputSink> OutSink(std::string* copy) {
+  std::unique_ptr<OutputSink> sink = MakeHandleSink(StandardHandle(OutputPump::kOut));
+  if (copy == nullptr) return sink;
+  return std::make_unique<CopyingSink>(std::move(sink), *copy);
+}
+
+}  // namespace
+
+PumpedStandardStreams::PumpedStandardStreams(std::string* outCopy)
+    : pump_(OutSink(outCopy), MakeHandleSink(StandardHandle(OutputPump::kErr))),
       out_(pump_, OutputPump::kOut),
       err_(pump_, OutputPump::kErr),
       ownOut_(std::cout.rdbuf(&out_)),

@@ -6,13 +6,17 @@
 // inherit it.
 
 #include <streambuf>
+#include <string>
 
 #include "cli/output/OutputPump.h"
 #include "cli/output/PumpStreamBuf.h"
 
 class PumpedStandardStreams {
  public:
-  PumpedStandardStreams();
+  // `outCopy`, when given, gets a copy of what is written to standard output
+  // (the schema check's capture, ProgramCapture.h); it is whole once Drain
+  // returned.
+  explicit PumpedStandardStreams(std::string* outCopy = nullptr);
   // Drains, and gives the streams back their own buffers.
   ~PumpedStandardStreams();
   PumpedStandardStreams(const PumpedStandardStreams&) = delete;

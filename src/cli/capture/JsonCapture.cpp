@@ -1,10 +1,9 @@
-#include "support/JsonCapture.h"
-
-#include <gtest/gtest.h>
+#include "cli/capture/JsonCapture.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -23,31 +22,35 @@ uintmax_t RegularSize(const std::string& file) {
   return error ? 0 : size;
 }
 
-// A name no other capture has: the test that made it, and a count.
-std::string FreshName(const char* suffix) {
-  static std::atomic<unsigned> count{0};
-  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = test == nullptr ? std::string("no-test")
-                                     : std::string(test->test_suite_name()) + "." + test->name();
-  std::replace_if(
-      name.begin(), name.end(),
-      [](char c) { return std::isalnum(static_cast<unsigned char>(c)) == 0 && c != '.'; }, '_');
-  return name + "-" + std::to_string(++count) + suffix;
-}
-
-void Write(const std::string& folder, const char* suffix, const std::string& text) {
+// Writes `text` to a file of `folder` that did not exist, NAME-COUNT.SUFFIX:
+// runs in other processes keep theirs beside it at the same time.
+void Write(const std::string& folder, const std::string& name, const char* suffix,
+           const std::string& text) {
   std::error_code ignored;
   fs::create_directories(folder, ignored);
-  std::ofstream(fs::path(folder) / FreshName(suffix), std::ios::binary) << text;
+  for (unsigned count = 1; count < 100000; ++count) {
+    const fs::path file = fs::path(folder) / (name + "-" + std::to_string(count) + suffix);
+    // "x": created here, never an existing file opened.
+    std::FILE* out = std::fopen(file.string().c_str(), "wbx");
+    if (out == nullptr && errno == EEXIST) continue;
+    if (out == nullptr) return;
+    std::fwrite(text.data(), 1, text.size(), out);
+    std::fclose(out);
+    return;
+  }
 }
 
 }  // namespace
 
 JsonCapture::JsonCapture(const std::vector<std::string>& args,
-                         const std::vector<std::string>& histories) {
+                         const std::vector<std::string>& histories, std::string name)
+    : name_(std::move(name)) {
   const char* folder = std::getenv("TQ214_JSON_CAPTURE_DIR");
   if (folder == nullptr || *folder == '\0') return;
   folder_ = folder;
+  std::replace_if(
+      name_.begin(), name_.end(),
+      [](char c) { return std::isalnum(static_cast<unsigned char>(c)) == 0 && c != '.'; }, '_');
   json_ = std::any_of(args.begin(), args.end(), [](const std::string& arg) {
     return arg == "--json" || arg.rfind("--json=", 0) == 0;
   });
@@ -58,13 +61,13 @@ JsonCapture::JsonCapture(const std::vector<std::string>& args,
 
 void JsonCapture::Keep(const std::string& out) const {
   if (folder_.empty()) return;
-  if (json_ && !out.empty()) Write(folder_, ".stdout.jsonl", out);
+  if (json_ && !out.empty()) Write(folder_, name_, ".stdout.jsonl", out);
   for (const auto& [file, before] : histories_) {
     if (RegularSize(file) <= before) continue;
     std::ifstream in(file, std::ios::binary);
     in.seekg(static_cast<std::streamoff>(before));
     const std::string appended{std::istreambuf_iterator<char>(in),
                                std::istreambuf_iterator<char>()};
-    Write(folder_, ".history.jsonl", appended);
+    Write(folder_, name_, ".history.jsonl", appended);
   }
 }

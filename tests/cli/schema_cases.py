@@ -82,7 +82,7 @@ CASES = [
     Case("format 2", "list", anything, edit(format=2), "broken"),
     # Values a later release may add within format 1.
     Case("a later kind of event", "event", event_is("start"),
-         edit(event="arrival", firmwareBefore=None), "later"),
+         edit(event="pause", firmwareBefore=None), "later"),
     Case("a later phase", "event", event_is("progress"), edit(phase="erasing"), "later"),
     Case("a later refusal", "update", refused, edit(refusal="a-later-reason"), "later"),
     Case("a later bus", "list", has_rows, later_bus, "later"),

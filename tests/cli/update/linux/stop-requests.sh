@@ -10,7 +10,10 @@
 #    the update's;
 #  - update --wait: SIGINT the moment "Waiting up to N s" is read ends the
 #    wait, never the program (16 runs: the line came before the wait was
-#    armed in most of them once);
+#    armed in most of them once). The simulated enclosure comes back at
+#    once, so on a busy machine the wait may have confirmed it before the
+#    signal arrives: that run ends as usual too; at least one of the 16 must
+#    have had its wait ended by the signal;
 #  - off a terminal each line comes when it happens: the first line of
 #    update --all reaches a pipe long before the update has ended.
 # tq214 runs with the signals' default dispositions (a background job of a
@@ -121,7 +124,7 @@ fi
 # 6. update --wait: its output is read line by line from a fifo, so that the
 # signal follows the line at once.
 mkfifo "$work/lines"
-killed=0
+killed=0 ended=0
 for _ in $(seq 16); do
   env --default-signal=INT "$tq214" --simulate --no-history update --yes --wait=30 \
     >"$work/lines" 2>"$work/err" &
@@ -135,12 +138,14 @@ for _ in $(seq 16); do
   done <"$work/lines"
   wait "$pid"
   code=$?
-  if [ "$code" -ne 0 ] || ! grep -q 'the wait was ended' "$work/err"; then
-    killed=$((killed + 1))
-  fi
+  grep -q 'the wait was ended' "$work/err" && ended=$((ended + 1))
+  [ "$code" -ne 0 ] && killed=$((killed + 1))
 done
-[ "$killed" -eq 0 ] && pass "update --wait: SIGINT right after \"Waiting up to\" ends the wait (16 of 16)" ||
-  fail "update --wait: SIGINT right after \"Waiting up to\" ended $killed of 16 runs (exit $code)"
+if [ "$killed" -eq 0 ] && [ "$ended" -gt 0 ]; then
+  pass "update --wait: SIGINT right after \"Waiting up to\" ends the wait ($ended of 16; the others confirmed first), never the program"
+else
+  fail "update --wait: SIGINT right after \"Waiting up to\": $killed of 16 runs ended otherwise (exit $code), $ended wait(s) ended"
+fi
 
 # 7. A pipe gets each line as it happens: the first line of update --all
 # (10 s at 50 ms a piece) arrives while tq214 is still running, not with the

@@ -44,9 +44,7 @@ class UpdateEvents::View final : public ProgressView {
 };
 
 void UpdateEvents::Started(const ResultRow& row) {
-  JsonWriter event;
-  Begin(event, "start", row).Member("firmwareBefore", row.firmwareBefore);
-  Write(event);
+  WithFirmwareBefore("start", row);
 }
 
 void UpdateEvents::Ended(const ResultRow& row) {
@@ -60,8 +58,12 @@ void UpdateEvents::Ended(const ResultRow& row) {
 }
 
 void UpdateEvents::Arrived(const ResultRow& row) {
+  WithFirmwareBefore("arrival", row);
+}
+
+void UpdateEvents::WithFirmwareBefore(const char* kind, const ResultRow& row) {
   JsonWriter event;
-  Begin(event, "arrival", row).Member("firmwareBefore", row.firmwareBefore);
+  Begin(event, kind, row).Member("firmwareBefore", row.firmwareBefore);
   Write(event);
 }
 

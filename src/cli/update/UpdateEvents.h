@@ -46,6 +46,8 @@ class UpdateEvents {
   class View;
   // Begins `event`'s object with its kind and the enclosure.
   static JsonWriter& Begin(JsonWriter& event, const char* kind, const ResultRow& row);
+  // An event whose one member of its own is the firmware before.
+  void WithFirmwareBefore(const char* kind, const ResultRow& row);
   // Writes the ended object; progress under `progressKey`, when given.
   void Write(JsonWriter& event, const std::string& progressKey = "");
 

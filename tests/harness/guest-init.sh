@@ -39,6 +39,11 @@ WAIT_SECONDS=120     # how long update --wait waits for the re-attachment
 SHORT_BYTES=128      # what a shortened configuration block read delivers
 STATION_MAX=4        # enclosures updated side by side, one per emulated controller
 STATION_PIECE_MS=20  # what each takes to store a 1024-byte piece, as flash does
+# What a wait for something that must come gives it, in tenths of a second: a
+# guard against a hang, never a judgement of speed (a wait ends as soon as
+# what it waits for is there). The guest runs under software emulation on a
+# host that may be busy with other work.
+GUARD=3000
 
 say() { echo "SUMMARY $1=$2"; }
 # verdict KEY STATUS: ok when STATUS is 0, fail otherwise.
@@ -111,7 +116,7 @@ start_gadget() {
     $GADGET_OPTIONS "$@" \
     2>>/run/gadget.log &
   GADGET=$!
-  wait_until 600 test -f /run/gadget.ready
+  wait_until $GUARD test -f /run/gadget.ready
 }
 
 stop_gadget() {
@@ -140,11 +145,11 @@ no_disk() { ! ls -d /sys/block/sd* >/dev/null 2>&1; }
 
 attach() {
   echo "$UDC" > "$G/UDC" || return 1
-  wait_until 300 find_disk
+  wait_until $GUARD find_disk
 }
 detach() {
   echo "" > "$G/UDC"
-  wait_until 600 no_disk
+  wait_until $GUARD no_disk
 }
 reattach() { detach && attach; }
 
@@ -165,12 +170,12 @@ config_block() {  # the 512 bytes at bridge address 0xD000, into $1
 }
 # The device-side figures of the last complete download: DOWNLOAD_US, DOWNLOAD_PIECES.
 # The device program writes its line once the last status has gone out, so the
-# host's program may end first: the line is waited for, up to TENTHS (60 s, a
+# host's program may end first: the line is waited for, up to TENTHS (GUARD, a
 # guard for a busy machine; a run that must download nothing gives a second
 # and a half, which it spends in full).
 has_download() { grep -q '^download ' /run/gadget.stats 2>/dev/null; }
 last_download() {
-  wait_until "${1:-600}" has_download
+  wait_until "${1:-$GUARD}" has_download
   line=$(grep '^download ' /run/gadget.stats 2>/dev/null | tail -n 1)
   DOWNLOAD_US=$(echo "$line" | sed -n 's/.*usec=\([0-9]*\).*/\1/p')
   DOWNLOAD_PIECES=$(echo "$line" | sed -n 's/.*pieces=\([0-9]*\).*/\1/p')
@@ -373,7 +378,7 @@ step_wait() {
   verdict wait_attach $?
   tq214 update --yes --wait=$WAIT_SECONDS >/tmp/wait.out 2>&1 &
   waiter=$!
-  wait_until 300 grep -q '^Waiting up to ' /tmp/wait.out && grep -qx PASS /tmp/wait.out
+  wait_until $GUARD grep -q '^Waiting up to ' /tmp/wait.out && grep -qx PASS /tmp/wait.out
   passed=$?
   [ $passed -eq 0 ] && reattach
   wait $waiter
@@ -533,7 +538,7 @@ start_station() {  # k: a fresh enclosure, taking a real chip's time per piece
   tq214-usb-gadget --ffs "$ffs" --ready "/run/station$1.ready" --piece-ms "$STATION_PIECE_MS" \
     --commands "/run/station$1.commands" 2>>"/run/station$1.log" &
   eval "STATION_PID_$1=$!"
-  wait_until 100 test -f "/run/station$1.ready"
+  wait_until $GUARD test -f "/run/station$1.ready"
 }
 stop_station() { eval "pid=\${STATION_PID_$1:-}"; [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; }
 bind_station() { echo "dummy_udc.$1" > "$(station_gadget "$1")/UDC"; }
@@ -550,10 +555,10 @@ disks_are() { [ "$(disk_count)" -eq "$1" ]; }
 station_fresh() {
   k=0
   while [ $k -lt $STATION_MAX ]; do unbind_station $k; stop_station $k; k=$((k + 1)); done
-  wait_until 100 disks_are 0 || return 1
+  wait_until $GUARD disks_are 0 || return 1
   k=0
   while [ $k -lt "$1" ]; do start_station $k || return 1; bind_station $k || return 1; k=$((k + 1)); done
-  wait_until 300 disks_are "$1"
+  wait_until $GUARD disks_are "$1"
 }
 
 step_station() {
@@ -589,9 +594,9 @@ step_station() {
   start_station 1
   tq214 watch --update --yes >/tmp/watch.out 2>&1 &
   watch=$!
-  wait_until 300 grep -q ': PASS\. ' /tmp/watch.out
+  wait_until $GUARD grep -q ': PASS\. ' /tmp/watch.out
   bind_station 1
-  wait_until 300 sh -c "[ \$(grep -c ': PASS\. ' /tmp/watch.out) -ge 2 ]"
+  wait_until $GUARD sh -c "[ \$(grep -c ': PASS\. ' /tmp/watch.out) -ge 2 ]"
   # A background job starts with SIGINT ignored: SIGTERM asks it to end.
   kill -TERM $watch
   wait $watch
@@ -627,14 +632,14 @@ swap_case() {
   pid=$!
   exec 7>/tmp/swap.in
   if [ "$when" = question ]; then
-    wait_until 300 grep -q 'Perform update?' "/tmp/swap-$name.out"
+    wait_until $GUARD grep -q 'Perform update?' "/tmp/swap-$name.out"
   else
-    wait_until 300 sh -c "[ \$(grep -c '^\[3b' /run/station0.commands) -ge 5 ]"
+    wait_until $GUARD sh -c "[ \$(grep -c '^\[3b' /run/station0.commands) -ge 5 ]"
   fi
   unbind_station 0
-  wait_until 100 disks_are 0
+  wait_until $GUARD disks_are 0
   bind_station 1
-  wait_until 300 disks_are 1
+  wait_until $GUARD disks_are 1
   b_node=$(sd_nodes)
   echo y >&7
   exec 7>&-
@@ -1080,7 +1085,7 @@ step_window_session() {
   # Wine takes its first screen to be 1024 x 768 here, and centres the window on it.
   chroot "$ROOT" /usr/bin/env -i PATH=/usr/bin:/bin HOME=/root \
     Xvfb "$X_DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/run/xvfb.log 2>&1 &
-  wait_until 600 test -S "$ROOT/tmp/.X11-unix/X${X_DISPLAY#:}"
+  wait_until $GUARD test -S "$ROOT/tmp/.X11-unix/X${X_DISPLAY#:}"
   verdict window_display $?
   say time_window_display_ms $(( ($(now_us) - start) / 1000 ))
   export DISPLAY=$X_DISPLAY
@@ -1264,10 +1269,10 @@ step_window_two() {
   tq214-usb-gadget --ffs "$(station_ffs 1)" --ready /run/station1.ready --commands /run/commands-2 \
     2>>/run/station1.log &
   eval "STATION_PID_1=$!"
-  wait_until 100 test -f /run/station1.ready
+  wait_until $GUARD test -f /run/station1.ready
   : >/run/commands
   drive_send box 300
-  bind_station 1 && wait_until 300 disks_are 2
+  bind_station 1 && wait_until $GUARD disks_are 2
   verdict window_two_attach $?
   drive_result 3000
   status=$?
@@ -1330,7 +1335,7 @@ step_window_unplugged() {
   verdict window_unplug_attach $?
   : >/run/commands
   drive_send update 600
-  wait_until 600 has_pieces $UNPLUG_AFTER_PIECES
+  wait_until $GUARD has_pieces $UNPLUG_AFTER_PIECES
   detach
   say window_unplugged_at_piece "$(pieces_received)"
   drive_result 3000

@@ -763,10 +763,25 @@ step_wine_root() {
   WINE_PREFIX=$(cmdline_value tq214_wine_prefix)
   WINE_EXE=$(cmdline_value tq214_wine_exe)
   say wine_exe "$WINE_EXE"
-  mount_host_root && [ -f "$ROOT$WINE_PREFIX/system.reg" ] && [ -f "$ROOT$WINE_EXE" ] && link_drive
-  verdict wine_root $?
-  # The first program starts Wine's server and services; the server stays.
+  # wine_services_up, shared with the host's tests (tests/support/wine/).
+  . /bin/wine-desktop.sh && mount_host_root && [ -f "$ROOT$WINE_PREFIX/system.reg" ] && [ -f "$ROOT$WINE_EXE" ] &&
+    link_drive
+  status=$?
+  verdict wine_root $status
+  [ $status -eq 0 ] || return 1
+  # Wine's server (it stays) and its services first, alone: when they do not
+  # start, Wine's own start failed, a failure of the environment that the
+  # harness tells apart from one of tq214.exe. No display: no desktop to wait for.
+  start=$(now_us)
   in_root wineserver -p
+  wine_services_up in_root >/tmp/wine-services.out 2>&1
+  status=$?
+  say time_wine_services_ms $(( ($(now_us) - start) / 1000 ))
+  show "Wine's start" /tmp/wine-services.out
+  if [ $status -ne 0 ]; then
+    say environment "fail(Wine's services did not start)"
+    return 1
+  fi
   timed wine_first_run tq214_exe --version >/tmp/wine-version.out 2>&1
   status=$?
   show "tq214.exe --version" /tmp/wine-version.out
@@ -869,7 +884,7 @@ step_wine_short_read() {
 wine_stage() {
   step_attach
   [ -n "$SG" ] || return
-  step_wine_root
+  step_wine_root || return
   # The updates write the virtual enclosure through the real USB stack on purpose.
   export TQ214_TEST_ONLY_WRITE_STAND_IN=1
   step_linux_reference

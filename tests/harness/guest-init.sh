@@ -42,8 +42,9 @@ STATION_PIECE_MS=20  # what each takes to store a 1024-byte piece, as flash does
 # What a wait for something that must come gives it, in tenths of a second: a
 # guard against a hang, never a judgement of speed (a wait ends as soon as
 # what it waits for is there). The guest runs under software emulation on a
-# host that may be busy with other work.
-GUARD=3000
+# host that may be busy with other work: there a single Wine program took
+# more than a minute to start.
+GUARD=6000
 
 say() { echo "SUMMARY $1=$2"; }
 # verdict KEY STATUS: ok when STATUS is 0, fail otherwise.
@@ -912,7 +913,10 @@ EXCHANGE_WIN='Z:\run\window'
 PNP_RECORDS=/run/pnp        # what each disk node was announced as
 UNPLUG_PIECE_MS=100         # each piece's time while an unplugging is staged
 UNPLUG_AFTER_PIECES=10      # the pieces the gadget takes before it is unplugged
-WINE_DESKTOP_SECONDS=300    # a guard against a hang of Wine's start, not a wait
+WINE_DESKTOP_SECONDS=1200   # a guard against a hang of Wine's start, not a wait:
+                            # under load its explorer was still starting after 300 s
+WINDOW_SECONDS=600          # what the driver gives the window for any change it waits for
+DRIVE_GUARD=$(( (WINDOW_SECONDS + 300) * 10 ))  # tenths: the driver answers well before
 SEVERAL_DRIVES_BOX='Multiple USB hard drives are attached.\nPlease disconnect all drives\n except the one that needs to be updated.'
 
 # A SCSI identification field as Windows spells it in an instance id:
@@ -973,22 +977,24 @@ pnp_event() {
 }
 
 # The driver: drive_send COMMAND... hands it a command and waits until it has
-# begun; drive_result TENTHS waits for its answer (in /tmp/drive.out) and
-# returns its status; drive does both.
+# begun; drive_result waits for its answer (in /tmp/drive.out) and returns
+# its status; drive does both. Each wait the driver is given ends as soon as
+# what it waits for is there: WINDOW_SECONDS is a guard against a hang, and
+# so is DRIVE_GUARD, which the driver's own answer comes well within.
 DRIVE_N=0
 drive_send() {
   rm -f /tmp/drive.out
   DRIVE_N=$((DRIVE_N + 1))
   echo "$*" >>"$ROOT$EXCHANGE/driver.in"
-  wait_until 1800 grep -qw "^begin $DRIVE_N" "$ROOT$EXCHANGE/driver.out"
+  wait_until $DRIVE_GUARD grep -qw "^begin $DRIVE_N" "$ROOT$EXCHANGE/driver.out"
 }
 drive_result() {
-  wait_until "$1" grep -q "^end $DRIVE_N " "$ROOT$EXCHANGE/driver.out"
+  wait_until $DRIVE_GUARD grep -q "^end $DRIVE_N " "$ROOT$EXCHANGE/driver.out"
   tr -d '\r' <"$ROOT$EXCHANGE/driver.out" | sed -n "/^begin $DRIVE_N\$/,/^end $DRIVE_N /p" >/tmp/drive.out
   answer=$(sed -n "s/^end $DRIVE_N \([0-9]*\)\$/\1/p" /tmp/drive.out)
   return "${answer:-9}"
 }
-drive() { drive_send "$@" && drive_result 3000; }
+drive() { drive_send "$@" && drive_result; }
 # got KEY: a value of the driver's last answer.
 got() { sed -n "s/^$1=//p" /tmp/drive.out 2>/dev/null | tail -n 1; }
 # The five lines of the last answer, one a line.
@@ -1031,15 +1037,15 @@ block_writes() { grep -c '^\[df 0[0-9a-f] 00 02 .* fb\] out' /run/commands; }
 # The gadget goes; once the window says so, a new one (firmware 21.32.0.1,
 # with the given options) comes, and the window has read it.
 window_fresh_gadget() {
-  drive_send wait 120 1 "No available device !!" || return 1
+  drive_send wait $WINDOW_SECONDS 1 "No available device !!" || return 1
   detach
   stop_gadget
-  drive_result 1500 || { show "window (detached)" /tmp/drive.out; return 1; }
+  drive_result || { show "window (detached)" /tmp/drive.out; return 1; }
   start_gadget "$@" || return 1
   : >/run/commands
-  drive_send wait 240 5 "Chip FW Version[" || return 1
+  drive_send wait $WINDOW_SECONDS 5 "Chip FW Version[" || return 1
   traced=$(wc -l </run/window.log)
-  if ! { attach && drive_result 2500; }; then
+  if ! { attach && drive_result; }; then
     show "window (attached)" /tmp/drive.out
     show "gadget's commands" /run/commands
     for entry in "$ROOT$WINE_PREFIX"/dosdevices/*; do
@@ -1140,7 +1146,7 @@ step_window_session() {
   # Then the stand-in, alone.
   start=$(now_us)
   in_root wine "$STANDIN_EXE" "$EXCHANGE_WIN\\pnp.lines" >"$ROOT$EXCHANGE/pnp.out" 2>/run/standin.err &
-  wait_until 2400 grep -q '^done 1: arrive ' "$ROOT$EXCHANGE/pnp.out"
+  wait_until $GUARD grep -q '^done 1: arrive ' "$ROOT$EXCHANGE/pnp.out"
   status=$?
   verdict window_standin $status
   say time_window_standin_ms $(( ($(now_us) - start) / 1000 ))
@@ -1173,7 +1179,7 @@ window_diagnostics() {
 step_window_found() {
   run_began 1
   # 1. The window lists the enclosure by itself and shows its five lines.
-  drive wait 300 5 "Chip FW Version["
+  drive wait $WINDOW_SECONDS 5 "Chip FW Version["
   status=$?
   say time_window_start_ms $(( ($(now_us) - WINDOW_STARTED) / 1000 ))
   if [ "$(got window)" != found ]; then
@@ -1200,7 +1206,7 @@ step_window_update() {
   run_began 2
   # 2. Update, pressed: PASS, and the block the Linux build's update leaves.
   : >/run/gadget.stats
-  drive update 600
+  drive update $WINDOW_SECONDS
   status=$?
   show "window (Update pressed)" /tmp/drive.out
   say window_update "$(got result)"
@@ -1241,17 +1247,17 @@ step_window_reattach() {
   run_began 3
   # 3. Unplugged and plugged in again (the chip starts the new firmware): the
   # window follows each change by itself, 500 ms after the last message.
-  drive_send wait 120 1 "No available device !!"
+  drive_send wait $WINDOW_SECONDS 1 "No available device !!"
   detach
-  drive_result 1500
+  drive_result
   verdict window_gone $?
   show "window (detached)" /tmp/drive.out
   say window_gone_events "$(got device_change_events)"
   : >/run/commands
-  drive_send wait 240 5 "Chip FW Version[  21.32.00.03  ] Up to date"
+  drive_send wait $WINDOW_SECONDS 5 "Chip FW Version[  21.32.00.03  ] Up to date"
   traced=$(wc -l </run/window.log)
   attach
-  drive_result 2500
+  drive_result
   status=$?
   show "window (re-attached)" /tmp/drive.out
   say window_reattach_events "$(got device_change_events)"
@@ -1286,10 +1292,10 @@ step_window_two() {
   eval "STATION_PID_1=$!"
   wait_until $GUARD test -f /run/station1.ready
   : >/run/commands
-  drive_send box 300
+  drive_send box $WINDOW_SECONDS
   bind_station 1 && wait_until $GUARD disks_are 2
   verdict window_two_attach $?
-  drive_result 3000
+  drive_result
   status=$?
   show "window (two enclosures)" /tmp/drive.out
   say window_box_text "$(got box_text)"
@@ -1307,9 +1313,9 @@ step_window_two() {
   [ -s /run/commands ] && cmp -s /run/commands /tmp/window-two-second.commands
   verdict window_two_reached $?
   # The second goes again; the window is back to one.
-  drive_send wait 240 5 "Chip FW Version["
+  drive_send wait $WINDOW_SECONDS 5 "Chip FW Version["
   unbind_station 1
-  drive_result 2500
+  drive_result
   verdict window_two_back_to_one $?
   stop_station 1
 }
@@ -1320,7 +1326,7 @@ step_window_faults() {
   # block as it was, and after the short read no block write at all.
   window_fresh_gadget --flip-read-back $FAULT_OFFSET
   verdict window_fault_attach $?
-  drive update 600
+  drive update $WINDOW_SECONDS
   show "window (read-back flipped)" /tmp/drive.out
   say window_fault_update "$(got result)"
   [ "$(got result)" = FAIL ] || FAILURES=$((FAILURES + 1))
@@ -1331,7 +1337,7 @@ step_window_faults() {
   # The block reads: the window's reading of the device, then the patch's.
   window_fresh_gadget --short-block-read 2
   verdict window_short_attach $?
-  drive update 600
+  drive update $WINDOW_SECONDS
   show "window (short block read)" /tmp/drive.out
   say window_short_update "$(got result)"
   [ "$(got result)" = FAIL ] || FAILURES=$((FAILURES + 1))
@@ -1349,15 +1355,15 @@ step_window_unplugged() {
   window_fresh_gadget --piece-ms $UNPLUG_PIECE_MS
   verdict window_unplug_attach $?
   : >/run/commands
-  drive_send update 600
+  drive_send update $WINDOW_SECONDS
   wait_until $GUARD has_pieces $UNPLUG_AFTER_PIECES
   detach
   say window_unplugged_at_piece "$(pieces_received)"
-  drive_result 3000
+  drive_result
   show "window (unplugged during the download)" /tmp/drive.out
   say window_unplugged_update "$(got result)"
   [ "$(got result)" = FAIL ] || FAILURES=$((FAILURES + 1))
-  drive wait 240 1 "No available device !!"
+  drive wait $WINDOW_SECONDS 1 "No available device !!"
   status=$?
   show "window (after the unplugged update)" /tmp/drive.out
   [ $status -eq 0 ] && [ "$(got list_item_1)" = "No available device!!!" ] && [ "$(got update_enabled)" = 0 ]

@@ -17,7 +17,7 @@ set -euo pipefail
 source_dir=$(cd "${1:?usage: run-wine-stage.sh SOURCE_DIR [WORK_DIR]}" && pwd)
 work=${2:-$source_dir/build/usb-harness}
 here=$(cd "$(dirname "$0")" && pwd)
-qemu_limit=${TQ214_HARNESS_WINE_SECONDS:-360}
+qemu_limit=${TQ214_HARNESS_WINE_SECONDS:-1200}
 mkdir -p "$work"
 exec 9>"$work/harness.lock"
 flock 9

@@ -60,12 +60,10 @@ tsan: deps
 dist: deps
 	@JOBS=$(JOBS) bash scripts/dist.sh $(if $(FIRMWARE_IMAGE),--firmware-image "$(FIRMWARE_IMAGE)")
 
-# One CTest run over the build trees, so the summary covers everything, JOBS
-# tests at a time: no verdict rests on the machine's speed, so none needs the
-# machine to itself; the guest stages take turns (RESOURCE_LOCK usb_guest).
+# One CTest run over the build trees, so the summary covers everything.
 test: native win32 fuzz-build tsan dist
 	@printf 'subdirs("native")\nsubdirs("win32")\nsubdirs("fuzz")\nsubdirs("tsan")\n' > build/CTestTestfile.cmake
-	@ctest --test-dir build --output-on-failure --timeout 900 -j $(JOBS)
+	@ctest --test-dir build --output-on-failure --timeout 900
 
 demo: native-demo win32-demo
 	@./build/native/tools/command-tour/tq214-command-tour

@@ -765,6 +765,7 @@ step_wine_root() {
   WINE_EXE=$(cmdline_value tq214_wine_exe)
   say wine_exe "$WINE_EXE"
   # wine_services_up, shared with the host's tests (tests/support/wine/).
+  # shellcheck disable=SC1091 # the initramfs's copy of that script
   . /bin/wine-desktop.sh && mount_host_root && [ -f "$ROOT$WINE_PREFIX/system.reg" ] && [ -f "$ROOT$WINE_EXE" ] &&
     link_drive
   status=$?

@@ -44,7 +44,9 @@ fi
 # per prefix: two at once would each start it), so that a program that opens a
 # window finds it there (tests/support/wine/wine-desktop.sh). When Wine's own
 # start fails, that is said as such and tried once more with a fresh server.
-# The check that finds it up holds it 5 s, while the program starts.
+# The check that finds it up holds it until the program has ended: Wine
+# closes a desktop no program uses, and a program slow to start on a busy
+# machine would otherwise meet none (a hold of 5 s did not cover that).
 check="${TQ214_WINE_DESKTOP_CHECK:-$build_dir/tests/support/wine/wine-desktop-check.exe}"
 if [ -n "${DISPLAY:-}" ] && [ -f "$check" ]; then
   # shellcheck source=tests/support/wine/wine-desktop.sh
@@ -57,10 +59,10 @@ if [ -n "${DISPLAY:-}" ] && [ -f "$check" ]; then
     # The server and the services it starts stay: they must not hold the lock.
     if wine_desktop_known_up "$WINEPREFIX.desktop"; then
       :
-    elif ! wine_desktop_up "$check" "$limit" 5 >"$said" 2>&1 9>&-; then
+    elif ! wine_desktop_up "$check" "$limit" 0 >"$said" 2>&1 9>&-; then
       echo "wine-run: a failure of the environment (Wine's own start), not of $(basename "$exe"): once more" >>"$said"
       wineserver -k >/dev/null 2>&1 9>&-
-      wine_desktop_up "$check" "$limit" 5 >>"$said" 2>&1 9>&- || desktop=down
+      wine_desktop_up "$check" "$limit" 0 >>"$said" 2>&1 9>&- || desktop=down
     fi
     [ "$desktop" = down ] || wine_desktop_note_up "$WINEPREFIX.desktop"
   } 9>"$WINEPREFIX.desktop.lock"
@@ -70,6 +72,15 @@ if [ -n "${DISPLAY:-}" ] && [ -f "$check" ]; then
   if [ "$desktop" = down ]; then
     echo "wine-run: Wine's desktop did not come up twice: a failure of the environment, not of $(basename "$exe")" >&2
     exit 1
+  fi
+  if [ -n "${WINE_DESKTOP_HOLDER:-}" ]; then
+    # This process becomes the program (its pid, its signals); a watcher
+    # ends the holder once the program is gone.
+    program=$$
+    (
+      while kill -0 "$program" 2>/dev/null; do sleep 1; done
+      kill "$WINE_DESKTOP_HOLDER" 2>/dev/null
+    ) </dev/null >/dev/null 2>&1 9>&- &
   fi
 fi
 exec "$wine_bin" "$exe" "$@"

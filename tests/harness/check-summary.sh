@@ -120,7 +120,7 @@ elif [ "$stage" = wine ]; then
   expect wine_short_attach ok
   expect wine_short_read_arrived 128
   expect wine_short_read_update_fail ok
-  for key in wine_first_run linux_update wine_info wine_update wine_fault_update; do
+  for key in wine_services wine_first_run linux_update wine_info wine_update wine_fault_update; do
     expect_number "time_${key}_ms"
   done
 else

@@ -39,6 +39,12 @@ WAIT_SECONDS=120     # how long update --wait waits for the re-attachment
 SHORT_BYTES=128      # what a shortened configuration block read delivers
 STATION_MAX=4        # enclosures updated side by side, one per emulated controller
 STATION_PIECE_MS=20  # what each takes to store a 1024-byte piece, as flash does
+# What a wait for something that must come gives it, in tenths of a second: a
+# guard against a hang, never a judgement of speed (a wait ends as soon as
+# what it waits for is there). The guest runs under software emulation on a
+# host that may be busy with other work: there a single Wine program took
+# more than a minute to start.
+GUARD=6000
 
 say() { echo "SUMMARY $1=$2"; }
 # verdict KEY STATUS: ok when STATUS is 0, fail otherwise.
@@ -111,7 +117,7 @@ start_gadget() {
     $GADGET_OPTIONS "$@" \
     2>>/run/gadget.log &
   GADGET=$!
-  wait_until 600 test -f /run/gadget.ready
+  wait_until $GUARD test -f /run/gadget.ready
 }
 
 stop_gadget() {
@@ -140,11 +146,11 @@ no_disk() { ! ls -d /sys/block/sd* >/dev/null 2>&1; }
 
 attach() {
   echo "$UDC" > "$G/UDC" || return 1
-  wait_until 300 find_disk
+  wait_until $GUARD find_disk
 }
 detach() {
   echo "" > "$G/UDC"
-  wait_until 600 no_disk
+  wait_until $GUARD no_disk
 }
 reattach() { detach && attach; }
 
@@ -165,12 +171,12 @@ config_block() {  # the 512 bytes at bridge address 0xD000, into $1
 }
 # The device-side figures of the last complete download: DOWNLOAD_US, DOWNLOAD_PIECES.
 # The device program writes its line once the last status has gone out, so the
-# host's program may end first: the line is waited for, up to TENTHS (60 s, a
+# host's program may end first: the line is waited for, up to TENTHS (GUARD, a
 # guard for a busy machine; a run that must download nothing gives a second
 # and a half, which it spends in full).
 has_download() { grep -q '^download ' /run/gadget.stats 2>/dev/null; }
 last_download() {
-  wait_until "${1:-600}" has_download
+  wait_until "${1:-$GUARD}" has_download
   line=$(grep '^download ' /run/gadget.stats 2>/dev/null | tail -n 1)
   DOWNLOAD_US=$(echo "$line" | sed -n 's/.*usec=\([0-9]*\).*/\1/p')
   DOWNLOAD_PIECES=$(echo "$line" | sed -n 's/.*pieces=\([0-9]*\).*/\1/p')
@@ -373,7 +379,7 @@ step_wait() {
   verdict wait_attach $?
   tq214 update --yes --wait=$WAIT_SECONDS >/tmp/wait.out 2>&1 &
   waiter=$!
-  wait_until 300 grep -q '^Waiting up to ' /tmp/wait.out && grep -qx PASS /tmp/wait.out
+  wait_until $GUARD grep -q '^Waiting up to ' /tmp/wait.out && grep -qx PASS /tmp/wait.out
   passed=$?
   [ $passed -eq 0 ] && reattach
   wait $waiter
@@ -533,7 +539,7 @@ start_station() {  # k: a fresh enclosure, taking a real chip's time per piece
   tq214-usb-gadget --ffs "$ffs" --ready "/run/station$1.ready" --piece-ms "$STATION_PIECE_MS" \
     --commands "/run/station$1.commands" 2>>"/run/station$1.log" &
   eval "STATION_PID_$1=$!"
-  wait_until 100 test -f "/run/station$1.ready"
+  wait_until $GUARD test -f "/run/station$1.ready"
 }
 stop_station() { eval "pid=\${STATION_PID_$1:-}"; [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; }
 bind_station() { echo "dummy_udc.$1" > "$(station_gadget "$1")/UDC"; }
@@ -550,10 +556,10 @@ disks_are() { [ "$(disk_count)" -eq "$1" ]; }
 station_fresh() {
   k=0
   while [ $k -lt $STATION_MAX ]; do unbind_station $k; stop_station $k; k=$((k + 1)); done
-  wait_until 100 disks_are 0 || return 1
+  wait_until $GUARD disks_are 0 || return 1
   k=0
   while [ $k -lt "$1" ]; do start_station $k || return 1; bind_station $k || return 1; k=$((k + 1)); done
-  wait_until 300 disks_are "$1"
+  wait_until $GUARD disks_are "$1"
 }
 
 step_station() {
@@ -589,9 +595,9 @@ step_station() {
   start_station 1
   tq214 watch --update --yes >/tmp/watch.out 2>&1 &
   watch=$!
-  wait_until 300 grep -q ': PASS\. ' /tmp/watch.out
+  wait_until $GUARD grep -q ': PASS\. ' /tmp/watch.out
   bind_station 1
-  wait_until 300 sh -c "[ \$(grep -c ': PASS\. ' /tmp/watch.out) -ge 2 ]"
+  wait_until $GUARD sh -c "[ \$(grep -c ': PASS\. ' /tmp/watch.out) -ge 2 ]"
   # A background job starts with SIGINT ignored: SIGTERM asks it to end.
   kill -TERM $watch
   wait $watch
@@ -627,14 +633,14 @@ swap_case() {
   pid=$!
   exec 7>/tmp/swap.in
   if [ "$when" = question ]; then
-    wait_until 300 grep -q 'Perform update?' "/tmp/swap-$name.out"
+    wait_until $GUARD grep -q 'Perform update?' "/tmp/swap-$name.out"
   else
-    wait_until 300 sh -c "[ \$(grep -c '^\[3b' /run/station0.commands) -ge 5 ]"
+    wait_until $GUARD sh -c "[ \$(grep -c '^\[3b' /run/station0.commands) -ge 5 ]"
   fi
   unbind_station 0
-  wait_until 100 disks_are 0
+  wait_until $GUARD disks_are 0
   bind_station 1
-  wait_until 300 disks_are 1
+  wait_until $GUARD disks_are 1
   b_node=$(sd_nodes)
   echo y >&7
   exec 7>&-
@@ -758,10 +764,26 @@ step_wine_root() {
   WINE_PREFIX=$(cmdline_value tq214_wine_prefix)
   WINE_EXE=$(cmdline_value tq214_wine_exe)
   say wine_exe "$WINE_EXE"
-  mount_host_root && [ -f "$ROOT$WINE_PREFIX/system.reg" ] && [ -f "$ROOT$WINE_EXE" ] && link_drive
-  verdict wine_root $?
-  # The first program starts Wine's server and services; the server stays.
+  # wine_services_up, shared with the host's tests (tests/support/wine/).
+  # shellcheck disable=SC1091 # the initramfs's copy of that script
+  . /bin/wine-desktop.sh && mount_host_root && [ -f "$ROOT$WINE_PREFIX/system.reg" ] && [ -f "$ROOT$WINE_EXE" ] &&
+    link_drive
+  status=$?
+  verdict wine_root $status
+  [ $status -eq 0 ] || return 1
+  # Wine's server (it stays) and its services first, alone: when they do not
+  # start, Wine's own start failed, a failure of the environment that the
+  # harness tells apart from one of tq214.exe. No display: no desktop to wait for.
+  start=$(now_us)
   in_root wineserver -p
+  wine_services_up in_root >/tmp/wine-services.out 2>&1
+  status=$?
+  say time_wine_services_ms $(( ($(now_us) - start) / 1000 ))
+  show "Wine's start" /tmp/wine-services.out
+  if [ $status -ne 0 ]; then
+    say environment "fail(Wine's services did not start)"
+    return 1
+  fi
   timed wine_first_run tq214_exe --version >/tmp/wine-version.out 2>&1
   status=$?
   show "tq214.exe --version" /tmp/wine-version.out
@@ -864,7 +886,7 @@ step_wine_short_read() {
 wine_stage() {
   step_attach
   [ -n "$SG" ] || return
-  step_wine_root
+  step_wine_root || return
   # The updates write the virtual enclosure through the real USB stack on purpose.
   export TQ214_TEST_ONLY_WRITE_STAND_IN=1
   step_linux_reference
@@ -892,7 +914,10 @@ EXCHANGE_WIN='Z:\run\window'
 PNP_RECORDS=/run/pnp        # what each disk node was announced as
 UNPLUG_PIECE_MS=100         # each piece's time while an unplugging is staged
 UNPLUG_AFTER_PIECES=10      # the pieces the gadget takes before it is unplugged
-WINE_DESKTOP_SECONDS=300    # a guard against a hang of Wine's start, not a wait
+WINE_DESKTOP_SECONDS=1200   # a guard against a hang of Wine's start, not a wait:
+                            # under load its explorer was still starting after 300 s
+WINDOW_SECONDS=600          # what the driver gives the window for any change it waits for
+DRIVE_GUARD=$(( (WINDOW_SECONDS + 300) * 10 ))  # tenths: the driver answers well before
 SEVERAL_DRIVES_BOX='Multiple USB hard drives are attached.\nPlease disconnect all drives\n except the one that needs to be updated.'
 
 # A SCSI identification field as Windows spells it in an instance id:
@@ -953,22 +978,24 @@ pnp_event() {
 }
 
 # The driver: drive_send COMMAND... hands it a command and waits until it has
-# begun; drive_result TENTHS waits for its answer (in /tmp/drive.out) and
-# returns its status; drive does both.
+# begun; drive_result waits for its answer (in /tmp/drive.out) and returns
+# its status; drive does both. Each wait the driver is given ends as soon as
+# what it waits for is there: WINDOW_SECONDS is a guard against a hang, and
+# so is DRIVE_GUARD, which the driver's own answer comes well within.
 DRIVE_N=0
 drive_send() {
   rm -f /tmp/drive.out
   DRIVE_N=$((DRIVE_N + 1))
   echo "$*" >>"$ROOT$EXCHANGE/driver.in"
-  wait_until 1800 grep -qw "^begin $DRIVE_N" "$ROOT$EXCHANGE/driver.out"
+  wait_until $DRIVE_GUARD grep -qw "^begin $DRIVE_N" "$ROOT$EXCHANGE/driver.out"
 }
 drive_result() {
-  wait_until "$1" grep -q "^end $DRIVE_N " "$ROOT$EXCHANGE/driver.out"
+  wait_until $DRIVE_GUARD grep -q "^end $DRIVE_N " "$ROOT$EXCHANGE/driver.out"
   tr -d '\r' <"$ROOT$EXCHANGE/driver.out" | sed -n "/^begin $DRIVE_N\$/,/^end $DRIVE_N /p" >/tmp/drive.out
   answer=$(sed -n "s/^end $DRIVE_N \([0-9]*\)\$/\1/p" /tmp/drive.out)
   return "${answer:-9}"
 }
-drive() { drive_send "$@" && drive_result 3000; }
+drive() { drive_send "$@" && drive_result; }
 # got KEY: a value of the driver's last answer.
 got() { sed -n "s/^$1=//p" /tmp/drive.out 2>/dev/null | tail -n 1; }
 # The five lines of the last answer, one a line.
@@ -1011,15 +1038,15 @@ block_writes() { grep -c '^\[df 0[0-9a-f] 00 02 .* fb\] out' /run/commands; }
 # The gadget goes; once the window says so, a new one (firmware 21.32.0.1,
 # with the given options) comes, and the window has read it.
 window_fresh_gadget() {
-  drive_send wait 120 1 "No available device !!" || return 1
+  drive_send wait $WINDOW_SECONDS 1 "No available device !!" || return 1
   detach
   stop_gadget
-  drive_result 1500 || { show "window (detached)" /tmp/drive.out; return 1; }
+  drive_result || { show "window (detached)" /tmp/drive.out; return 1; }
   start_gadget "$@" || return 1
   : >/run/commands
-  drive_send wait 240 5 "Chip FW Version[" || return 1
+  drive_send wait $WINDOW_SECONDS 5 "Chip FW Version[" || return 1
   traced=$(wc -l </run/window.log)
-  if ! { attach && drive_result 2500; }; then
+  if ! { attach && drive_result; }; then
     show "window (attached)" /tmp/drive.out
     show "gadget's commands" /run/commands
     for entry in "$ROOT$WINE_PREFIX"/dosdevices/*; do
@@ -1080,7 +1107,7 @@ step_window_session() {
   # Wine takes its first screen to be 1024 x 768 here, and centres the window on it.
   chroot "$ROOT" /usr/bin/env -i PATH=/usr/bin:/bin HOME=/root \
     Xvfb "$X_DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/run/xvfb.log 2>&1 &
-  wait_until 600 test -S "$ROOT/tmp/.X11-unix/X${X_DISPLAY#:}"
+  wait_until $GUARD test -S "$ROOT/tmp/.X11-unix/X${X_DISPLAY#:}"
   verdict window_display $?
   say time_window_display_ms $(( ($(now_us) - start) / 1000 ))
   export DISPLAY=$X_DISPLAY
@@ -1120,7 +1147,7 @@ step_window_session() {
   # Then the stand-in, alone.
   start=$(now_us)
   in_root wine "$STANDIN_EXE" "$EXCHANGE_WIN\\pnp.lines" >"$ROOT$EXCHANGE/pnp.out" 2>/run/standin.err &
-  wait_until 2400 grep -q '^done 1: arrive ' "$ROOT$EXCHANGE/pnp.out"
+  wait_until $GUARD grep -q '^done 1: arrive ' "$ROOT$EXCHANGE/pnp.out"
   status=$?
   verdict window_standin $status
   say time_window_standin_ms $(( ($(now_us) - start) / 1000 ))
@@ -1153,7 +1180,7 @@ window_diagnostics() {
 step_window_found() {
   run_began 1
   # 1. The window lists the enclosure by itself and shows its five lines.
-  drive wait 300 5 "Chip FW Version["
+  drive wait $WINDOW_SECONDS 5 "Chip FW Version["
   status=$?
   say time_window_start_ms $(( ($(now_us) - WINDOW_STARTED) / 1000 ))
   if [ "$(got window)" != found ]; then
@@ -1180,7 +1207,7 @@ step_window_update() {
   run_began 2
   # 2. Update, pressed: PASS, and the block the Linux build's update leaves.
   : >/run/gadget.stats
-  drive update 600
+  drive update $WINDOW_SECONDS
   status=$?
   show "window (Update pressed)" /tmp/drive.out
   say window_update "$(got result)"
@@ -1221,17 +1248,17 @@ step_window_reattach() {
   run_began 3
   # 3. Unplugged and plugged in again (the chip starts the new firmware): the
   # window follows each change by itself, 500 ms after the last message.
-  drive_send wait 120 1 "No available device !!"
+  drive_send wait $WINDOW_SECONDS 1 "No available device !!"
   detach
-  drive_result 1500
+  drive_result
   verdict window_gone $?
   show "window (detached)" /tmp/drive.out
   say window_gone_events "$(got device_change_events)"
   : >/run/commands
-  drive_send wait 240 5 "Chip FW Version[  21.32.00.03  ] Up to date"
+  drive_send wait $WINDOW_SECONDS 5 "Chip FW Version[  21.32.00.03  ] Up to date"
   traced=$(wc -l </run/window.log)
   attach
-  drive_result 2500
+  drive_result
   status=$?
   show "window (re-attached)" /tmp/drive.out
   say window_reattach_events "$(got device_change_events)"
@@ -1264,12 +1291,12 @@ step_window_two() {
   tq214-usb-gadget --ffs "$(station_ffs 1)" --ready /run/station1.ready --commands /run/commands-2 \
     2>>/run/station1.log &
   eval "STATION_PID_1=$!"
-  wait_until 100 test -f /run/station1.ready
+  wait_until $GUARD test -f /run/station1.ready
   : >/run/commands
-  drive_send box 300
-  bind_station 1 && wait_until 300 disks_are 2
+  drive_send box $WINDOW_SECONDS
+  bind_station 1 && wait_until $GUARD disks_are 2
   verdict window_two_attach $?
-  drive_result 3000
+  drive_result
   status=$?
   show "window (two enclosures)" /tmp/drive.out
   say window_box_text "$(got box_text)"
@@ -1287,9 +1314,9 @@ step_window_two() {
   [ -s /run/commands ] && cmp -s /run/commands /tmp/window-two-second.commands
   verdict window_two_reached $?
   # The second goes again; the window is back to one.
-  drive_send wait 240 5 "Chip FW Version["
+  drive_send wait $WINDOW_SECONDS 5 "Chip FW Version["
   unbind_station 1
-  drive_result 2500
+  drive_result
   verdict window_two_back_to_one $?
   stop_station 1
 }
@@ -1300,7 +1327,7 @@ step_window_faults() {
   # block as it was, and after the short read no block write at all.
   window_fresh_gadget --flip-read-back $FAULT_OFFSET
   verdict window_fault_attach $?
-  drive update 600
+  drive update $WINDOW_SECONDS
   show "window (read-back flipped)" /tmp/drive.out
   say window_fault_update "$(got result)"
   [ "$(got result)" = FAIL ] || FAILURES=$((FAILURES + 1))
@@ -1311,7 +1338,7 @@ step_window_faults() {
   # The block reads: the window's reading of the device, then the patch's.
   window_fresh_gadget --short-block-read 2
   verdict window_short_attach $?
-  drive update 600
+  drive update $WINDOW_SECONDS
   show "window (short block read)" /tmp/drive.out
   say window_short_update "$(got result)"
   [ "$(got result)" = FAIL ] || FAILURES=$((FAILURES + 1))
@@ -1329,15 +1356,15 @@ step_window_unplugged() {
   window_fresh_gadget --piece-ms $UNPLUG_PIECE_MS
   verdict window_unplug_attach $?
   : >/run/commands
-  drive_send update 600
-  wait_until 600 has_pieces $UNPLUG_AFTER_PIECES
+  drive_send update $WINDOW_SECONDS
+  wait_until $GUARD has_pieces $UNPLUG_AFTER_PIECES
   detach
   say window_unplugged_at_piece "$(pieces_received)"
-  drive_result 3000
+  drive_result
   show "window (unplugged during the download)" /tmp/drive.out
   say window_unplugged_update "$(got result)"
   [ "$(got result)" = FAIL ] || FAILURES=$((FAILURES + 1))
-  drive wait 240 1 "No available device !!"
+  drive wait $WINDOW_SECONDS 1 "No available device !!"
   status=$?
   show "window (after the unplugged update)" /tmp/drive.out
   [ $status -eq 0 ] && [ "$(got list_item_1)" = "No available device!!!" ] && [ "$(got update_enabled)" = 0 ]

@@ -11,7 +11,7 @@ set -euo pipefail
 source_dir=$(cd "${1:?usage: run-harness.sh SOURCE_DIR [WORK_DIR]}" && pwd)
 work=${2:-$source_dir/build/usb-harness}
 here=$(cd "$(dirname "$0")" && pwd)
-qemu_limit=${TQ214_HARNESS_QEMU_SECONDS:-420}
+qemu_limit=${TQ214_HARNESS_QEMU_SECONDS:-1200}
 # TQ214_HARNESS_VERBOSE=1: the device program logs every command and ep0 event.
 extra_append=
 [ "${TQ214_HARNESS_VERBOSE:-0}" = 1 ] && extra_append=" tq214_verbose=1"

@@ -21,7 +21,7 @@ set -euo pipefail
 source_dir=$(cd "${1:?usage: run-window-stage.sh SOURCE_DIR [WORK_DIR]}" && pwd)
 work=${2:-$source_dir/build/usb-harness}
 here=$(cd "$(dirname "$0")" && pwd)
-qemu_limit=${TQ214_HARNESS_WINDOW_SECONDS:-900}
+qemu_limit=${TQ214_HARNESS_WINDOW_SECONDS:-2700}
 mkdir -p "$work"
 exec 9>"$work/harness.lock"
 flock 9

@@ -21,6 +21,25 @@
 # Prints one line "wine-desktop: ..." and returns 0 when the desktop is up; 1
 # when Wine's own start failed (not the program that was to run).
 
+# wine_services_up [RUNNER...]: Wine's server and services (wineboot), started
+# alone, before any program under test; for a stage with no display, the
+# whole of Wine's start. Prints one line "wine-services: ..." and returns 1
+# when Wine's own start failed.
+wine_services_up() {
+  _ws_start=$(date +%s)
+  # Into a file: the services wineboot starts inherit its output and stay.
+  _ws_said=${TMPDIR:-/tmp}/wine-services.$$
+  if "$@" wine wineboot >"$_ws_said" 2>&1; then
+    echo "wine-services: up after $(($(date +%s) - _ws_start)) s"
+    rm -f "$_ws_said"
+    return 0
+  fi
+  echo "wine-services: Wine's start failed (wineboot, after $(($(date +%s) - _ws_start)) s):" \
+    "$(tr -d '\r' <"$_ws_said" | tail -n 3 | tr '\n' ' ')"
+  rm -f "$_ws_said"
+  return 1
+}
+
 # wine_explorer_running: an explorer of this prefix is running.
 wine_explorer_running() {
   for _wd_proc in /proc/[0-9]*; do
@@ -39,8 +58,9 @@ wine_desktop_up() {
   _wd_hold=$3
   shift 3
   _wd_start=$(date +%s)
-  # Wine's services, before any window.
-  "$@" wine wineboot >/dev/null 2>&1
+  # Wine's services, before any window. The checks judge whether the desktop
+  # came up, also after a start that said it failed.
+  wine_services_up "$@" >/dev/null || :
   _wd_said=${TMPDIR:-/tmp}/wine-desktop-check.$$
   _wd_checks=0
   _wd_gone=0

@@ -61,7 +61,9 @@ fi
 
 "$journald" >"$work/journald.log" 2>&1 &
 journald_pid=$!
-for _ in $(seq 100); do
+# Until its socket is there; 120 s, a guard against a hang.
+until=$((SECONDS + 120))
+while [ "$SECONDS" -lt "$until" ]; do
   [ -S /run/systemd/journal/socket ] && break
   sleep 0.05
 done
@@ -128,7 +130,10 @@ def entries():
                              []).append(entry)
     return found
 
-for _ in range(100):  # journald writes its file a moment after it received
+# journald writes its file a moment after it received: until every entry
+# expected is there, up to 120 s, a guard against a hang.
+until = time.monotonic() + 120
+while time.monotonic() < until:
     found = entries()
     if sum(len(v) for v in found.values()) >= len(expected):
         break

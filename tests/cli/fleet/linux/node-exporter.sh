@@ -48,14 +48,16 @@ exporter_pid=$!
 python3 - "$port" "$started" "$ended" "$work/textfile/tq214.prom" <<'PY' || { cat "$work/exporter.log"; exit 1; }
 import re, sys, time, urllib.request
 port, started, ended, written = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
-for _ in range(100):
+# Until it answers; 120 s, a guard against a hang, never a judgement of speed.
+until = time.monotonic() + 120
+while True:
     try:
-        served = urllib.request.urlopen(f"http://127.0.0.1:{port}/metrics", timeout=2).read().decode()
+        served = urllib.request.urlopen(f"http://127.0.0.1:{port}/metrics", timeout=10).read().decode()
         break
     except OSError:
+        if time.monotonic() > until:
+            sys.exit("node-exporter: FAIL: the exporter did not answer")
         time.sleep(0.1)
-else:
-    sys.exit("node-exporter: FAIL: the exporter did not answer")
 
 LABEL = re.compile(r'(\w+)="((?:[^"\\]|\\.)*)"')
 def unescaped(value):

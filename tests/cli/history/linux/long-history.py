@@ -1,15 +1,16 @@
 #!/usr/bin/env python3
 """A long history is read as a stream: memory and time stay bounded.
 
-  long-history.py TQ214 MIB RSS_MB SECONDS
+  long-history.py TQ214 MIB RSS_MB
 
 Writes a history of about MIB MiB (lines of about 475 bytes: 1,000
 enclosures, each update of one in ten confirmed after reconnecting, one
 damaged line in ten thousand) into a folder of its own, then runs
 `history`, `history --json` and `history --prometheus` on it, the output
 read as it comes. Each must show every update (the JSON parsed, the metrics'
-totals counted), with its peak resident memory under RSS_MB and its time
-under SECONDS (GNU time measures them).
+totals counted), with its peak resident memory under RSS_MB (GNU time
+measures it). Its time is shown, never judged: it is the machine's as much
+as the program's; a run that hangs meets the hang guard.
 """
 import json
 import os
@@ -17,9 +18,9 @@ import re
 import subprocess
 import sys
 import tempfile
-import time
 
 UNITS = 1000
+HANG_GUARD = 600  # seconds: a guard against a hang, never a judgement of speed
 IMAGE = "0" * 64
 
 
@@ -64,13 +65,14 @@ def measure(tq214, env, args, work):
     figures = work + "/time"
     with tempfile.TemporaryFile() as out:
         code = subprocess.run(["/usr/bin/time", "-o", figures, "-f", "%M %e", tq214] + args,
-                              env=env, stdout=out, stderr=subprocess.DEVNULL).returncode
+                              env=env, stdout=out, stderr=subprocess.DEVNULL,
+                              timeout=HANG_GUARD).returncode
         out.seek(0)
         rss, took = open(figures).read().split()[-2:]
         return code, int(rss) / 1024, float(took), out.read()
 
 
-def main(tq214, mib, rss_mb, seconds, work):
+def main(tq214, mib, rss_mb, work):
     path = work + "/history.jsonl"
     updates, confirmed, damaged = write_history(path, mib)
     lines = updates + confirmed + damaged
@@ -93,15 +95,14 @@ def main(tq214, mib, rss_mb, seconds, work):
         args = ["--json", "history"] if command == "history --json" else command.split()
         code, rss, took, out = measure(tq214, env, args, work)
         right = code == 0 and check(out)
-        within = rss < rss_mb and took < seconds
+        within = rss < rss_mb
         ok = ok and right and within
-        print("long-history: %-21s exit %d, %s, peak %.0f MiB (under %d), %.2f s (under %d)%s" %
-              (command, code, "all shown" if right else "NOT all shown", rss, rss_mb, took,
-               seconds, "" if within else "  FAIL"))
+        print("long-history: %-21s exit %d, %s, peak %.0f MiB (under %d)%s, %.2f s" %
+              (command, code, "all shown" if right else "NOT all shown", rss, rss_mb,
+               "" if within else "  FAIL", took))
     return 0 if ok else 1
 
 
 if __name__ == "__main__":
     with tempfile.TemporaryDirectory() as folder:
-        sys.exit(main(sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), float(sys.argv[4]),
-                      folder))
+        sys.exit(main(sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), folder))

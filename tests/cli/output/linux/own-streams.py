@@ -5,12 +5,14 @@
 
 Pipes: one output goes into a pipe of one page that nobody reads until the
 other has been read to its end, as a wrapper reading one after the other
-does. The other must end complete, in its usual time.
+does. The other must end complete: a program that waited for the unread
+pipe would never end, and meets the hang guard.
 
 Job control: in a terminal of tmux set to `stty tostop`, an update runs in
 the background: writing to the terminal would stop it (SIGTTOU). Its history
-line must be written in its usual time all the same, the program must then
-stop, and after `fg` end with PASS, exit 0. Exit 77 without tmux.
+line must be written all the same (not held back until `fg`), the program
+must then stop, and after `fg` end with PASS, exit 0. The times are shown,
+never judged. Exit 77 without tmux.
 """
 import fcntl
 import json
@@ -24,7 +26,9 @@ import tempfile
 import time
 
 F_SETPIPE_SZ = 1031
-USUAL = 20  # seconds: far more than any of these runs takes
+# Seconds: a guard against a hang, never a judgement of speed; every wait
+# below ends as soon as what it waits for is there.
+HANG_GUARD = 120
 
 
 def read_to_end(fd, seconds):
@@ -61,9 +65,9 @@ def run_with_pipes(tq214, env, args, first, ends_well):
     for _, write in ends.values():
         os.close(write)
     start = time.monotonic()
-    shown = read_to_end(ends[first][0], USUAL)
+    shown = read_to_end(ends[first][0], HANG_GUARD)
     took = time.monotonic() - start
-    other = read_to_end(ends["stderr" if first == "stdout" else "stdout"][0], USUAL)
+    other = read_to_end(ends["stderr" if first == "stdout" else "stdout"][0], HANG_GUARD)
     code = process.wait()
     for read, _ in ends.values():
         os.close(read)
@@ -97,21 +101,22 @@ def run_in_background(tq214, work):
                    "update --yes & echo $! > %s" % (history, work, tq214, pids))
         tmux("send-keys", command, "Enter")
         start = time.monotonic()
-        while not os.path.exists(pids) or not open(pids).read().strip():
+        while time.monotonic() < start + HANG_GUARD and (not os.path.exists(pids) or
+                                                         not open(pids).read().strip()):
             time.sleep(0.05)
         pid = int(open(pids).read())
-        while time.monotonic() < start + USUAL and not os.path.exists(history):
+        while time.monotonic() < start + HANG_GUARD and not os.path.exists(history):
             time.sleep(0.05)
         recorded = os.path.exists(history) and b'"result":"PASS"' in open(history, "rb").read()
         took = time.monotonic() - start
         # Once its work is over it stops, as any program writing from the
         # background to such a terminal does.
-        deadline = time.monotonic() + 5
+        deadline = time.monotonic() + HANG_GUARD
         while time.monotonic() < deadline and state_of(pid) != "T":
             time.sleep(0.05)
         stopped = state_of(pid)
         tmux("send-keys", "fg; echo exit=$?", "Enter")
-        deadline = time.monotonic() + USUAL
+        deadline = time.monotonic() + HANG_GUARD
         shown = ""
         while time.monotonic() < deadline and "exit=" not in shown:
             time.sleep(0.1)

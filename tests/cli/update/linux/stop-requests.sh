@@ -43,11 +43,13 @@ start() {
   pid=$!
 }
 
-# wait_for PATTERN [FILE]: until standard output (or FILE) shows it (at most
-# 5 s). Standard output to a file is written in blocks; --trace on standard
-# error shows each command as it completes.
+# wait_for PATTERN [FILE]: until standard output (or FILE) shows it, up to
+# 120 s, a guard against a hang, never a judgement of speed. Standard output
+# to a file is written in blocks; --trace on standard error shows each
+# command as it completes.
 wait_for() {
-  for _ in $(seq 500); do
+  local until=$((SECONDS + 120))
+  while [ "$SECONDS" -lt "$until" ]; do
     grep -q -- "$1" "${2:-$work/out}" 2>/dev/null && return 0
     sleep 0.01
   done

@@ -42,9 +42,11 @@ fail() {
 }
 pass() { echo "system-guards: $1"; }
 
-# wait_for PATTERN FILE: at most 5 s.
+# wait_for PATTERN FILE: up to 120 s, a guard against a hang, never a
+# judgement of speed.
 wait_for() {
-  for _ in $(seq 500); do
+  local until=$((SECONDS + 120))
+  while [ "$SECONDS" -lt "$until" ]; do
     grep -q -- "$1" "$2" 2>/dev/null && return 0
     sleep 0.01
   done
@@ -161,7 +163,7 @@ plants=(
   'link|open|ln -s "$victim" "open/$lock"|tight|$lock: the lock file is a symbolic link'
   'FIFO|open|mkfifo "open/$lock"|tight|$lock: the lock file is a FIFO, not a regular file'
   'folder|open|mkdir "open/$lock"|tight|$lock: the lock file is a folder, not a regular file'
-  'flock of another user|open|exec flock "open/$lock" sleep 60|tight|$lock: the lock file is owned by user 65534'
+  'flock of another user|open|exec flock "open/$lock" sh -c "echo planted >\"\$marker\"; exec sleep 60"|tight|$lock: the lock file is owned by user 65534'
   'link in a 1777 folder|open|ln -s "$victim" "open/$lock"|open|/open: the lock folder can be written by group or others (mode 1777)'
   'lock folder made by the user|open/locks|mkdir open/locks && ln -s "$victim" "open/locks/$lock"|open|/open/locks: the lock folder is owned by user 65534'
   'lock folder a link|open/locks|mkdir open/mine && ln -s "$victim" "open/mine/$lock" && ln -s mine open/locks|open|/open/locks: the lock folder is a symbolic link'
@@ -182,19 +184,23 @@ else
     mkdir -m 1777 "$arena/open"
     victim=$arena/victim
     # The planter in a process group of its own, ended whole after the row.
-    (cd "$arena" && exec setsid env victim="$victim" lock="$lock_name" \
-      setpriv --reuid=65534 --regid=65534 --clear-groups sh -c "$plant") >/dev/null 2>&1 &
+    # It says "planted" into $marker once all is in place (a row that holds a
+    # flock says it itself, with the lock held): waited for, not slept on.
+    marker=$arena/planted
+    : >"$marker" && chmod 666 "$marker"
+    (cd "$arena" && exec setsid env victim="$victim" lock="$lock_name" marker="$marker" \
+      setpriv --reuid=65534 --regid=65534 --clear-groups sh -c "$plant && echo planted >\"\$marker\"") \
+      >/dev/null 2>&1 &
     planter=$!
-    for _ in $(seq 100); do [ -n "$(ls -A "$arena/open")" ] && break; sleep 0.02; done
-    sleep 0.2  # a flock is taken just after its file is made
+    wait_for planted "$marker" || fail "plant: $name: the planter never said it was done"
     if [ "$tight" = tight ]; then chown root:root "$arena/open" && chmod 755 "$arena/open"; fi
     if [ "$tight" = loose ]; then
       chown root:root "$arena/open" && chmod 0777 "$arena/open" && mkdir "$arena/open/p"
     fi
     export TQ214_LOCK_DIR=$arena/$folder
-    timeout 20 "$tq214" --simulate --trace update --yes --piece-ms 20 >"$work/a.out" 2>"$work/a.err" &
+    timeout 120 "$tq214" --simulate --trace update --yes --piece-ms 20 >"$work/a.out" 2>"$work/a.err" &
     writer_a=$!
-    timeout 20 "$tq214" --simulate --trace update --yes --piece-ms 20 >"$work/b.out" 2>"$work/b.err"
+    timeout 120 "$tq214" --simulate --trace update --yes --piece-ms 20 >"$work/b.out" 2>"$work/b.err"
     code_b=$?
     wait "$writer_a"
     code_a=$?

@@ -63,7 +63,7 @@ dist: deps
 # One CTest run over the build trees, so the summary covers everything.
 test: native win32 fuzz-build tsan dist
 	@printf 'subdirs("native")\nsubdirs("win32")\nsubdirs("fuzz")\nsubdirs("tsan")\n' > build/CTestTestfile.cmake
-	@ctest --test-dir build --output-on-failure --timeout 900
+	@ctest --test-dir build --output-on-failure --timeout 900 -j $(JOBS)
 
 demo: native-demo win32-demo
 	@./build/native/tools/command-tour/tq214-command-tour

@@ -1,8 +1,8 @@
-// Windows has no service manager that tq214 talks to; its journal is the
-// event log (EventLogJournal.cpp).
+// No service manager that tq214 talks to: Windows has none, and a Linux build
+// without libsystemd talks to none.
 
 #include "cli/fleet/ServiceManager.h"
 
-ServiceManager* ServiceManagerOfPlatform() {
+ServiceManager* ServiceManagerOfPlatform(const std::string&) {
   return nullptr;
 }

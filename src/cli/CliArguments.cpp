@@ -53,6 +53,17 @@ const char* const kCommandOptions[] = {kDeviceOption, "--all",          "--yes",
                                        "--update",    "--allow-older",  kSerialOption,
                                        kWaitOption,   kJsonLinesOption, "--prometheus"};
 
+// The entry of the option `arg` ("--device=PATH", "-y"); null for an option
+// the table lacks.
+const OptionSpelling* FindOption(const std::string& arg) {
+  const std::string name = arg.substr(0, arg.find('='));
+  const std::vector<OptionSpelling>& table = OptionTable();
+  const auto found = std::find_if(table.begin(), table.end(), [&name](const OptionSpelling& o) {
+    return name == o.name || (o.alias != nullptr && name == o.alias);
+  });
+  return found == table.end() ? nullptr : &*found;
+}
+
 // Which command the word and its options name, and whether it takes them.
 bool CheckCommand(const std::string& word, CliArguments& a, std::string* error) {
   if (word.empty()) {
@@ -125,9 +136,7 @@ class Parser {
   // the last word.
   bool Once(const std::string& arg) {
     if (!StartsWith(arg, "-")) return true;
-    std::string name = arg.substr(0, arg.find('='));
-    if (name == "-h") name = "--help";
-    if (name == "-y") name = "--yes";
+    const std::string name = FindOption(arg)->name;
     if (std::find(given_.begin(), given_.end(), name) != given_.end()) {
       return Fail(name + " given twice");
     }
@@ -136,6 +145,9 @@ class Parser {
   }
 
   bool Word(const std::string& arg) {
+    if (StartsWith(arg, "-") && FindOption(arg) == nullptr) {
+      return Fail("unknown option '" + arg + "' (tq214 --help)");
+    }
     if (arg == "--json") {
       out_->json = true;
     } else if (arg == kJsonLinesOption) {
@@ -273,6 +285,30 @@ bool CliArguments::Gives(const std::string& name) const {
   if (name == kJsonLinesOption) return jsonLines;
   if (name == "--prometheus") return prometheus;
   return name == "--update" && update;
+}
+
+const std::vector<OptionSpelling>& OptionTable() {
+  using V = OptionValue;
+  static const std::vector<OptionSpelling> table = {
+      {"--help", "-h", V::kNone},
+      {"--version", nullptr, V::kNone},
+      {"--json", nullptr, V::kOptional},
+      {"--trace", nullptr, V::kNone},
+      {"--yes", "-y", V::kNone},
+      {"--all", nullptr, V::kNone},
+      {"--update", nullptr, V::kNone},
+      {"--allow-older", nullptr, V::kNone},
+      {kWaitOption, nullptr, V::kOptional},
+      {"--no-history", nullptr, V::kNone},
+      {"--prometheus", nullptr, V::kNone},
+      {kSerialOption, nullptr, V::kRequired},
+      {kSimulateOption, nullptr, V::kOptional},
+      {kDeviceOption, nullptr, V::kRequired},
+      {kPieceMsOption, nullptr, V::kRequired},
+      {kRecordOption, nullptr, V::kRequired},
+      {kReplayOption, nullptr, V::kRequired},
+  };
+  return table;
 }
 
 bool ParseArguments(const std::vector<std::string>& args, CliArguments* out, std::string* error) {

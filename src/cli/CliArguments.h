@@ -1,14 +1,7 @@
 #pragma once
-// The command line of tq214:
-//   tq214 [--json] [--trace] [--simulate[=SCENARIO]] list
-//   tq214 [...] info [--device PATH]
-//   tq214 [...] update [--device PATH [--allow-older] | --all] [--yes]
-//   tq214 [...] watch [--update] [--yes]
-//   tq214 --simulate[=SCENARIO] [--piece-ms N] ...
-//   tq214 --record FILE ... | --replay FILE ...
-//   tq214 --version | --help
-// Options may stand before or after the command. The commands and the options
-// each takes are in CommandTable.h.
+// The command line of tq214 (its --help: UsageText). Options may stand before
+// or after the command, each one once; the commands and the options each
+// takes are in CommandTable.h.
 
 #include <cstdint>
 #include <string>
@@ -41,12 +34,22 @@ struct CliArguments {
   std::string record;  // --record: the session file to write
   std::string replay;  // --replay: the session file to run against
 
-  // Whether the command option `name` ("--device", "--all", "--yes",
-  // "--update", "--allow-older", "--serial", "--wait", "--json=lines",
-  // "--prometheus") was
+  // Whether the command option `name`, as CommandTable.h spells it, was
   // given.
   bool Gives(const std::string& name) const;
 };
+
+// An option of the command line, as the parser knows it: its name, its other
+// spelling ("-y"; null for none), and whether it takes a value ("--device
+// PATH" or "--device=PATH"; "--wait" or "--wait=SECONDS").
+enum class OptionValue { kNone, kOptional, kRequired };
+struct OptionSpelling {
+  const char* name;
+  const char* alias;
+  OptionValue value;
+};
+// Every option; one the table lacks is refused as unknown.
+const std::vector<OptionSpelling>& OptionTable();
 
 // The longest --wait taken: a day.
 constexpr uint32_t kMaxWaitSeconds = 86400;

@@ -54,8 +54,8 @@ struct CliEnvironment {
   // TQ214_JOURNAL=1 asks (`journalAlways`); none when null.
   SystemJournal* journal = nullptr;
   bool journalAlways = false;
-  // The service manager that started the program, which a watch tells of
-  // its state; none when null.
+  // The service manager, which a watch tells of its state when one started
+  // the program; null where the platform talks to none.
   ServiceManager* service = nullptr;
 };
 

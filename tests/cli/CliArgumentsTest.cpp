@@ -90,28 +90,14 @@ TEST(CliArguments, MistakesAreRefusedWithAReason) {
 }
 
 TEST(CliArguments, EveryOptionGivenTwiceIsRefusedWhateverItsSpelling) {
-  // The option, then its two spellings in one command line that would
-  // otherwise be taken.
-  const std::vector<std::string> cases[] = {
-      {"--json", "--json", "--json"},
-      {"--trace", "--trace", "--trace"},
-      {"--yes", "-y", "--yes"},
-      {"--all", "--all", "--all"},
-      {"--update", "--update", "--update"},
-      {"--allow-older", "--allow-older", "--allow-older"},
-      {"--wait", "--wait=5", "--wait"},
-      {"--no-history", "--no-history", "--no-history"},
-      {"--serial", "--serial=1", "--serial=2"},
-      {"--simulate", "--simulate=two", "--simulate"},
-      {"--device", "--device=a", "--device=b"},
-      {"--piece-ms", "--piece-ms=1", "--piece-ms=2"},
-      {"--record", "--record=a", "--record=b"},
-      {"--replay", "--replay=a", "--replay=b"},
-      {"--help", "-h", "--help"},
-      {"--version", "--version", "--version"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(c[0] + " given twice", Refused({c[1], "update", c[2]})) << c[1] << " " << c[2];
+  // Each option of the parser's table, first in its other spelling where it
+  // has one; a value where it needs one ("1" passes each such option).
+  for (const OptionSpelling& option : OptionTable()) {
+    const std::string value = option.value == OptionValue::kRequired ? "=1" : "";
+    const std::string first = (option.alias != nullptr ? option.alias : option.name) + value;
+    const std::string second = option.name + value;
+    EXPECT_EQ(std::string(option.name) + " given twice", Refused({first, "update", second}))
+        << first << " " << second;
   }
 }
 

@@ -17,5 +17,6 @@ class ServiceManager {
   virtual uint64_t WatchdogMicroseconds() const = 0;
 };
 
-// This system's service manager; null where there is none.
-ServiceManager* ServiceManagerOfPlatform();
+// This system's service manager, reached through `notifySocket` (the value
+// of NOTIFY_SOCKET); null where there is none.
+ServiceManager* ServiceManagerOfPlatform(const std::string& notifySocket);

@@ -6,7 +6,8 @@
 // failed, 0 running; last E:  #0000000000000214 PASS"); STOPPING=1 once asked to
 // stop, after which the counts read "stopping: ..." while the updates
 // running end; and WATCHDOG=1 every half of the watchdog interval, when the
-// manager set one. Nothing is said without a manager.
+// manager set one. Nothing is said without a manager: the notices of a
+// program no manager started find no socket and go nowhere.
 
 #include <cstddef>
 #include <cstdint>
@@ -24,7 +25,9 @@ struct WatchCounts {
 
 class ServiceNotices {
  public:
-  // `manager`: null when none started the program. `seconds`: a steady clock.
+  // `manager`: null where the platform talks to none (Windows, a build
+  // without libsystemd) and in tests that give none; otherwise there, whether
+  // a manager started the program or not. `seconds`: a steady clock.
   ServiceNotices(ServiceManager* manager, std::function<double()> seconds);
 
   // The first call only: the watch has looked at what is attached.

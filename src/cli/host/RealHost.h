@@ -9,27 +9,26 @@
 #include <vector>
 
 #include "cli/host/Host.h"
+#include "cli/host/ProcessSetup.h"
 
-std::unique_ptr<Host> MakeRealHost();
+// The machine, its enclosures locked through `guards` (SystemGuardsOfPlatform).
+std::unique_ptr<Host> MakeRealHost(SystemGuards* guards);
 // The program's own resources: the firmware image it carries.
 Resources* SystemResources();
 // The system's guards: a lock per enclosure across programs, the system kept
-// awake.
-SystemGuards* SystemGuardsOfPlatform();
+// awake. On Linux the lock files go to `lockDir` when it is not empty; the
+// first call sets it for the process.
+SystemGuards* SystemGuardsOfPlatform(const std::string& lockDir);
 bool StandardOutputIsTerminal();
 // Where this machine keeps the update history: on Linux
 // $XDG_STATE_HOME/tq214/history.jsonl (by default ~/.local/state/, of the
 // user the program runs as: root's under sudo), on Windows
 // %LOCALAPPDATA%\tq214\history.jsonl; "" when there is no such place.
-std::string DefaultHistoryPath();
+std::string DefaultHistoryPath(const ProcessVariables& variables);
 // The environment variable `name` as UTF-8, as every text inside the
-// program is (Windows reads it wide); "" when it is not set.
+// program is (Windows reads it wide); "" when it is not set. Only
+// ReadProcessVariables calls it.
 std::string EnvironmentText(const char* name);
-#ifdef _WIN32
-// The arguments after the program's name, which Windows gives as UTF-16
-// (wmain), as UTF-8.
-std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv);
-#endif
 // The width of the terminal on standard output; 0 when it cannot be told.
 size_t TerminalColumns();
 // A closed pipe or a full disk on standard output or error ends the printing

@@ -27,7 +27,7 @@ class CopyingSink final : public OutputSink {
 };
 
 std::unique_ptr<OutputSink> OutSink(std::string* copy) {
-  std::unique_ptr<OutputSink> sink = MakeHandleSink(StandardHandle(OutputPump::kOut));
+  std::unique_ptr<OutputSink> sink = MakeStandardSink(OutputPump::kOut);
   if (copy == nullptr) return sink;
   return std::make_unique<CopyingSink>(std::move(sink), *copy);
 }
@@ -35,7 +35,7 @@ std::unique_ptr<OutputSink> OutSink(std::string* copy) {
 }  // namespace
 
 PumpedStandardStreams::PumpedStandardStreams(std::string* outCopy)
-    : pump_(OutSink(outCopy), MakeHandleSink(StandardHandle(OutputPump::kErr))),
+    : pump_(OutSink(outCopy), MakeStandardSink(OutputPump::kErr)),
       out_(pump_, OutputPump::kOut),
       err_(pump_, OutputPump::kErr),
       ownOut_(std::cout.rdbuf(&out_)),

@@ -3,8 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
-
 #include "platform/linux/LockFile.h"
 #include "platform/linux/LogindInhibitor.h"
 #include "platform/linux/SysfsDisks.h"
@@ -12,7 +10,6 @@
 namespace {
 
 constexpr char kDefaultLockDir[] = "/run/tq214";
-constexpr char kLockDirVariable[] = "TQ214_LOCK_DIR";
 constexpr char kInhibitorWho[] = "tq214";
 constexpr char kInhibitorWhy[] = "Updating enclosure firmware";
 // Lock file names stay well within a file name's 255 bytes.
@@ -54,11 +51,7 @@ class LinuxGuards::Awake final : public SystemGuard {
 
 LinuxGuards::LinuxGuards(std::string sysRoot, std::string lockDir)
     : sysRoot_(std::move(sysRoot)), lockDir_(std::move(lockDir)), dirNamed_(!lockDir_.empty()) {
-  if (lockDir_.empty()) {
-    const char* set = std::getenv(kLockDirVariable);
-    dirNamed_ = set != nullptr && *set != '\0';
-    lockDir_ = dirNamed_ ? set : kDefaultLockDir;
-  }
+  if (!dirNamed_) lockDir_ = kDefaultLockDir;
 }
 
 std::string LinuxGuards::LockFileOf(const std::string& path) const {

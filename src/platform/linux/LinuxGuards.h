@@ -21,8 +21,8 @@
 
 class LinuxGuards final : public SystemGuards {
  public:
-  // `sysRoot`: where sysfs is ("/sys"); `lockDir`: empty for /run/tq214 or
-  // TQ214_LOCK_DIR.
+  // `sysRoot`: where sysfs is ("/sys"); `lockDir`: the lock folder, empty
+  // for /run/tq214 (tq214 names one from TQ214_LOCK_DIR).
   explicit LinuxGuards(std::string sysRoot = "/sys", std::string lockDir = "");
 
   EnclosureLock LockEnclosure(const char* path) override;
@@ -43,7 +43,7 @@ class LinuxGuards final : public SystemGuards {
 
   std::string sysRoot_;
   std::string lockDir_;
-  bool dirNamed_ = false;  // by the caller or TQ214_LOCK_DIR
+  bool dirNamed_ = false;  // by the caller
   std::mutex awakeLock_;
   int awakeUsers_ = 0;
   int inhibitor_ = -1;  // the file descriptor logind gave

@@ -18,15 +18,9 @@
 #include <thread>
 #include <vector>
 
-#include "cli/output/HandleSink.h"
 #include "cli/output/OutputPump.h"
 #include "cli/output/PumpStreamBuf.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
+#include "cli/output/TestPipe.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // The bytes the program holds from the allocator now (AddressSanitizer's).
@@ -38,47 +32,6 @@ __sanitizer_get_current_allocated_bytes();  // NOLINT(bugprone-reserved-identifi
 namespace {
 
 using namespace std::chrono_literals;
-
-// A pipe: the pump writes into one end; the other is read to its end.
-struct Pipe {
-  OutputHandle read{};
-  OutputHandle write{};
-#ifdef _WIN32
-  Pipe() {
-    CreatePipe(&read, &write, nullptr, 0);
-  }
-  static void Close(OutputHandle end) {
-    CloseHandle(end);
-  }
-  size_t Read(char* buffer, size_t size) {
-    DWORD got = 0;
-    return ReadFile(read, buffer, static_cast<DWORD>(size), &got, nullptr) ? got : 0;
-  }
-#else
-  Pipe() {
-    int ends[2] = {-1, -1};
-    EXPECT_EQ(0, pipe(ends));
-    read = ends[0];
-    write = ends[1];
-  }
-  static void Close(OutputHandle end) {
-    close(end);
-  }
-  size_t Read(char* buffer, size_t size) {
-    const ssize_t got = ::read(read, buffer, size);
-    return got > 0 ? static_cast<size_t>(got) : 0;
-  }
-#endif
-  // Windows writes its line ends as "\r\n".
-  std::string ReadAll() {
-    std::string all;
-    char buffer[4096];
-    for (size_t got; (got = Read(buffer, sizeof buffer)) > 0;) all.append(buffer, got);
-    Close(read);
-    all.erase(std::remove(all.begin(), all.end(), '\r'), all.end());
-    return all;
-  }
-};
 
 // An output in memory whose reader can be stopped: while the gate is shut,
 // a write waits in it (the first one says when it has begun).
@@ -179,12 +132,12 @@ TEST(OutputPump, AStoppedStreamNeverHoldsTheOtherBack) {
 TEST(OutputPump, EndingShowsEachReaderItsEndOnceItsStreamIsWritten) {
   // Standard error is never read until standard output has been read to its
   // end, as a wrapper reading one after the other does.
-  Pipe out;
+  TestPipe out;
   GatedSink::State err;
   err.Set(false);
   std::string shown;
   {
-    OutputPump pump(MakeHandleSink(out.write), std::make_unique<GatedSink>(err));
+    OutputPump pump(out.WritingSink(), std::make_unique<GatedSink>(err));
     pump.Post(OutputPump::kErr, "a notice\n");
     pump.Post(OutputPump::kOut, "{\"result\":\"PASS\"}\n");
     std::future<void> ended = std::async(std::launch::async, [&pump] { pump.End(); });
@@ -194,10 +147,10 @@ TEST(OutputPump, EndingShowsEachReaderItsEndOnceItsStreamIsWritten) {
     EXPECT_TRUE(seenItsEnd) << "standard output never ended";
     err.Set(true);
     ended.wait();
-    if (!seenItsEnd) Pipe::Close(out.write);  // so that the reader ends
+    if (!seenItsEnd) out.CloseWriteEnd();  // so that the reader ends
     shown = read.get();
     pump.Post(OutputPump::kOut, "after the end\n");
-    if (seenItsEnd) Pipe::Close(out.write);
+    if (seenItsEnd) out.CloseWriteEnd();
   }
   EXPECT_EQ("{\"result\":\"PASS\"}\n", shown);
   EXPECT_EQ("a notice\n", err.written);
@@ -264,23 +217,5 @@ TEST(PumpStreamBuf, LinesWrittenInPiecesByThreadsAtOnceArriveWhole) {
   }
   EXPECT_EQ(6000u, lines);
 }
-
-#ifdef _WIN32
-TEST(ConsolePiece, NeverEndsBetweenTheHalvesOfASurrogatePair) {
-  const std::wstring pair = L"\xD83D\xDE00";  // U+1F600
-  struct Case {
-    std::wstring text;
-    size_t at;
-    size_t piece;
-  };
-  for (const Case& c :
-       {Case{std::wstring(8191, L'a') + pair, 0, 8191},
-        Case{std::wstring(8190, L'a') + pair + L"b", 0, 8192},
-        Case{std::wstring(8191, L'a') + pair, 8191, 2}, Case{std::wstring(9000, L'a'), 0, 8192},
-        Case{std::wstring(10, L'a'), 3, 7}}) {
-    EXPECT_EQ(c.piece, ConsolePiece(c.text, c.at)) << c.text.size() << " at " << c.at;
-  }
-}
-#endif
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cstddef>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -16,10 +15,9 @@ constexpr size_t kNameBytes = sizeof(sockaddr_un::sun_path);
 
 }  // namespace
 
-bool SendNotice(const std::string& state) {
-  const char* name = std::getenv("NOTIFY_SOCKET");
-  if (name == nullptr) return false;
-  const size_t length = std::strlen(name);
+bool SendNotice(const std::string& socketName, const std::string& state) {
+  const char* name = socketName.c_str();
+  const size_t length = socketName.size();
   if (length < 2 || length > kNameBytes || (name[0] != '/' && name[0] != '@')) return false;
   sockaddr_un address{};
   address.sun_family = AF_UNIX;

@@ -7,5 +7,6 @@
 
 #include <string>
 
-// Whether the manager's socket took the notice; false without one.
-bool SendNotice(const std::string& state);
+// Whether the manager's socket `socketName` (NOTIFY_SOCKET's value) took the
+// notice; false when it names none.
+bool SendNotice(const std::string& socketName, const std::string& state);

@@ -1,11 +1,11 @@
 // systemd's journal and service manager, through libsystemd. A build without
-// the library (the static programs of the USB harness) has neither.
+// the library (the static programs of the USB harness) has neither: CMake
+// takes linux/NoJournal.cpp and NoServiceManager.cpp in its place.
 
 #include "cli/fleet/ServiceManager.h"
 #include "cli/fleet/SystemJournal.h"
 #include "cli/fleet/linux/NotifySocket.h"
 
-#ifdef TQ214_HAVE_LIBSYSTEMD
 // The entries carry no CODE_FILE, CODE_LINE, CODE_FUNC: the place in the
 // source says nothing to the reader of the journal.
 #define SD_JOURNAL_SUPPRESS_LOCATION
@@ -15,6 +15,8 @@
 #include <systemd/sd-journal.h>
 
 #include <cstring>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -44,12 +46,16 @@ class Journal final : public SystemJournal {
 
 class Manager final : public ServiceManager {
  public:
+  explicit Manager(std::string socketName) : socketName_(std::move(socketName)) {}
   // Not sd_notify, whose send waits while the manager's queue is full.
-  bool Notify(const std::string& state) override { return SendNotice(state); }
+  bool Notify(const std::string& state) override { return SendNotice(socketName_, state); }
   uint64_t WatchdogMicroseconds() const override {
     uint64_t microseconds = 0;
     return sd_watchdog_enabled(0, &microseconds) > 0 ? microseconds : 0;
   }
+
+ private:
+  const std::string socketName_;
 };
 
 }  // namespace
@@ -59,19 +65,7 @@ SystemJournal* SystemJournalOfPlatform() {
   return &journal;
 }
 
-ServiceManager* ServiceManagerOfPlatform() {
-  static Manager manager;
+ServiceManager* ServiceManagerOfPlatform(const std::string& notifySocket) {
+  static Manager manager(notifySocket);
   return &manager;
 }
-
-#else
-
-SystemJournal* SystemJournalOfPlatform() {
-  return nullptr;
-}
-
-ServiceManager* ServiceManagerOfPlatform() {
-  return nullptr;
-}
-
-#endif

@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "cli/host/linux/UeventEvents.h"
+#include "platform/linux/LinuxGuards.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/MountPoints.h"
 #include "platform/linux/NodePathBackend.h"
@@ -28,7 +29,10 @@ constexpr char kProcRoot[] = "/proc";
 
 class LinuxHost final : public Host {
  public:
-  LinuxHost() : platform_(LinuxPlatformSeams()), nodes_(*platform_.scsi), disks_(kSysRoot) {}
+  explicit LinuxHost(SystemGuards* guards)
+      : platform_(LinuxPlatformSeams()), nodes_(*platform_.scsi), disks_(kSysRoot) {
+    platform_.guards = guards;
+  }
 
   Seams seams() override {
     Seams seams = platform_;
@@ -89,29 +93,31 @@ class LinuxHost final : public Host {
 
 }  // namespace
 
-std::unique_ptr<Host> MakeRealHost() {
-  return std::make_unique<LinuxHost>();
+std::unique_ptr<Host> MakeRealHost(SystemGuards* guards) {
+  return std::make_unique<LinuxHost>(guards);
 }
 
 Resources* SystemResources() {
   return LinuxPlatformSeams().resources;
 }
 
-SystemGuards* SystemGuardsOfPlatform() {
-  return LinuxPlatformSeams().guards;
+SystemGuards* SystemGuardsOfPlatform(const std::string& lockDir) {
+  static LinuxGuards guards(kSysRoot, lockDir);
+  return &guards;
 }
 
-std::string DefaultHistoryPath() {
-  const char* state = std::getenv("XDG_STATE_HOME");
+std::string DefaultHistoryPath(const ProcessVariables& variables) {
+  const std::string& state = variables.stateHome;
   std::string base;
-  if (state != nullptr && state[0] == '/' && geteuid() != 0) {
+  if (!state.empty() && state[0] == '/' && geteuid() != 0) {
     base = state;
   } else {
     // The home of the user the program runs as, not of the one who ran sudo.
     const passwd* user = getpwuid(geteuid());
-    const char* home = user != nullptr ? user->pw_dir : std::getenv("HOME");
-    if (home == nullptr || home[0] != '/') return "";
-    base = std::string(home) + "/.local/state";
+    if (user != nullptr && user->pw_dir == nullptr) return "";
+    const std::string home = user != nullptr ? user->pw_dir : variables.home;
+    if (home.empty() || home[0] != '/') return "";
+    base = home + "/.local/state";
   }
   return base + "/tq214/history.jsonl";
 }

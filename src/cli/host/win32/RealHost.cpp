@@ -40,7 +40,8 @@ class WindowsHost final : public Host {
 
 }  // namespace
 
-std::unique_ptr<Host> MakeRealHost() {
+// Windows keeps its own guards in the platform's seams.
+std::unique_ptr<Host> MakeRealHost(SystemGuards*) {
   return std::make_unique<WindowsHost>();
 }
 
@@ -48,12 +49,13 @@ Resources* SystemResources() {
   return Win32PlatformSeams().resources;
 }
 
-SystemGuards* SystemGuardsOfPlatform() {
+// A lock is a named object of the system; there is no lock folder.
+SystemGuards* SystemGuardsOfPlatform(const std::string&) {
   return Win32PlatformSeams().guards;
 }
 
-std::string DefaultHistoryPath() {
-  const std::string local = EnvironmentText("LOCALAPPDATA");
+std::string DefaultHistoryPath(const ProcessVariables& variables) {
+  const std::string& local = variables.localAppData;
   if (local.empty()) return "";
   return local + "\\tq214\\history.jsonl";
 }
@@ -71,12 +73,6 @@ std::string EnvironmentText(const char* name) {
     }
     value.resize(length);  // too small: the length it needs, with the terminating zero
   }
-}
-
-std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv) {
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.push_back(Utf8FromWide(argv[i]));
-  return args;
 }
 
 bool StandardOutputIsTerminal() {

@@ -1,4 +1,4 @@
-#include "cli/output/HandleSink.h"
+#include "cli/output/linux/HandleSink.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -9,6 +9,8 @@
 #include <atomic>
 #include <cerrno>
 #include <string>
+
+#include "cli/output/HandleSink.h"
 
 namespace {
 
@@ -88,10 +90,10 @@ class FdSink final : public OutputSink {
 
 }  // namespace
 
-std::unique_ptr<OutputSink> MakeHandleSink(OutputHandle handle) {
-  return std::make_unique<FdSink>(handle);
+std::unique_ptr<OutputSink> MakeHandleSink(int fd) {
+  return std::make_unique<FdSink>(fd);
 }
 
-OutputHandle StandardHandle(OutputPump::Stream stream) {
-  return stream == OutputPump::kErr ? STDERR_FILENO : STDOUT_FILENO;
+std::unique_ptr<OutputSink> MakeStandardSink(OutputPump::Stream stream) {
+  return MakeHandleSink(stream == OutputPump::kErr ? STDERR_FILENO : STDOUT_FILENO);
 }

@@ -1,9 +1,11 @@
-#include "cli/output/HandleSink.h"
+#include "cli/output/win32/HandleSink.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <string>
+
+#include "cli/output/HandleSink.h"
 
 namespace {
 
@@ -89,10 +91,11 @@ size_t ConsolePiece(const std::wstring& text, size_t at) {
   return splitsAPair ? size - 1 : size;
 }
 
-std::unique_ptr<OutputSink> MakeHandleSink(OutputHandle handle) {
+std::unique_ptr<OutputSink> MakeHandleSink(void* handle) {
   return std::make_unique<WindowsSink>(static_cast<HANDLE>(handle));
 }
 
-OutputHandle StandardHandle(OutputPump::Stream stream) {
-  return GetStdHandle(stream == OutputPump::kErr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+std::unique_ptr<OutputSink> MakeStandardSink(OutputPump::Stream stream) {
+  return MakeHandleSink(
+      GetStdHandle(stream == OutputPump::kErr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE));
 }

@@ -13,8 +13,9 @@ namespace {
 // obeyed once the hold ends.
 constexpr int kHeldSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
 
-// How long the watcher waits before it looks whether it must stop, should
-// its wake-up signal be lost.
+// The longest the watcher waits at once. Its wake-up is never lost: blocked
+// in every thread and sent to the watcher alone, it waits pending until the
+// watcher takes it, whether sent before the wait began or during it.
 constexpr long kWatchSliceNs = 50L * 1000 * 1000;
 
 // Sent by the destructor to the watcher alone, so that the program ends as

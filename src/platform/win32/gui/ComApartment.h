@@ -1,7 +1,9 @@
 #pragma once
-// The window thread in a single-threaded COM apartment, for as long as the
-// object lives: the taskbar list and the accessibility property service are
-// COM objects. When COM cannot be had, nothing that uses it is shown.
+// The constructing thread in a single-threaded COM apartment for as long as
+// the object lives, when COM lets it in. A thread already in another kind of
+// apartment stays in that one; a thread COM refuses can make no COM object,
+// and whoever wanted one goes on without it. ComOwner.h holds one for each
+// object it owns.
 
 class ComApartment {
  public:

@@ -1,8 +1,5 @@
 #include "platform/win32/gui/LiveRegion.h"
 
-// <oleacc.h> uses the base types that <windows.h> declares.
-#include <oleacc.h>
-
 namespace {
 
 // The live-setting property of a control, {C12BCD8E-2A8E-4950-8AE7-3625111D58EB},
@@ -18,12 +15,7 @@ constexpr DWORD kEventLiveRegionChanged = 0x8019;
 void LiveRegion::Mark(HWND line) {
   Unmark();
   line_ = line;
-  void* services = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
-                              IID_IAccPropServices, &services))) {
-    return;
-  }
-  services_ = static_cast<IAccPropServices*>(services);
+  if (!services_.Create(CLSID_AccPropServices, IID_IAccPropServices)) return;
   VARIANT polite = {};
   polite.vt = VT_I4;
   polite.lVal = kLivePolite;
@@ -38,15 +30,11 @@ void LiveRegion::Announce() const {
 }
 
 void LiveRegion::Unmark() {
-  if (services_ != nullptr) {
-    if (marked_) {
-      const MSAAPROPID property = kLiveSettingProperty;
-      services_->ClearHwndProps(line_, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &property,
-                                1);
-    }
-    services_->Release();
+  if (services_ && marked_) {
+    const MSAAPROPID property = kLiveSettingProperty;
+    services_->ClearHwndProps(line_, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &property, 1);
   }
-  services_ = nullptr;
+  services_.Reset();
   marked_ = false;
   line_ = nullptr;
 }

@@ -7,8 +7,10 @@
 // still raised.
 
 #include <windows.h>
+// <oleacc.h> uses the base types that <windows.h> declares.
+#include <oleacc.h>
 
-struct IAccPropServices;
+#include "platform/win32/gui/ComOwner.h"
 
 class LiveRegion {
  public:
@@ -25,6 +27,6 @@ class LiveRegion {
 
  private:
   HWND line_ = nullptr;
-  IAccPropServices* services_ = nullptr;
+  ComOwner<IAccPropServices> services_;
   bool marked_ = false;
 };

@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "Tessaloft_main/Controls.h"
-#include "platform/win32/gui/ComApartment.h"
 #include "platform/win32/gui/FontCache.h"
 #include "platform/win32/gui/HighContrast.h"
 #include "platform/win32/gui/UpdateSignals.h"
@@ -65,7 +64,7 @@ class MainWindowView final : public ControlObserver {
   // Asked at creation and whenever the system's colours or settings change.
   void SetHighContrastQuery(std::function<bool()> query) { highContrastQuery_ = std::move(query); }
 
-  const UpdateSignals& signals() const { return signals_; }
+  UpdateSignals& signals() { return signals_; }
   // Each update attempt goes to the Windows event log from now on (the
   // program over the system's disks; not a demo over a virtual machine).
   void ReportAttemptsToEventLog() { signals_.ReportAttemptsToEventLog(); }
@@ -101,8 +100,6 @@ class MainWindowView final : public ControlObserver {
   const Child* Find(const Control& control) const;
 
   Win32WindowShell& shell_;
-  // First in, last out: the COM objects of signals_ go before it.
-  ComApartment com_;
   HWND window_ = nullptr;
   UINT dpi_ = 96;
   std::vector<Child> children_;

@@ -21,23 +21,17 @@ void TaskbarButton::Attach(HWND window) {
 
 void TaskbarButton::Created() {
   Release();
-  void* list = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
-                              &list))) {
-    return;
-  }
-  list_ = static_cast<ITaskbarList3*>(list);
+  if (!list_.Create(CLSID_TaskbarList, IID_ITaskbarList3)) return;
   if (FAILED(list_->HrInit())) {
     Release();
     return;
   }
-  trace_.listTaken = true;
+  if (watcher_ != nullptr) watcher_->ListTaken();
   Show(state_, position_, maximum_);
 }
 
 void TaskbarButton::Release() {
-  if (list_ != nullptr) list_->Release();
-  list_ = nullptr;
+  list_.Reset();
   stateShown_ = false;
 }
 
@@ -60,23 +54,14 @@ void TaskbarButton::Show(TBPFLAG state, uint32_t position, uint32_t maximum) {
   state_ = state;
   position_ = position;
   maximum_ = maximum;
-  if (list_ == nullptr) return;
+  if (!list_) return;
   if (stateChanged) {
     const HRESULT result = list_->SetProgressState(window_, state);
-    Count(result);
     stateShown_ = SUCCEEDED(result);
-    if (stateShown_) trace_.state = state;
+    if (watcher_ != nullptr) watcher_->Answered(&state, result);
   }
   if (state != TBPF_NOPROGRESS && maximum != 0) {
-    Count(list_->SetProgressValue(window_, position, maximum));
-    ++trace_.progressValues;
-  }
-}
-
-void TaskbarButton::Count(HRESULT result) {
-  if (SUCCEEDED(result)) {
-    ++trace_.succeeded;
-  } else {
-    ++trace_.failed;
+    const HRESULT result = list_->SetProgressValue(window_, position, maximum);
+    if (watcher_ != nullptr) watcher_->Answered(nullptr, result);
   }
 }

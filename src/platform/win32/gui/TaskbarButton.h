@@ -12,10 +12,21 @@
 
 #include <cstdint>
 
+#include "platform/win32/gui/ComOwner.h"
+
+// Told of each call on the taskbar list and how it answered, for tests to
+// watch the button by; the program sets none.
+class TaskbarListWatcher {
+ public:
+  virtual ~TaskbarListWatcher() = default;
+  virtual void ListTaken() = 0;
+  // SetProgressState(`state`), or SetProgressValue when `state` is null.
+  virtual void Answered(const TBPFLAG* state, HRESULT answer) = 0;
+};
+
 class TaskbarButton {
  public:
   TaskbarButton() = default;
-  ~TaskbarButton() { Release(); }
   TaskbarButton(const TaskbarButton&) = delete;
   TaskbarButton& operator=(const TaskbarButton&) = delete;
 
@@ -27,34 +38,27 @@ class TaskbarButton {
   // The shell made the button (again): takes the taskbar list and shows on
   // it what the button shows now.
   void Created();
-  // Lets go of the taskbar list (before the window goes).
+  // Lets go of the taskbar list (before the window goes; else with the
+  // button).
   void Release();
 
   void ShowProgress(uint32_t position, uint32_t maximum);
   void ShowError();
   void ShowNothing();
 
-  // What was asked of the taskbar list and how it answered, for tests.
-  struct Trace {
-    bool listTaken = false;
-    int succeeded = 0;
-    int failed = 0;
-    int progressValues = 0;
-    TBPFLAG state = TBPF_NOPROGRESS;
-  };
-  const Trace& trace() const { return trace_; }
+  // `watcher` (null for none) is told of the calls from now on.
+  void Watch(TaskbarListWatcher* watcher) { watcher_ = watcher; }
 
  private:
   void Show(TBPFLAG state, uint32_t position, uint32_t maximum);
-  void Count(HRESULT result);
 
   HWND window_ = nullptr;
   UINT createdMessage_ = 0;
-  ITaskbarList3* list_ = nullptr;
+  ComOwner<ITaskbarList3> list_;
   // What the button shows, and the state the list was last given.
   TBPFLAG state_ = TBPF_NOPROGRESS;
   uint32_t position_ = 0;
   uint32_t maximum_ = 0;
   bool stateShown_ = false;
-  Trace trace_;
+  TaskbarListWatcher* watcher_ = nullptr;
 };

@@ -21,7 +21,8 @@ class UpdateSignals final : public UpdateWatcher {
   // The shell's message that the taskbar button exists; 0 when none.
   UINT taskbarButtonCreated() const { return taskbar_.createdMessage(); }
   void TaskbarButtonCreated() { taskbar_.Created(); }
-  const TaskbarButton& taskbar() const { return taskbar_; }
+  // Tests watch the taskbar list's calls.
+  void WatchTaskbar(TaskbarListWatcher* watcher) { taskbar_.Watch(watcher); }
 
   void UpdateProgressed(uint32_t position, uint32_t maximum) override;
   void UpdateResultShown(bool passed) override;

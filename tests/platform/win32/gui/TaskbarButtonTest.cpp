@@ -9,6 +9,29 @@
 
 namespace {
 
+// What was asked of the window's taskbar list and how it answered, while
+// the trace lives.
+struct Trace final : TaskbarListWatcher {
+  explicit Trace(UpdateSignals& signals) : watched(signals) { watched.WatchTaskbar(this); }
+  ~Trace() override { watched.WatchTaskbar(nullptr); }
+  Trace(const Trace&) = delete;
+  Trace& operator=(const Trace&) = delete;
+
+  UpdateSignals& watched;
+  bool listTaken = false;
+  int succeeded = 0;
+  int failed = 0;
+  int progressValues = 0;
+  TBPFLAG state = TBPF_NOPROGRESS;  // the last one the list took
+
+  void ListTaken() override { listTaken = true; }
+  void Answered(const TBPFLAG* asked, HRESULT answer) override {
+    ++(SUCCEEDED(answer) ? succeeded : failed);
+    if (asked == nullptr) ++progressValues;
+    if (asked != nullptr && SUCCEEDED(answer)) state = *asked;
+  }
+};
+
 struct TaskbarCase {
   const char* scenario;
   const char* result;
@@ -21,7 +44,7 @@ class TaskbarButtonTest : public RealWindowTest,
 TEST_P(TaskbarButtonTest, ShowsTheUpdateWithoutAFailedCall) {
   const TaskbarCase& c = GetParam();
   Open(c.scenario);
-  const TaskbarButton::Trace& trace = view().signals().taskbar().trace();
+  Trace trace(view().signals());
   // What the shell sends once the window's button exists; Wine never does.
   SendMessageA(main(), RegisterWindowMessageA("TaskbarButtonCreated"), 0, 0);
   ASSERT_TRUE(trace.listTaken) << "the system's taskbar list";

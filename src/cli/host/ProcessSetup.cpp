@@ -1,10 +1,11 @@
-// tq214: the firmware update of the TQ-214 enclosure from the command line.
+// tq214 as a process: its environment read once, its streams set up, the run
+// over the real machine.
+
+#include "cli/host/ProcessSetup.h"
 
 #include <chrono>
 #include <iostream>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "cli/CliEnvironment.h"
 #include "cli/capture/ProgramCapture.h"
@@ -12,12 +13,20 @@
 #include "cli/host/RealHost.h"
 #include "cli/output/StandardStreams.h"
 #include "cli/update/InterruptHold.h"
-#include "platform/DllSearch.h"
 
-namespace {
+ProcessVariables ReadProcessVariables() {
+  ProcessVariables variables;
+  variables.history = EnvironmentText("TQ214_HISTORY");
+  variables.journal = EnvironmentText("TQ214_JOURNAL");
+  variables.lockDir = EnvironmentText("TQ214_LOCK_DIR");
+  variables.notifySocket = EnvironmentText("NOTIFY_SOCKET");
+  variables.stateHome = EnvironmentText("XDG_STATE_HOME");
+  variables.home = EnvironmentText("HOME");
+  variables.localAppData = EnvironmentText("LOCALAPPDATA");
+  return variables;
+}
 
-// The program, with its arguments (after its name) as UTF-8.
-int Tq214(const std::vector<std::string>& args) {
+int RunProcess(const std::vector<std::string>& args) {
   // Before any file is opened: a closed standard descriptor would be taken
   // by the next file, and lines meant for the terminal would land in it.
   OpenClosedStandardStreams();
@@ -26,10 +35,10 @@ int Tq214(const std::vector<std::string>& args) {
   // later inherits the hold of stop requests.
   KeepRunningWhenOutputCloses();
   const std::unique_ptr<InterruptHold> hold = MakeInterruptHold();
-  const std::string historyPath = DefaultHistoryPath();
-  const std::string historyOverride = EnvironmentText("TQ214_HISTORY");
+  const ProcessVariables variables = ReadProcessVariables();
+  const std::string historyPath = DefaultHistoryPath(variables);
   // The tests' build only: its JSON for the schema check.
-  ProgramCapture capture(args, {historyOverride, historyPath});
+  ProgramCapture capture(args, {variables.history, historyPath});
   // Printing never holds up the work: a thread of its own writes.
   PumpedStandardStreams output(capture.output());
 
@@ -40,16 +49,16 @@ int Tq214(const std::vector<std::string>& args) {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
     return std::chrono::duration<double>(now).count();
   };
-  env.systemHost = MakeRealHost;
+  SystemGuards* const guards = SystemGuardsOfPlatform(variables.lockDir);
+  env.systemHost = [guards] { return MakeRealHost(guards); };
   env.resources = SystemResources();
-  env.guards = SystemGuardsOfPlatform();
+  env.guards = guards;
   env.historyPath = historyPath;
-  env.historyOverride = historyOverride;
+  env.historyOverride = variables.history;
   env.hold = hold.get();
   env.journal = SystemJournalOfPlatform();
-  const char* journal = std::getenv("TQ214_JOURNAL");
-  env.journalAlways = journal != nullptr && std::string(journal) == "1";
-  env.service = ServiceManagerOfPlatform();
+  env.journalAlways = variables.journal == "1";
+  env.service = ServiceManagerOfPlatform(variables.notifySocket);
   env.drain = [&output] { output.Drain(); };
   const int code = RunCli(args, env);
   // The update is over: what it printed may take its time.
@@ -57,19 +66,3 @@ int Tq214(const std::vector<std::string>& args) {
   capture.Keep();
   return code;
 }
-
-}  // namespace
-
-#ifdef _WIN32
-// Windows gives the arguments as UTF-16 (-municode), so that a path in any
-// folder arrives whole, not through the ANSI code page.
-int wmain(int argc, wchar_t** argv) {
-  LoadDllsFromSystemFolderOnly();
-  return Tq214(Utf8Arguments(argc, argv));
-}
-#else
-int main(int argc, char** argv) {
-  LoadDllsFromSystemFolderOnly();
-  return Tq214(std::vector<std::string>(argv + 1, argv + argc));
-}
-#endif

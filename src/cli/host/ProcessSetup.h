@@ -1,0 +1,25 @@
+#pragma once
+// tq214 as a process: the one place that reads its environment, each
+// variable once at the start, and runs the program over the real machine.
+// The entry points (linux/ProgramMain.cpp, win32/ProgramMain.cpp) only turn
+// the arguments into UTF-8.
+
+#include <string>
+#include <vector>
+
+// The environment variables tq214 reads, as UTF-8; "" where one is not set
+// (none of them means anything when empty).
+struct ProcessVariables {
+  std::string history;       // TQ214_HISTORY: a history file every run appends to
+  std::string journal;       // TQ214_JOURNAL: "1" logs simulated and replayed runs too
+  std::string lockDir;       // TQ214_LOCK_DIR: the folder of the enclosures' lock files
+  std::string notifySocket;  // NOTIFY_SOCKET: the service manager's socket
+  std::string stateHome;     // XDG_STATE_HOME, HOME, LOCALAPPDATA: where the history lives
+  std::string home;
+  std::string localAppData;
+};
+
+ProcessVariables ReadProcessVariables();
+
+// The program, with its arguments (after its name) as UTF-8; the exit code.
+int RunProcess(const std::vector<std::string>& args);

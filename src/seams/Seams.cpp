@@ -56,7 +56,10 @@ class NoResources final : public Resources {
 // Locks that hold within this process only.
 class ProcessGuards final : public SystemGuards {
  public:
-  EnclosureLock LockEnclosure(const char* path) override { return LockOf(Lock(path)); }
+  EnclosureLock LockEnclosure(const char* path) override {
+    std::unique_ptr<SystemGuard> guard = Lock(path);
+    return guard ? TakenLock(std::move(guard)) : BusyLock();
+  }
   bool EnclosureBusy(const char* path) override {
     std::lock_guard<std::mutex> guard(lock_);
     return locked_.count(LockKeyOf(path)) != 0;
@@ -133,10 +136,16 @@ std::string LockKeyOf(const char* path) {
   return key;
 }
 
-EnclosureLock LockOf(std::unique_ptr<SystemGuard> guard) {
+EnclosureLock TakenLock(std::unique_ptr<SystemGuard> guard) {
   EnclosureLock lock;
-  lock.outcome = guard ? LockOutcome::kTaken : LockOutcome::kBusy;
+  lock.outcome = LockOutcome::kTaken;
   lock.guard = std::move(guard);
+  return lock;
+}
+
+EnclosureLock BusyLock() {
+  EnclosureLock lock;
+  lock.outcome = LockOutcome::kBusy;
   return lock;
 }
 
@@ -148,8 +157,8 @@ EnclosureLock RefusedLock(std::string problem) {
 }
 
 EnclosureLock SystemGuards::ShareEnclosure(const char* path) {
-  if (EnclosureBusy(path)) return LockOf(nullptr);
-  return LockOf(std::make_unique<SystemGuard>());
+  if (EnclosureBusy(path)) return BusyLock();
+  return TakenLock(nullptr);
 }
 
 std::unique_ptr<SystemGuard> LockWithinProcess(const char* path) {

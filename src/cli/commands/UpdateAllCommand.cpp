@@ -39,7 +39,7 @@ int RunUpdateAll(CommandRun& run) {
   // again on the thread that writes it.
   const std::vector<Candidate> candidates = FindCandidates(run.host, LockUse::kTake);
   if (const Candidate* unsafe = FirstLockProblem(candidates)) {
-    return ReportLockProblem(run, unsafe->lockProblem);
+    return ReportLockProblem(run, unsafe->lock.problem);
   }
   std::vector<ExaminedEnclosure> found(candidates.size());
   std::transform(candidates.begin(), candidates.end(), found.begin(), ExamineUnderLock);

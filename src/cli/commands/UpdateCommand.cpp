@@ -189,13 +189,13 @@ int RunUpdate(CommandRun& run) {
   for (Candidate& candidate : enclosure.candidates) candidate.span.reset();
   row.seconds = result.seconds;
   row.sense = SenseText(result.sense);
-  if (result.busy) {
+  if (result.lock.busy()) {
     return recorded("refused", RefusalSentence(kEnclosureBusyRefusal),
                     ReportRefusal(run, kExitFailure, prefix, kEnclosureBusyRefusal));
   }
-  if (!result.lockProblem.empty()) {
-    return recorded("refused", LockProblemSentence(result.lockProblem),
-                    ReportLockProblem(run, result.lockProblem));
+  if (result.lock.refused()) {
+    return recorded("refused", LockProblemSentence(result.lock.problem),
+                    ReportLockProblem(run, result.lock.problem));
   }
   if (result.changed) {
     return recorded(

@@ -265,10 +265,9 @@ class Watch {
 
   // An arrival that another program is writing, or whose lock cannot be
   // held, gets no command: said, and left alone until it has been unplugged.
-  void BeingWritten(Tracked& tracked, const std::string& path, const std::string& lockProblem) {
+  void BeingWritten(Tracked& tracked, const std::string& path, const LockStanding& lock) {
     Candidate unread = BusyCandidate(run_.host, path);
-    unread.busy = lockProblem.empty();
-    unread.lockProblem = lockProblem;
+    unread.lock = lock;
     ResultRow row = Examine(unread).row;
     tracked.state = State::kLeftAlone;
     tracked.device = row.device;
@@ -288,7 +287,7 @@ class Watch {
     // Held shared through the probes; let go of before an update takes it.
     EnclosureLock reading = ActiveSystemGuards().ShareEnclosure(path.c_str());
     if (!reading.taken()) {
-      BeingWritten(tracked, path, reading.problem);
+      BeingWritten(tracked, path, reading.standing());
       return;
     }
     if (Confirmed(path, tracked)) return;

@@ -35,9 +35,9 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
   device.candidate = candidate;
   ResultRow& row = device.row;
   row = RowOf(candidate);
-  if (candidate.busy || !candidate.lockProblem.empty()) {
+  if (!candidate.lock.taken()) {
     row.result = "skipped";
-    row.reason = candidate.busy ? kBeingUpdatedText : candidate.lockProblem;
+    row.reason = candidate.lock.busy() ? kBeingUpdatedText : candidate.lock.problem;
     return device;
   }
   // What its probe or reading read may be half of another unit's.
@@ -94,7 +94,7 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
 
 ExaminedEnclosure ExamineUnderLock(const Candidate& candidate) {
   // Nothing is sent to these.
-  if (candidate.busy || !IsTbr640(candidate)) return Examine(candidate);
+  if (candidate.lock.busy() || !IsTbr640(candidate)) return Examine(candidate);
   EnclosureLock lock = ActiveSystemGuards().LockEnclosure(candidate.path.c_str());
   if (lock.taken()) {
     ExaminedEnclosure device = Examine(candidate);
@@ -102,7 +102,6 @@ ExaminedEnclosure ExamineUnderLock(const Candidate& candidate) {
     return device;
   }
   Candidate unread = candidate;
-  unread.busy = lock.outcome == LockOutcome::kBusy;
-  unread.lockProblem = lock.problem;
+  unread.lock = lock.standing();
   return Examine(unread);
 }

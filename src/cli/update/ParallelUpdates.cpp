@@ -64,7 +64,7 @@ void ParallelUpdates::Start(const ExaminedEnclosure& device) {
     started->monitor.ReleaseHold();
     // One that another program was writing, whose lock had no safe place, or
     // that is not the unit examined any more, was left alone: not done.
-    const bool leftAlone = result.busy || result.changed || !result.lockProblem.empty();
+    const bool leftAlone = !result.lock.taken() || result.changed;
     started->row.result = result.passed ? "PASS" : leftAlone ? "skipped" : "FAIL";
     started->row.reason = result.passed ? "" : FailureReason(result);
     for (const FlushFailure& failure : result.unflushed) {

@@ -214,10 +214,10 @@ EnclosureLock TakeLockFile(const std::string& folder, const std::string& name, L
       return RefusedLock(path + ": the lock file cannot be locked (" + std::strerror(error) + ")");
     }
     // Readers end their probes soon; a writer holds it for the update.
-    if (writer || std::chrono::steady_clock::now() >= until) return LockOf(nullptr);
+    if (writer || std::chrono::steady_clock::now() >= until) return BusyLock();
     std::this_thread::sleep_for(kReadersPoll);
   }
-  return LockOf(std::make_unique<FileLock>(fd.release()));
+  return TakenLock(std::make_unique<FileLock>(fd.release()));
 }
 
 bool LockFileHeld(const std::string& folder, const std::string& name) {

@@ -1,6 +1,5 @@
 #include "seams/Seams.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
@@ -8,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "IDEAccess/AsciiCase.h"
 #include "seams/ConsoleShell.h"
 
 namespace {
@@ -129,11 +129,7 @@ Resources& ActiveResources() {
 }
 
 std::string LockKeyOf(const char* path) {
-  std::string key(path);
-  std::transform(key.begin(), key.end(), key.begin(), [](char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  });
-  return key;
+  return AsciiLower(path);
 }
 
 EnclosureLock TakenLock(std::unique_ptr<SystemGuard> guard) {

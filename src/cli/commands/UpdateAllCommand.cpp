@@ -57,9 +57,9 @@ int RunUpdateAll(CommandRun& run) {
     return run.Fail(kExitNoDevice, "No available device !! No TBR640 enclosure found.");
   }
   ShowFound(run, found);
-  const std::unique_ptr<UpdateEvents> events = EventsOf(run);
+  const std::unique_ptr<UpdateEvents> jsonLines = JsonLinesOf(run);
   for (const ExaminedEnclosure& device : found) {
-    if (events && !device.toUpdate) events->Ended(device.row);
+    if (jsonLines && !device.toUpdate) jsonLines->Ended(device.row);
   }
 
   if (!toUpdate.empty()) {
@@ -79,7 +79,7 @@ int RunUpdateAll(CommandRun& run) {
     MultiProgress progress(run.text(), run.env.outIsTerminal && !run.jsonMode(), run.env.columns);
     ParallelUpdates updates(progress, run.env.hold, run.env.seconds, run.env.err);
     if (run.args.trace) updates.SetTrace(&run.env.err);
-    updates.SetEvents(events.get());
+    updates.SetJsonLines(jsonLines.get());
     for (const ExaminedEnclosure* device : toUpdate) updates.Start(*device);
     updates.WaitAll();
     rows = updates.Collect();

@@ -48,8 +48,8 @@ void ReportUnflushed(CommandRun& run, const std::vector<FlushFailure>& unflushed
 // completed with what it runs now.
 int Confirm(CommandRun& run, const Candidate& device, const ResultRow& updated,
             const std::string& updatedAt) {
-  std::unique_ptr<DeviceEvents> events = run.host.Events();
-  if (!events) {
+  std::unique_ptr<DeviceEvents> deviceEvents = run.host.Events();
+  if (!deviceEvents) {
     run.Note("the disks of this machine cannot come and go: nothing to wait for");
     return kExitSuccess;
   }
@@ -70,8 +70,8 @@ int Confirm(CommandRun& run, const Candidate& device, const ResultRow& updated,
   run.text() << "Waiting up to " << run.args.waitSeconds
              << " s for the enclosure to be reconnected (Ctrl+C ends the wait).\n"
              << std::flush;
-  events->SimulateReconnect(device.path);
-  const Reconnected back = WaitForReconnect(run, *events, unit, run.args.waitSeconds);
+  deviceEvents->SimulateReconnect(device.path);
+  const Reconnected back = WaitForReconnect(run, *deviceEvents, unit, run.args.waitSeconds);
 
   HistoryEntry confirmation = EntryOf(updated);
   confirmation.kind = "confirmation";
@@ -132,12 +132,12 @@ int RunUpdate(CommandRun& run) {
   // From here on each outcome is one entry of the history.
   ResultRow row = RowOf(*enclosure.device);
   std::string recordedAt;
-  const std::unique_ptr<UpdateEvents> events = EventsOf(run);
+  const std::unique_ptr<UpdateEvents> jsonLines = JsonLinesOf(run);
   const auto recorded = [&](const char* result, const std::string& reason, int exit) {
     row.result = result;
     row.reason = reason;
     recordedAt = Record(run, row);
-    if (events) events->Ended(row);
+    if (jsonLines) jsonLines->Ended(row);
     return exit;
   };
   if (code != kExitSuccess) {
@@ -174,11 +174,11 @@ int RunUpdate(CommandRun& run) {
   }
 
   const std::string& path = enclosure.device->path;
-  std::unique_ptr<ProgressView> view = events ? events->ViewOf(row) : MakeView(run);
+  std::unique_ptr<ProgressView> view = jsonLines ? jsonLines->ViewOf(row) : MakeView(run);
   ProgressFeed progress(view.get());
   UpdateMonitor monitor(progress, run.env.hold, run.env.seconds, &run.env.err);
   if (run.args.trace) monitor.SetTrace(&run.env.err);
-  if (events) events->Started(row);
+  if (jsonLines) jsonLines->Started(row);
   // The handle its probe opened, kept through the question: the update goes to
   // the unit the question named, or to none.
   const EnclosureUpdateResult result =

@@ -69,16 +69,16 @@ class Watch {
         progress_(run.text(), run.env.outIsTerminal && !run.jsonMode(), run.env.columns),
         updates_(progress_, run.env.hold, run.env.seconds, run.env.err),
         notices_(run.env.service, run.env.seconds),
-        lines_(EventsOf(run)) {
+        jsonLines_(JsonLinesOf(run)) {
     if (run.args.trace) updates_.SetTrace(&run.env.err);
-    updates_.SetEvents(lines_.get());
+    updates_.SetJsonLines(jsonLines_.get());
   }
 
   // A request to stop is held only while an update writes. Once one has
   // arrived, held or not, nothing new is looked at or started; the watch
   // ends when the updates running have ended.
-  int Run(DeviceEvents& events) {
-    events_ = &events;
+  int Run(DeviceEvents& deviceEvents) {
+    deviceEvents_ = &deviceEvents;
     InterruptHold* hold = run_.env.hold;
     if (hold) hold->SetRunEndsOnRequest(true);
     run_.text() << "Watching for enclosures"
@@ -96,9 +96,9 @@ class Watch {
       if (stopRequested) notices_.Stopping();
       // A simulated timeline that is over still waits for the arrivals it
       // looks at again.
-      const bool stopping = stopRequested || (events.Finished() && !RetriesDue());
+      const bool stopping = stopRequested || (deviceEvents.Finished() && !RetriesDue());
       if (stopping && updates_.running() == 0) break;
-      if (events.Wait(kWaitMs) && !stopping) {
+      if (deviceEvents.Wait(kWaitMs) && !stopping) {
         Look();
         notices_.Ready(Counted());
       }
@@ -180,7 +180,7 @@ class Watch {
         } else if (row.result == "PASS") {
           // Confirmed once it comes back from being reconnected.
           awaited_.push_back({unit, rows_.size() - 1, recordedAt});
-          events_->SimulateReconnect(tracked.path);
+          deviceEvents_->SimulateReconnect(tracked.path);
         }
         if (tracked.gone) known_.erase(key);
         break;
@@ -198,7 +198,7 @@ class Watch {
       row.reason = "not examined: the watch ended while it was waiting for it to answer";
       row.counts = false;  // not known to be a TBR640
       rows_.push_back(row);
-      if (lines_) lines_->Ended(row);
+      if (jsonLines_) jsonLines_->Ended(row);
     }
   }
 
@@ -214,7 +214,7 @@ class Watch {
       const State state = it->second.state;
       if (state != State::kNotABridge && state != State::kRetrying) {
         Say("- " + it->second.name + " removed");
-        if (lines_) lines_->Removed(it->second.arrived);
+        if (jsonLines_) jsonLines_->Removed(it->second.arrived);
       }
       if (it->second.state == State::kUpdating) {
         it->second.gone = true;  // forgotten once its update has ended
@@ -249,7 +249,7 @@ class Watch {
     confirmation.updated = awaited->recordedAt;
     confirmation.firmwareAfter = row.firmwareAfter;
     confirmation.confirmed = row.confirmed;
-    if (lines_) lines_->Confirmed(row);
+    if (jsonLines_) jsonLines_->Confirmed(row);
     if (run_.history != nullptr) run_.history->Append(confirmation);
     if (run_.journal != nullptr) {
       run_.journal->Log(confirmation, {row.confirmed ? Outcome::kConfirmed : Outcome::kUnconfirmed,
@@ -274,7 +274,7 @@ class Watch {
     tracked.name = row.name;
     tracked.arrived = row;
     Say("+ " + row.name + "  " + row.reason);
-    if (lines_) lines_->Arrived(row);
+    if (jsonLines_) jsonLines_->Arrived(row);
     row.counts = run_.args.update;
     rows_.push_back(row);
     if (run_.args.update) Record(run_, row);
@@ -308,7 +308,7 @@ class Watch {
     tracked.arrived = row;
     Say("+ " + row.name + "  \"" + EscapeDeviceText(device.candidate.identification) + "\"  " +
         (row.firmwareBefore.empty() ? "-" : row.firmwareBefore) + "  " + verdict);
-    if (lines_) lines_->Arrived(row);
+    if (jsonLines_) jsonLines_->Arrived(row);
     // Once a request to stop has arrived, nothing new is started.
     const bool stopping = run_.env.hold != nullptr && run_.env.hold->requested();
     if (device.toUpdate && run_.args.update && !stopping) {
@@ -325,7 +325,7 @@ class Watch {
       seen.counts = false;
     }
     rows_.push_back(seen);
-    if (lines_) lines_->Ended(seen);
+    if (jsonLines_) jsonLines_->Ended(seen);
     // A watch that updates keeps what it left alone, and why, too.
     if (run_.args.update) Record(run_, seen);
   }
@@ -337,15 +337,15 @@ class Watch {
   std::map<std::string, Tracked> known_;
   std::vector<ResultRow> rows_;
   std::vector<Awaited> awaited_;
-  DeviceEvents* events_ = nullptr;
-  std::unique_ptr<UpdateEvents> lines_;  // --json=lines
+  DeviceEvents* deviceEvents_ = nullptr;
+  std::unique_ptr<UpdateEvents> jsonLines_;  // --json=lines
 };
 
 }  // namespace
 
 int RunWatch(CommandRun& run) {
-  std::unique_ptr<DeviceEvents> events = run.host.Events();
-  if (!events) {
+  std::unique_ptr<DeviceEvents> deviceEvents = run.host.Events();
+  if (!deviceEvents) {
     return run.Fail(kExitFailure, "nothing to watch: the disks of this machine cannot come and go");
   }
   if (run.args.update) {
@@ -360,5 +360,5 @@ int RunWatch(CommandRun& run) {
       }
     }
   }
-  return Watch(run).Run(*events);
+  return Watch(run).Run(*deviceEvents);
 }

@@ -37,7 +37,7 @@ ParallelUpdates::~ParallelUpdates() {
 }
 
 void ParallelUpdates::Start(const ExaminedEnclosure& device) {
-  std::unique_ptr<ProgressView> asEvents = events_ ? events_->ViewOf(device.row) : nullptr;
+  std::unique_ptr<ProgressView> asEvents = jsonLines_ ? jsonLines_->ViewOf(device.row) : nullptr;
   auto job = std::make_unique<Job>(asEvents ? asEvents.get() : progress_.Add(device.row.name),
                                    &hold_, seconds_);
   job->events = std::move(asEvents);
@@ -53,9 +53,9 @@ void ParallelUpdates::Start(const ExaminedEnclosure& device) {
     std::lock_guard<std::mutex> guard(lock_);
     jobs_.push_back(std::move(job));
   }
-  UpdateEvents* const events = events_;
-  started->thread = std::thread([started, events] {
-    if (events) events->Started(started->row);
+  UpdateEvents* const jsonLines = jsonLines_;
+  started->thread = std::thread([started, jsonLines] {
+    if (jsonLines) jsonLines->Started(started->row);
     std::unique_ptr<SystemGuard> held;
     if (started->lockHeld) held = std::make_unique<SystemGuard>();
     const EnclosureUpdateResult result =
@@ -73,7 +73,7 @@ void ParallelUpdates::Start(const ExaminedEnclosure& device) {
     }
     started->row.seconds = result.seconds;
     started->row.sense = SenseText(result.sense);
-    if (events) events->Ended(started->row);
+    if (jsonLines) jsonLines->Ended(started->row);
     started->done = true;
   });
 }

@@ -101,6 +101,6 @@ void UpdateEvents::Write(JsonWriter& event, const std::string& progressKey) {
   }
 }
 
-std::unique_ptr<UpdateEvents> EventsOf(CommandRun& run) {
+std::unique_ptr<UpdateEvents> JsonLinesOf(CommandRun& run) {
   return run.args.jsonLines ? std::make_unique<UpdateEvents>(run.env.out) : nullptr;
 }

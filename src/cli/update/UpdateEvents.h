@@ -54,4 +54,4 @@ class UpdateEvents {
 };
 
 // The run's events, or none without --json=lines.
-std::unique_ptr<UpdateEvents> EventsOf(CommandRun& run);
+std::unique_ptr<UpdateEvents> JsonLinesOf(CommandRun& run);

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "cli/enclosure/RowResult.h"
 #include "cli/update/ParallelUpdates.h"
 #include "embedded/EmbeddedResources.h"
 #include "seams/ConsoleShell.h"
@@ -64,7 +65,7 @@ void BM_UpdateSideBySide(benchmark::State& state) {
       }
       updates.WaitAll();
       for (const ResultRow& row : updates.Collect()) {
-        if (row.result != "PASS") state.SkipWithError("an update failed");
+        if (row.result != RowResult::kPass) state.SkipWithError("an update failed");
       }
     }
   }

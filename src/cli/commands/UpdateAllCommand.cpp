@@ -10,6 +10,7 @@
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/RefusalReport.h"
+#include "cli/enclosure/RowResult.h"
 #include "cli/history/HistoryRecord.h"
 #include "cli/update/HeldReport.h"
 #include "cli/update/ParallelUpdates.h"
@@ -25,9 +26,7 @@ void ShowFound(CommandRun& run, const std::vector<ExaminedEnclosure>& found) {
   for (const ExaminedEnclosure& device : found) {
     const ResultRow& row = device.row;
     run.text() << EscapeControlBytes(row.name) << "  "
-               << (device.toUpdate      ? "update needed"
-                   : row.reason.empty() ? row.result
-                                        : row.result + ": " + row.reason)
+               << (device.toUpdate ? ResultText(RowResult::kUpdateNeeded) : ResultLine(row))
                << '\n';
   }
 }
@@ -94,7 +93,7 @@ int RunUpdateAll(CommandRun& run) {
   for (const ResultRow& row : rows) Record(run, row);
   ReportHeld(run, held);
   for (const ResultRow& row : rows) {
-    if (row.result != "PASS") continue;
+    if (row.result != RowResult::kPass) continue;
     run.text() << EscapeControlBytes(row.name) << ": " << ReconnectAdvice(run.host, row.places)
                << '\n';
   }

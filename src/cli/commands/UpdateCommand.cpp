@@ -16,6 +16,7 @@
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/ChosenEnclosure.h"
 #include "cli/enclosure/RefusalReport.h"
+#include "cli/enclosure/RowResult.h"
 #include "cli/history/HistoryRecord.h"
 #include "cli/update/EnclosureUpdate.h"
 #include "cli/update/HeldReport.h"
@@ -77,7 +78,7 @@ int Confirm(CommandRun& run, const Candidate& device, const ResultRow& updated,
   confirmation.kind = "confirmation";
   confirmation.updated = updatedAt;
   confirmation.firmwareAfter = back.found.row.firmwareBefore;
-  const bool upToDate = back.found.row.result == "up to date";
+  const bool upToDate = back.found.row.result == RowResult::kUpToDate;
   confirmation.confirmed = back.outcome == ReconnectOutcome::kBack && upToDate;
   run.json.Key("confirmation")
       .BeginObject()
@@ -108,9 +109,7 @@ int Confirm(CommandRun& run, const Candidate& device, const ResultRow& updated,
       found.firmwareBefore.empty()
           ? std::string("it came back but could not be read")
           : "running " + found.firmwareBefore + ", " +
-                (back.found.toUpdate
-                     ? std::string("update needed")
-                     : found.result + (found.reason.empty() ? "" : ": " + found.reason));
+                (back.found.toUpdate ? ResultText(RowResult::kUpdateNeeded) : ResultLine(found));
   return run.Fail(kExitFailure, device.shown + ": " + what + "; the new firmware did not start");
 }
 
@@ -133,7 +132,7 @@ int RunUpdate(CommandRun& run) {
   ResultRow row = RowOf(*enclosure.device);
   std::string recordedAt;
   const std::unique_ptr<UpdateEvents> jsonLines = JsonLinesOf(run);
-  const auto recorded = [&](const char* result, const std::string& reason, int exit) {
+  const auto recorded = [&](RowResult result, const std::string& reason, int exit) {
     row.result = result;
     row.reason = reason;
     recordedAt = Record(run, row);
@@ -143,14 +142,14 @@ int RunUpdate(CommandRun& run) {
   if (code != kExitSuccess) {
     if (enclosure.chipInfoRead) row.firmwareBefore = FirmwareVersionText(enclosure.version());
     row.forbidden = enclosure.forbidden;
-    return recorded("refused", enclosure.refusal, code);
+    return recorded(RowResult::kRefused, enclosure.refusal, code);
   }
   TakeIdentity(row, enclosure.reading, enclosure.lines);
   ShowIdentity(run, enclosure);
   if (enclosure.lines.upToDate) {
     run.text() << "Up to date: nothing to do.\n";
-    run.json.Member("result", "up to date");
-    return recorded("up to date", "", kExitSuccess);
+    run.json.Member("result", ResultText(RowResult::kUpToDate));
+    return recorded(RowResult::kUpToDate, "", kExitSuccess);
   }
 
   const std::string prefix = enclosure.device->shown + ": ";
@@ -158,12 +157,12 @@ int RunUpdate(CommandRun& run) {
   if (enclosure.verdict == Verdict::kNewer && !run.args.allowOlder) {
     row.forbidden = true;
     return recorded(
-        "refused", RefusalSentence(kNewerFirmwareRefusal, 0, enclosure.version()),
+        RowResult::kRefused, RefusalSentence(kNewerFirmwareRefusal, 0, enclosure.version()),
         ReportRefusal(run, kExitFailure, prefix, kNewerFirmwareRefusal, 0, enclosure.version()));
   }
   if (const Refusal* refusal = FirmwareWriteRefusal()) {
     row.forbidden = true;
-    return recorded("refused", RefusalSentence(*refusal),
+    return recorded(RowResult::kRefused, RefusalSentence(*refusal),
                     ReportRefusal(run, kExitFailure, prefix, *refusal));
   }
 
@@ -190,22 +189,22 @@ int RunUpdate(CommandRun& run) {
   row.seconds = result.seconds;
   row.sense = SenseText(result.sense);
   if (result.lock.busy()) {
-    return recorded("refused", RefusalSentence(kEnclosureBusyRefusal),
+    return recorded(RowResult::kRefused, RefusalSentence(kEnclosureBusyRefusal),
                     ReportRefusal(run, kExitFailure, prefix, kEnclosureBusyRefusal));
   }
   if (result.lock.refused()) {
-    return recorded("refused", LockProblemSentence(result.lock.problem),
+    return recorded(RowResult::kRefused, LockProblemSentence(result.lock.problem),
                     ReportLockProblem(run, result.lock.problem));
   }
   if (result.changed) {
     return recorded(
-        "skipped", kEnclosureChangedText,
+        RowResult::kSkipped, kEnclosureChangedText,
         run.Fail(kExitFailure, prefix + kEnclosureChangedText + "; nothing was written"));
   }
 
   ReportUnflushed(run, result.unflushed);
   run.text() << (result.passed ? "PASS\n" : "FAIL\n");
-  run.json.Member("result", result.passed ? "PASS" : "FAIL");
+  run.json.Member("result", ResultText(result.passed ? RowResult::kPass : RowResult::kFail));
   if (result.sense.present) {
     run.json.Key("sense")
         .BeginObject()
@@ -218,10 +217,10 @@ int RunUpdate(CommandRun& run) {
   ReportHeld(run, held);
   if (result.passed) {
     run.text() << ReconnectAdvice(run.host, enclosure.device->places) << '\n';
-    recorded("PASS", "", kExitSuccess);
+    recorded(RowResult::kPass, "", kExitSuccess);
     return run.args.wait ? Confirm(run, *enclosure.device, row, recordedAt) : kExitSuccess;
   }
   std::string why = FailureReason(result);
   if (run.access.Refused(path)) why += " (" + run.host.AccessAdvice(run.access.code()) + ")";
-  return recorded("FAIL", why, run.Fail(kExitFailure, prefix + why));
+  return recorded(RowResult::kFail, why, run.Fail(kExitFailure, prefix + why));
 }

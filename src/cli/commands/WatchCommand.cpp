@@ -15,6 +15,7 @@
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/RefusalReport.h"
+#include "cli/enclosure/RowResult.h"
 #include "cli/fleet/ServiceNotices.h"
 #include "cli/history/HistoryRecord.h"
 #include "cli/update/HeldReport.h"
@@ -130,10 +131,10 @@ class Watch {
     counts.running = updates_.running();
     Collect();
     for (const ResultRow& row : rows_) {
-      counts.updated += row.result == "PASS" ? 1 : 0;
-      counts.failed += row.result == "FAIL" ? 1 : 0;
+      counts.updated += row.result == RowResult::kPass ? 1 : 0;
+      counts.failed += row.result == RowResult::kFail ? 1 : 0;
     }
-    if (!rows_.empty()) counts.last = rows_.back().name + " " + rows_.back().result;
+    if (!rows_.empty()) counts.last = rows_.back().name + " " + ResultText(rows_.back().result);
     return counts;
   }
 
@@ -164,7 +165,7 @@ class Watch {
   void Collect() {
     for (const ResultRow& row : updates_.Collect()) {
       const std::string shown = row.name;
-      if (row.result == "PASS") {
+      if (row.result == RowResult::kPass) {
         Say(shown + ": PASS. " + ReconnectAdvice(run_.host, row.places));
       } else {
         Say(shown + ": FAIL: " + row.reason);
@@ -175,9 +176,9 @@ class Watch {
         if (tracked.device != row.device || tracked.state != State::kUpdating) continue;
         tracked.state = State::kLeftAlone;
         const Unit unit{row.serial, row.port};
-        if (row.result == "PASS" && !unit.known()) {
+        if (row.result == RowResult::kPass && !unit.known()) {
           Say(shown + ": no serial number and no USB port known: it will not be confirmed");
-        } else if (row.result == "PASS") {
+        } else if (row.result == RowResult::kPass) {
           // Confirmed once it comes back from being reconnected.
           awaited_.push_back({unit, rows_.size() - 1, recordedAt});
           deviceEvents_->SimulateReconnect(tracked.path);
@@ -194,7 +195,7 @@ class Watch {
     for (const auto& [key, tracked] : known_) {
       if (tracked.state != State::kRetrying) continue;
       ResultRow row = RowOf(NamesOf(run_.host, key));
-      row.result = "skipped";
+      row.result = RowResult::kSkipped;
       row.reason = "not examined: the watch ended while it was waiting for it to answer";
       row.counts = false;  // not known to be a TBR640
       rows_.push_back(row);
@@ -240,7 +241,7 @@ class Watch {
     if (back.unreadable && RetryLater(tracked)) return true;
     ResultRow& row = rows_[awaited->row];
     row.firmwareAfter = back.row.firmwareBefore;
-    row.confirmed = back.row.result == "up to date";
+    row.confirmed = back.row.result == RowResult::kUpToDate;
     Say(back.row.name + (row.confirmed ? ": confirmed, running " + row.firmwareAfter
                                        : ": back, running " + row.firmwareAfter +
                                              "; the new firmware did not start"));
@@ -302,9 +303,8 @@ class Watch {
     tracked.device = device.row.device;
     tracked.name = device.row.name;
     const ResultRow& row = device.row;
-    const std::string verdict = device.toUpdate      ? "update needed"
-                                : row.reason.empty() ? row.result
-                                                     : row.result + ": " + row.reason;
+    const std::string verdict =
+        device.toUpdate ? ResultText(RowResult::kUpdateNeeded) : ResultLine(row);
     tracked.arrived = row;
     Say("+ " + row.name + "  \"" + EscapeDeviceText(device.candidate.identification) + "\"  " +
         (row.firmwareBefore.empty() ? "-" : row.firmwareBefore) + "  " + verdict);
@@ -319,7 +319,7 @@ class Watch {
     }
     ResultRow seen = row;
     if (device.toUpdate) {
-      seen.result = "update needed";
+      seen.result = RowResult::kUpdateNeeded;
       seen.counts = false;  // nobody asked for an update
     } else if (device.newer && !run_.args.update) {
       seen.counts = false;

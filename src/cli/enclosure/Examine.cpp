@@ -19,6 +19,11 @@ ResultRow RowOf(const Candidate& candidate) {
   return row;
 }
 
+std::string ResultLine(const ResultRow& row) {
+  const std::string result = ResultText(row.result);
+  return row.reason.empty() ? result : result + ": " + row.reason;
+}
+
 void TakeIdentity(ResultRow& row, const DeviceReading& reading, const IdentityLines& lines) {
   row.firmwareBefore = FirmwareVersionText(reading.chipInfo.data() + kChipInfoVersion);
   char id[8];
@@ -36,20 +41,20 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
   ResultRow& row = device.row;
   row = RowOf(candidate);
   if (!candidate.lock.taken()) {
-    row.result = "skipped";
+    row.result = RowResult::kSkipped;
     row.reason = candidate.lock.busy() ? kBeingUpdatedText : candidate.lock.problem;
     return device;
   }
   // What its probe or reading read may be half of another unit's.
   const auto changed = [&candidate, &row] {
     if (!candidate.span || candidate.span->StillThere()) return false;
-    row.result = "skipped";
+    row.result = RowResult::kSkipped;
     row.reason = kEnclosureChangedText;
     return true;
   };
   if (changed()) return device;
   if (!IsTbr640(candidate)) {
-    row.result = "skipped";
+    row.result = RowResult::kSkipped;
     row.reason = RefusalSentence(RefusalFor(ReadingOutcome::kNotTbr640), candidate.code);
     row.counts = false;
     row.forbidden = true;
@@ -60,7 +65,7 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
     row.firmwareBefore = FirmwareVersionText(device.reading.chipInfo.data() + kChipInfoVersion);
   }
   if (outcome != ReadingOutcome::kRead) {
-    row.result = "skipped";
+    row.result = RowResult::kSkipped;
     row.reason = RefusalSentence(RefusalFor(outcome), device.reading.chipCode);
     row.counts = outcome != ReadingOutcome::kNotTbr640;
     row.forbidden = true;
@@ -75,13 +80,13 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
   const uint8_t* version = device.reading.chipInfo.data() + kChipInfoVersion;
   switch (VerdictOf(device.lines.upToDate, version)) {
     case Verdict::kUpToDate:
-      row.result = "up to date";
+      row.result = RowResult::kUpToDate;
       break;
     case Verdict::kNewer:
       // Left alone and counted as not done: older firmware is written only
       // into one enclosure named on purpose (update --allow-older).
       device.newer = true;
-      row.result = "skipped";
+      row.result = RowResult::kSkipped;
       row.forbidden = true;
       row.reason = RefusalSentence(kNewerFirmwareRefusal, 0, version);
       break;

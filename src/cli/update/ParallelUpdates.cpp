@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <iterator>
 
+#include "cli/enclosure/RowResult.h"
+
 // One device's update: everything in it is the device's own.
 struct ParallelUpdates::Job {
   Job(ProgressView* view, InterruptHold* hold, const std::function<double()>& seconds)
@@ -65,7 +67,9 @@ void ParallelUpdates::Start(const ExaminedEnclosure& device) {
     // One that another program was writing, whose lock had no safe place, or
     // that is not the unit examined any more, was left alone: not done.
     const bool leftAlone = !result.lock.taken() || result.changed;
-    started->row.result = result.passed ? "PASS" : leftAlone ? "skipped" : "FAIL";
+    started->row.result = result.passed ? RowResult::kPass
+                          : leftAlone   ? RowResult::kSkipped
+                                        : RowResult::kFail;
     started->row.reason = result.passed ? "" : FailureReason(result);
     for (const FlushFailure& failure : result.unflushed) {
       started->row.reason +=

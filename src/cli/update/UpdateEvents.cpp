@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "cli/enclosure/RowResult.h"
 #include "cli/output/PumpStreamBuf.h"
 
 namespace {
@@ -52,7 +53,7 @@ void UpdateEvents::Started(const ResultRow& row) {
 void UpdateEvents::Ended(const ResultRow& row) {
   JsonWriter event;
   Begin(event, "result", row)
-      .Member("result", row.result)
+      .Member("result", ResultText(row.result))
       .Member("reason", row.reason)
       .Member("sense", row.sense)
       .Member("milliseconds", JsonMilliseconds(row.seconds));

@@ -53,7 +53,8 @@ void BM_UpdateSideBySide(benchmark::State& state) {
     });
     ScopedSeams seams(Seams{&machine, &shell, &machine, &machine, &resources});
     std::ostringstream ignored;
-    MultiProgress progress(ignored, false);
+    StreamProgress shown(ignored);
+    MultiProgress progress(ignored, shown, false);
     state.ResumeTiming();
 
     {

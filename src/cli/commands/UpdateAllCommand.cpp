@@ -75,7 +75,8 @@ int RunUpdateAll(CommandRun& run) {
   std::vector<ResultRow> rows;
   std::vector<std::string> held;
   {
-    MultiProgress progress(run.text(), run.env.outIsTerminal && !run.jsonMode(), run.env.columns);
+    MultiProgress progress(run.text(), run.textProgress(), run.env.outIsTerminal && !run.jsonMode(),
+                           run.env.columns);
     ParallelUpdates updates(progress, run.env.hold, run.env.seconds, run.env.err);
     if (run.args.trace) updates.SetTrace(&run.env.err);
     updates.SetJsonLines(jsonLines.get());

@@ -116,9 +116,9 @@ int Confirm(CommandRun& run, const Candidate& device, const ResultRow& updated,
 std::unique_ptr<ProgressView> MakeView(CommandRun& run) {
   if (run.jsonMode()) return nullptr;
   if (run.env.outIsTerminal) {
-    return std::make_unique<BarProgress>(run.env.out, run.env.seconds);
+    return std::make_unique<BarProgress>(run.env.out, run.outProgress(), run.env.seconds);
   }
-  return std::make_unique<PlainProgress>(run.env.out);
+  return std::make_unique<PlainProgress>(run.outProgress());
 }
 
 }  // namespace

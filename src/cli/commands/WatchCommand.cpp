@@ -67,7 +67,8 @@ class Watch {
  public:
   explicit Watch(CommandRun& run)
       : run_(run),
-        progress_(run.text(), run.env.outIsTerminal && !run.jsonMode(), run.env.columns),
+        progress_(run.text(), run.textProgress(), run.env.outIsTerminal && !run.jsonMode(),
+                  run.env.columns),
         updates_(progress_, run.env.hold, run.env.seconds, run.env.err),
         notices_(run.env.service, run.env.seconds),
         jsonLines_(JsonLinesOf(run)) {

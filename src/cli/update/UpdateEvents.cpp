@@ -3,7 +3,6 @@
 #include <cstdint>
 
 #include "cli/enclosure/RowResult.h"
-#include "cli/output/PumpStreamBuf.h"
 
 namespace {
 
@@ -98,10 +97,11 @@ void UpdateEvents::Write(JsonWriter& event, const std::string& progressKey) {
   if (progressKey.empty()) {
     out_ << line << std::flush;
   } else {
-    ShowProgress(out_, progressKey, line);
+    progress_.Show(progressKey, line);
   }
 }
 
 std::unique_ptr<UpdateEvents> JsonLinesOf(CommandRun& run) {
-  return run.args.jsonLines ? std::make_unique<UpdateEvents>(run.env.out) : nullptr;
+  return run.args.jsonLines ? std::make_unique<UpdateEvents>(run.env.out, run.outProgress())
+                            : nullptr;
 }

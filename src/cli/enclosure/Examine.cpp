@@ -35,6 +35,33 @@ void TakeIdentity(ResultRow& row, const DeviceReading& reading, const IdentityLi
   row.diskBefore = lines.disk;
 }
 
+namespace {
+
+// What a TBR640 read whole is: up to date, to be updated, or newer than this
+// tool's firmware.
+void TakeVerdict(ExaminedEnclosure& device) {
+  ResultRow& row = device.row;
+  const uint8_t* version = device.reading.chipInfo.data() + kChipInfoVersion;
+  switch (VerdictOf(device.lines.upToDate, version)) {
+    case Verdict::kUpToDate:
+      row.result = RowResult::kUpToDate;
+      break;
+    case Verdict::kNewer:
+      // Left alone and counted as not done: older firmware is written only
+      // into one enclosure named on purpose (update --allow-older).
+      device.newer = true;
+      row.result = RowResult::kSkipped;
+      row.forbidden = true;
+      row.reason = RefusalSentence(kNewerFirmwareRefusal, 0, version);
+      break;
+    case Verdict::kUpdateNeeded:
+      device.toUpdate = true;
+      break;
+  }
+}
+
+}  // namespace
+
 ExaminedEnclosure Examine(const Candidate& candidate) {
   ExaminedEnclosure device;
   device.candidate = candidate;
@@ -77,23 +104,7 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
   if (changed()) return device;
   BuildIdentityLines(device.reading.block, device.reading.chipInfo.data(), &device.lines);
   TakeIdentity(row, device.reading, device.lines);
-  const uint8_t* version = device.reading.chipInfo.data() + kChipInfoVersion;
-  switch (VerdictOf(device.lines.upToDate, version)) {
-    case Verdict::kUpToDate:
-      row.result = RowResult::kUpToDate;
-      break;
-    case Verdict::kNewer:
-      // Left alone and counted as not done: older firmware is written only
-      // into one enclosure named on purpose (update --allow-older).
-      device.newer = true;
-      row.result = RowResult::kSkipped;
-      row.forbidden = true;
-      row.reason = RefusalSentence(kNewerFirmwareRefusal, 0, version);
-      break;
-    case Verdict::kUpdateNeeded:
-      device.toUpdate = true;
-      break;
-  }
+  TakeVerdict(device);
   return device;
 }
 

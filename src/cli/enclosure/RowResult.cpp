@@ -19,3 +19,12 @@ const char* ResultText(RowResult result) {
   }
   return "";
 }
+
+RowResult ResultNamed(const std::string& text) {
+  for (const RowResult result :
+       {RowResult::kPass, RowResult::kFail, RowResult::kSkipped, RowResult::kUpToDate,
+        RowResult::kRefused, RowResult::kUpdateNeeded}) {
+    if (text == ResultText(result)) return result;
+  }
+  return RowResult::kNone;
+}

@@ -4,6 +4,7 @@
 // ResultText alone.
 
 #include <cstdint>
+#include <string>
 
 enum class RowResult : uint8_t {
   kNone,          // not settled yet: "" (one still to be updated)
@@ -16,3 +17,6 @@ enum class RowResult : uint8_t {
 };
 
 const char* ResultText(RowResult result);
+// The result whose text is `text` (a history entry's, read from its file);
+// kNone when no result is spelled so.
+RowResult ResultNamed(const std::string& text);

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "cli/enclosure/RowResult.h"
 #include "cli/update/ParallelUpdates.h"
 #include "embedded/EmbeddedResources.h"
 #include "seams/ConsoleShell.h"
@@ -52,7 +53,8 @@ void BM_UpdateSideBySide(benchmark::State& state) {
     });
     ScopedSeams seams(Seams{&machine, &shell, &machine, &machine, &resources});
     std::ostringstream ignored;
-    MultiProgress progress(ignored, false);
+    StreamProgress shown(ignored);
+    MultiProgress progress(ignored, shown, false);
     state.ResumeTiming();
 
     {
@@ -64,7 +66,7 @@ void BM_UpdateSideBySide(benchmark::State& state) {
       }
       updates.WaitAll();
       for (const ResultRow& row : updates.Collect()) {
-        if (row.result != "PASS") state.SkipWithError("an update failed");
+        if (row.result != RowResult::kPass) state.SkipWithError("an update failed");
       }
     }
   }

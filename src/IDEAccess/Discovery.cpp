@@ -52,8 +52,8 @@ int IsBridgeDisk(const char* devicePath) {
   return GetChipInfo(devicePath, info, kChipInfoLength, &transferred) ? 1 : 0;
 }
 
-std::unique_ptr<SystemGuard> UnlessBeingWritten(const char* devicePath) {
-  return ActiveSystemGuards().ShareEnclosure(devicePath).guard;
+EnclosureLock UnlessBeingWritten(const char* devicePath) {
+  return ActiveSystemGuards().ShareEnclosure(devicePath);
 }
 
 int EnumerateBridgeDisks(PathTable& paths, uint8_t include1394, const ProbeGate& gate) {
@@ -68,8 +68,8 @@ int EnumerateBridgeDisks(PathTable& paths, uint8_t include1394, const ProbeGate&
     if (interfaces.Get(index, &path) != InterfaceStep::kPath) break;
     if (!PassesBusFilter(path, include1394)) continue;
     if (path.size() > kMaxStoredPathLength) continue;
-    const std::unique_ptr<SystemGuard> probing = gate(path.c_str());
-    if (probing) {
+    const EnclosureLock probing = gate(path.c_str());
+    if (probing.taken()) {
       // The probe's commands reach one device, through one handle.
       const DeviceSpan span(path);
       if (!AnswersBridge(path.c_str())) continue;

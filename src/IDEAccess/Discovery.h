@@ -22,14 +22,14 @@ constexpr size_t kMaxStoredPathLength = kPathBufferSize - 1;
 // The table's entries point to caller-owned buffers of kPathBufferSize bytes.
 using PathTable = char* const[kPathTableEntries];
 
-// Asked before discovery sends a disk its first command. What it returns is
-// held while the disk is probed; null keeps the disk in the table without a
-// command (an enclosure another program is writing).
-using ProbeGate = std::function<std::unique_ptr<SystemGuard>(const char* devicePath)>;
+// Asked before discovery sends a disk its first command. A lock taken is
+// held while the disk is probed; one busy or refused keeps the disk in the
+// table without a command (an enclosure another program is writing).
+using ProbeGate = std::function<EnclosureLock(const char* devicePath)>;
 
 // The gate of a program that only reads: a disk whose lock another holds
 // gets no command.
-std::unique_ptr<SystemGuard> UnlessBeingWritten(const char* devicePath);
+EnclosureLock UnlessBeingWritten(const char* devicePath);
 
 // Fills paths[0], paths[1], ... with the device paths of the bridge disks,
 // exactly as the system spells them; returns how many it filled (0 when the

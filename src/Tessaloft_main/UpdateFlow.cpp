@@ -77,8 +77,8 @@ bool TForm1::RunUpdate(const std::string& path, const std::vector<std::string>& 
     // The enclosure's lock and the system kept awake, from before the first
     // write to the end of the block's read-back, on the thread that writes.
     const WriteSpan span(path);
-    if (!span.locked()) {
-      unlocked = span.busy() ? kEnclosureBusyRefusal.windowText : span.lockProblem();
+    if (!span.lock().taken()) {
+      unlocked = span.lock().busy() ? kEnclosureBusyRefusal.windowText : span.lock().problem;
       return;
     }
     // One handle from the first command to the block's read-back, which must

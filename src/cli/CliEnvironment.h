@@ -13,6 +13,7 @@
 #include "cli/fleet/ServiceManager.h"
 #include "cli/fleet/SystemJournal.h"
 #include "cli/host/Host.h"
+#include "cli/output/ProgressSink.h"
 #include "cli/update/InterruptHold.h"
 #include "seams/Resources.h"
 #include "sim/VirtualMachine.h"
@@ -24,6 +25,9 @@ struct CliEnvironment {
   std::istream& in;
   std::ostream& out;
   std::ostream& err;
+  // The progress of `out` (the output pump's, where the program's output
+  // goes through it); when null, progress is written to `out` as it comes.
+  ProgressSink* outProgress = nullptr;
   bool outIsTerminal = false;
   // The terminal's width, where standard output is one.
   size_t columns = 80;

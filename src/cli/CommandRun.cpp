@@ -15,12 +15,26 @@ constexpr char kStreamedValue[] = "tq214:streamed-member:7c1e0d92";
 
 CommandRun::CommandRun(CliEnvironment& environment, const CliArguments& arguments, Host& machine,
                        AccessLog& accessLog, const std::string& command)
-    : env(environment), args(arguments), host(machine), access(accessLog), discard_(nullptr) {
+    : env(environment),
+      args(arguments),
+      host(machine),
+      access(accessLog),
+      discard_(nullptr),
+      plainOut_(env.out),
+      discardProgress_(discard_) {
   json.BeginDocument().Member("command", command);
 }
 
 std::ostream& CommandRun::text() {
   return jsonMode() || halted_ ? discard_ : env.out;
+}
+
+ProgressSink& CommandRun::outProgress() {
+  return env.outProgress != nullptr ? *env.outProgress : plainOut_;
+}
+
+ProgressSink& CommandRun::textProgress() {
+  return jsonMode() || halted_ ? discardProgress_ : outProgress();
 }
 
 int CommandRun::Fail(int code, const std::string& message) {

@@ -17,6 +17,7 @@
 #include "cli/history/HistoryFile.h"
 #include "cli/host/AccessLog.h"
 #include "cli/host/Host.h"
+#include "cli/output/ProgressSink.h"
 
 class RecordHold;
 
@@ -37,6 +38,11 @@ class CommandRun {
   bool jsonMode() const { return args.json; }
   // Text output; nothing reaches the terminal from it in JSON mode.
   std::ostream& text();
+  // The progress of standard output (env.out): the environment's, or written
+  // to it as it comes when the environment has none.
+  ProgressSink& outProgress();
+  // The progress of text(), chosen as text() is.
+  ProgressSink& textProgress();
 
   // Reports an error: one line "tq214: message" on standard error, and the
   // "error" member in JSON. Returns `code`.
@@ -71,4 +77,6 @@ class CommandRun {
   bool halted_ = false;
   std::string error_;
   std::ostream discard_;
+  StreamProgress plainOut_;
+  StreamProgress discardProgress_;
 };

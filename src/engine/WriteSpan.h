@@ -16,13 +16,11 @@ class WriteSpan {
   // the enclosure's first command).
   explicit WriteSpan(const std::string& path, std::unique_ptr<SystemGuard> held = nullptr);
 
-  // False: nothing may be written (and the system is not kept awake), for
-  // one of two reasons: another program, or another update of this one, is
-  // writing the enclosure (busy), or the lock's place is not safe to use
-  // (lockProblem says why).
-  bool locked() const { return lock_.taken(); }
-  bool busy() const { return lock_.outcome == LockOutcome::kBusy; }
-  const std::string& lockProblem() const { return lock_.problem; }
+  // Not taken: nothing may be written (and the system is not kept awake),
+  // for one of two reasons: another program, or another update of this one,
+  // is writing the enclosure (busy), or the lock's place is not safe to use
+  // (refused: its problem says why).
+  const LockStanding& lock() const { return lock_.standing(); }
   bool awake() const { return awake_ != nullptr; }
   // How the system is kept awake, or why it is not.
   const std::string& awakeNote() const { return awakeNote_; }

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 enum class FileUse : uint8_t {
@@ -23,6 +24,12 @@ struct OpenedFile {
   bool missing = false;       // there is no such file (nor the folder it would be in)
   std::string error;          // why not: "a directory, not a regular file", the system's reason
 };
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+// An opened file, closed when its owner goes.
+using OwnedFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // `makeFolders`: missing folders on the way are made (the user's only).
 OpenedFile OpenRegularFile(const std::string& path, FileUse use, bool makeFolders = false);

@@ -1,6 +1,5 @@
 #include "seams/Seams.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
@@ -8,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "IDEAccess/AsciiCase.h"
 #include "seams/ConsoleShell.h"
 
 namespace {
@@ -56,7 +56,10 @@ class NoResources final : public Resources {
 // Locks that hold within this process only.
 class ProcessGuards final : public SystemGuards {
  public:
-  EnclosureLock LockEnclosure(const char* path) override { return LockOf(Lock(path)); }
+  EnclosureLock LockEnclosure(const char* path) override {
+    std::unique_ptr<SystemGuard> guard = Lock(path);
+    return guard ? TakenLock(std::move(guard)) : BusyLock();
+  }
   bool EnclosureBusy(const char* path) override {
     std::lock_guard<std::mutex> guard(lock_);
     return locked_.count(LockKeyOf(path)) != 0;
@@ -126,17 +129,19 @@ Resources& ActiveResources() {
 }
 
 std::string LockKeyOf(const char* path) {
-  std::string key(path);
-  std::transform(key.begin(), key.end(), key.begin(), [](char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  });
-  return key;
+  return AsciiLower(path);
 }
 
-EnclosureLock LockOf(std::unique_ptr<SystemGuard> guard) {
+EnclosureLock TakenLock(std::unique_ptr<SystemGuard> guard) {
   EnclosureLock lock;
-  lock.outcome = guard ? LockOutcome::kTaken : LockOutcome::kBusy;
+  lock.outcome = LockOutcome::kTaken;
   lock.guard = std::move(guard);
+  return lock;
+}
+
+EnclosureLock BusyLock() {
+  EnclosureLock lock;
+  lock.outcome = LockOutcome::kBusy;
   return lock;
 }
 
@@ -148,8 +153,8 @@ EnclosureLock RefusedLock(std::string problem) {
 }
 
 EnclosureLock SystemGuards::ShareEnclosure(const char* path) {
-  if (EnclosureBusy(path)) return LockOf(nullptr);
-  return LockOf(std::make_unique<SystemGuard>());
+  if (EnclosureBusy(path)) return BusyLock();
+  return TakenLock(nullptr);
 }
 
 std::unique_ptr<SystemGuard> LockWithinProcess(const char* path) {

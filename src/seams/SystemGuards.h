@@ -14,18 +14,30 @@ class SystemGuard {
 
 // What a try for an enclosure's lock came to.
 enum class LockOutcome : uint8_t {
-  kTaken,    // held in `guard`
+  kTaken,    // had: the enclosure may be sent commands
   kBusy,     // another program, or another update of this one, holds it
   kRefused,  // the lock's place is not safe to use: `problem` says why
 };
 
-struct EnclosureLock {
+// What a try for an enclosure's lock came to, the lock itself aside: what is
+// carried with what was found of an enclosure and with its update's result.
+// Busy or refused: the enclosure was sent nothing.
+struct LockStanding {
   LockOutcome outcome = LockOutcome::kBusy;
-  std::unique_ptr<SystemGuard> guard;
-  // One line naming the lock's path and what is wrong with it.
+  // kRefused: one line naming the lock's path and what is wrong with it.
   std::string problem;
 
   bool taken() const { return outcome == LockOutcome::kTaken; }
+  bool busy() const { return outcome == LockOutcome::kBusy; }
+  bool refused() const { return outcome == LockOutcome::kRefused; }
+};
+
+struct EnclosureLock : LockStanding {
+  // kTaken: held until destroyed; null when the system holds nothing for it
+  // (a shared hold that is only the finding that no writer holds it now).
+  std::unique_ptr<SystemGuard> guard;
+
+  const LockStanding& standing() const { return *this; }
 };
 
 // What names an enclosure's lock when its path does: the path with its
@@ -33,8 +45,10 @@ struct EnclosureLock {
 // flows as they lower-cased it).
 std::string LockKeyOf(const char* path);
 
-// A guard in an EnclosureLock: taken when there is one, else busy.
-EnclosureLock LockOf(std::unique_ptr<SystemGuard> guard);
+// A lock had, holding `guard` (null: nothing to hold).
+EnclosureLock TakenLock(std::unique_ptr<SystemGuard> guard);
+// Another holds it.
+EnclosureLock BusyLock();
 EnclosureLock RefusedLock(std::string problem);
 
 class SystemGuards {

@@ -21,10 +21,6 @@ namespace {
 constexpr uint64_t kRecoveryLines = 3;
 constexpr size_t kChunkBytes = size_t{64} * 1024;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 std::string SizeRefusal() {
   return "more than " + std::to_string(kMaxSessionFileBytes) +
          " bytes, more than a session file holds";
@@ -503,7 +499,7 @@ SessionLoad ParseSession(const std::string& text, const std::string& name, Sessi
 SessionLoad LoadSession(const std::string& path, Session* session) {
   SessionLoad load;
   const OpenedFile opened = OpenRegularFile(path, FileUse::kRead);
-  std::unique_ptr<std::FILE, FileCloser> file(opened.file);
+  const OwnedFile file(opened.file);
   if (!file) {
     load.error = path + ": cannot be opened (" + opened.error + ")";
     return load;

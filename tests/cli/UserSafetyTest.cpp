@@ -11,6 +11,7 @@
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/JsonWriter.h"
+#include "cli/enclosure/RowResult.h"
 #include "cli/update/ResultTable.h"
 #include "sim/Scenarios.h"
 #include "support/CliRun.h"
@@ -96,7 +97,7 @@ TEST(DeviceText, PathsAndReasonsReachTheTerminalWithoutTheirControlBytes) {
   ResultRow row;
   row.name = "/dev/sdb\x1b[2J";
   row.places = {"/media/\x1b]0;x\x07"};
-  row.result = "FAIL";
+  row.result = RowResult::kFail;
   row.reason = "could not flush /media/\x1b]0;x\x07";
   EXPECT_EQ(std::string::npos, ResultTableText({row}).find('\x1b'));
 

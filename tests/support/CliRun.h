@@ -40,6 +40,8 @@ struct CliRunOptions {
   std::string historyPath;           // the machine's update history
   std::string historyOverride;       // TQ214_HISTORY
   SystemJournal* journal = nullptr;  // the system's journal, written as TQ214_JOURNAL=1 asks
+  // Where standard output's progress goes; none: written to it as it comes.
+  ProgressSink* progress = nullptr;
   // Given standard output before the run, for a look at it while it runs.
   std::function<void(const std::ostringstream&)> watchOutput;
 };
@@ -60,6 +62,7 @@ inline CliRun RunTq214(const std::vector<std::string>& args, const CliRunOptions
   env.historyOverride = options.historyOverride;
   env.journal = options.journal;
   env.journalAlways = options.journal != nullptr;
+  env.outProgress = options.progress;
   if (options.watchOutput) options.watchOutput(out);
   const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
   const JsonCapture capture(

@@ -15,6 +15,7 @@
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/CandidateReport.h"
+#include "cli/enclosure/RowResult.h"
 #include "cli/fleet/HistoryMetrics.h"
 #include "cli/history/Confirmations.h"
 #include "cli/history/HistoryFile.h"
@@ -30,7 +31,8 @@ std::string Line(const HistoryEntry& entry) {
   }
   line += "  " + entry.result;
   if (!entry.reason.empty()) line += ": " + entry.reason;
-  if (entry.result == "PASS" || entry.result == "FAIL") {
+  const RowResult result = ResultNamed(entry.result);
+  if (result == RowResult::kPass || result == RowResult::kFail) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "  %.1f s", entry.seconds);
     line += seconds;

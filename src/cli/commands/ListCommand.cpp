@@ -25,7 +25,7 @@ int RunList(CommandRun& run) {
   }
   // A disk whose lock could not be held was not probed: why, once.
   if (const Candidate* unprobed = FirstLockProblem(candidates)) {
-    return run.Fail(kExitFailure, unprobed->lockProblem + "; " + kNotProbedText);
+    return run.Fail(kExitFailure, unprobed->lock.problem + "; " + kNotProbedText);
   }
   return kExitSuccess;
 }

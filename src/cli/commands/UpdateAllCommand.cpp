@@ -10,6 +10,7 @@
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/RefusalReport.h"
+#include "cli/enclosure/RowResult.h"
 #include "cli/history/HistoryRecord.h"
 #include "cli/update/HeldReport.h"
 #include "cli/update/ParallelUpdates.h"
@@ -25,9 +26,7 @@ void ShowFound(CommandRun& run, const std::vector<ExaminedEnclosure>& found) {
   for (const ExaminedEnclosure& device : found) {
     const ResultRow& row = device.row;
     run.text() << EscapeControlBytes(row.name) << "  "
-               << (device.toUpdate      ? "update needed"
-                   : row.reason.empty() ? row.result
-                                        : row.result + ": " + row.reason)
+               << (device.toUpdate ? ResultText(RowResult::kUpdateNeeded) : ResultLine(row))
                << '\n';
   }
 }
@@ -39,7 +38,7 @@ int RunUpdateAll(CommandRun& run) {
   // again on the thread that writes it.
   const std::vector<Candidate> candidates = FindCandidates(run.host, LockUse::kTake);
   if (const Candidate* unsafe = FirstLockProblem(candidates)) {
-    return ReportLockProblem(run, unsafe->lockProblem);
+    return ReportLockProblem(run, unsafe->lock.problem);
   }
   std::vector<ExaminedEnclosure> found(candidates.size());
   std::transform(candidates.begin(), candidates.end(), found.begin(), ExamineUnderLock);
@@ -57,9 +56,9 @@ int RunUpdateAll(CommandRun& run) {
     return run.Fail(kExitNoDevice, "No available device !! No TBR640 enclosure found.");
   }
   ShowFound(run, found);
-  const std::unique_ptr<UpdateEvents> events = EventsOf(run);
+  const std::unique_ptr<UpdateEvents> jsonLines = JsonLinesOf(run);
   for (const ExaminedEnclosure& device : found) {
-    if (events && !device.toUpdate) events->Ended(device.row);
+    if (jsonLines && !device.toUpdate) jsonLines->Ended(device.row);
   }
 
   if (!toUpdate.empty()) {
@@ -76,10 +75,11 @@ int RunUpdateAll(CommandRun& run) {
   std::vector<ResultRow> rows;
   std::vector<std::string> held;
   {
-    MultiProgress progress(run.text(), run.env.outIsTerminal && !run.jsonMode(), run.env.columns);
+    MultiProgress progress(run.text(), run.textProgress(), run.env.outIsTerminal && !run.jsonMode(),
+                           run.env.columns);
     ParallelUpdates updates(progress, run.env.hold, run.env.seconds, run.env.err);
     if (run.args.trace) updates.SetTrace(&run.env.err);
-    updates.SetEvents(events.get());
+    updates.SetJsonLines(jsonLines.get());
     for (const ExaminedEnclosure* device : toUpdate) updates.Start(*device);
     updates.WaitAll();
     rows = updates.Collect();
@@ -94,7 +94,7 @@ int RunUpdateAll(CommandRun& run) {
   for (const ResultRow& row : rows) Record(run, row);
   ReportHeld(run, held);
   for (const ResultRow& row : rows) {
-    if (row.result != "PASS") continue;
+    if (row.result != RowResult::kPass) continue;
     run.text() << EscapeControlBytes(row.name) << ": " << ReconnectAdvice(run.host, row.places)
                << '\n';
   }

@@ -16,6 +16,7 @@
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/ChosenEnclosure.h"
 #include "cli/enclosure/RefusalReport.h"
+#include "cli/enclosure/RowResult.h"
 #include "cli/history/HistoryRecord.h"
 #include "cli/update/EnclosureUpdate.h"
 #include "cli/update/HeldReport.h"
@@ -48,8 +49,8 @@ void ReportUnflushed(CommandRun& run, const std::vector<FlushFailure>& unflushed
 // completed with what it runs now.
 int Confirm(CommandRun& run, const Candidate& device, const ResultRow& updated,
             const std::string& updatedAt) {
-  std::unique_ptr<DeviceEvents> events = run.host.Events();
-  if (!events) {
+  std::unique_ptr<DeviceEvents> deviceEvents = run.host.Events();
+  if (!deviceEvents) {
     run.Note("the disks of this machine cannot come and go: nothing to wait for");
     return kExitSuccess;
   }
@@ -70,14 +71,14 @@ int Confirm(CommandRun& run, const Candidate& device, const ResultRow& updated,
   run.text() << "Waiting up to " << run.args.waitSeconds
              << " s for the enclosure to be reconnected (Ctrl+C ends the wait).\n"
              << std::flush;
-  events->SimulateReconnect(device.path);
-  const Reconnected back = WaitForReconnect(run, *events, unit, run.args.waitSeconds);
+  deviceEvents->SimulateReconnect(device.path);
+  const Reconnected back = WaitForReconnect(run, *deviceEvents, unit, run.args.waitSeconds);
 
   HistoryEntry confirmation = EntryOf(updated);
   confirmation.kind = "confirmation";
   confirmation.updated = updatedAt;
   confirmation.firmwareAfter = back.found.row.firmwareBefore;
-  const bool upToDate = back.found.row.result == "up to date";
+  const bool upToDate = back.found.row.result == RowResult::kUpToDate;
   confirmation.confirmed = back.outcome == ReconnectOutcome::kBack && upToDate;
   run.json.Key("confirmation")
       .BeginObject()
@@ -108,18 +109,16 @@ int Confirm(CommandRun& run, const Candidate& device, const ResultRow& updated,
       found.firmwareBefore.empty()
           ? std::string("it came back but could not be read")
           : "running " + found.firmwareBefore + ", " +
-                (back.found.toUpdate
-                     ? std::string("update needed")
-                     : found.result + (found.reason.empty() ? "" : ": " + found.reason));
+                (back.found.toUpdate ? ResultText(RowResult::kUpdateNeeded) : ResultLine(found));
   return run.Fail(kExitFailure, device.shown + ": " + what + "; the new firmware did not start");
 }
 
 std::unique_ptr<ProgressView> MakeView(CommandRun& run) {
   if (run.jsonMode()) return nullptr;
   if (run.env.outIsTerminal) {
-    return std::make_unique<BarProgress>(run.env.out, run.env.seconds);
+    return std::make_unique<BarProgress>(run.env.out, run.outProgress(), run.env.seconds);
   }
-  return std::make_unique<PlainProgress>(run.env.out);
+  return std::make_unique<PlainProgress>(run.outProgress());
 }
 
 }  // namespace
@@ -132,25 +131,25 @@ int RunUpdate(CommandRun& run) {
   // From here on each outcome is one entry of the history.
   ResultRow row = RowOf(*enclosure.device);
   std::string recordedAt;
-  const std::unique_ptr<UpdateEvents> events = EventsOf(run);
-  const auto recorded = [&](const char* result, const std::string& reason, int exit) {
+  const std::unique_ptr<UpdateEvents> jsonLines = JsonLinesOf(run);
+  const auto recorded = [&](RowResult result, const std::string& reason, int exit) {
     row.result = result;
     row.reason = reason;
     recordedAt = Record(run, row);
-    if (events) events->Ended(row);
+    if (jsonLines) jsonLines->Ended(row);
     return exit;
   };
   if (code != kExitSuccess) {
     if (enclosure.chipInfoRead) row.firmwareBefore = FirmwareVersionText(enclosure.version());
     row.forbidden = enclosure.forbidden;
-    return recorded("refused", enclosure.refusal, code);
+    return recorded(RowResult::kRefused, enclosure.refusal, code);
   }
   TakeIdentity(row, enclosure.reading, enclosure.lines);
   ShowIdentity(run, enclosure);
   if (enclosure.lines.upToDate) {
     run.text() << "Up to date: nothing to do.\n";
-    run.json.Member("result", "up to date");
-    return recorded("up to date", "", kExitSuccess);
+    run.json.Member("result", ResultText(RowResult::kUpToDate));
+    return recorded(RowResult::kUpToDate, "", kExitSuccess);
   }
 
   const std::string prefix = enclosure.device->shown + ": ";
@@ -158,12 +157,12 @@ int RunUpdate(CommandRun& run) {
   if (enclosure.verdict == Verdict::kNewer && !run.args.allowOlder) {
     row.forbidden = true;
     return recorded(
-        "refused", RefusalSentence(kNewerFirmwareRefusal, 0, enclosure.version()),
+        RowResult::kRefused, RefusalSentence(kNewerFirmwareRefusal, 0, enclosure.version()),
         ReportRefusal(run, kExitFailure, prefix, kNewerFirmwareRefusal, 0, enclosure.version()));
   }
   if (const Refusal* refusal = FirmwareWriteRefusal()) {
     row.forbidden = true;
-    return recorded("refused", RefusalSentence(*refusal),
+    return recorded(RowResult::kRefused, RefusalSentence(*refusal),
                     ReportRefusal(run, kExitFailure, prefix, *refusal));
   }
 
@@ -174,11 +173,11 @@ int RunUpdate(CommandRun& run) {
   }
 
   const std::string& path = enclosure.device->path;
-  std::unique_ptr<ProgressView> view = events ? events->ViewOf(row) : MakeView(run);
+  std::unique_ptr<ProgressView> view = jsonLines ? jsonLines->ViewOf(row) : MakeView(run);
   ProgressFeed progress(view.get());
   UpdateMonitor monitor(progress, run.env.hold, run.env.seconds, &run.env.err);
   if (run.args.trace) monitor.SetTrace(&run.env.err);
-  if (events) events->Started(row);
+  if (jsonLines) jsonLines->Started(row);
   // The handle its probe opened, kept through the question: the update goes to
   // the unit the question named, or to none.
   const EnclosureUpdateResult result =
@@ -189,23 +188,23 @@ int RunUpdate(CommandRun& run) {
   for (Candidate& candidate : enclosure.candidates) candidate.span.reset();
   row.seconds = result.seconds;
   row.sense = SenseText(result.sense);
-  if (result.busy) {
-    return recorded("refused", RefusalSentence(kEnclosureBusyRefusal),
+  if (result.lock.busy()) {
+    return recorded(RowResult::kRefused, RefusalSentence(kEnclosureBusyRefusal),
                     ReportRefusal(run, kExitFailure, prefix, kEnclosureBusyRefusal));
   }
-  if (!result.lockProblem.empty()) {
-    return recorded("refused", LockProblemSentence(result.lockProblem),
-                    ReportLockProblem(run, result.lockProblem));
+  if (result.lock.refused()) {
+    return recorded(RowResult::kRefused, LockProblemSentence(result.lock.problem),
+                    ReportLockProblem(run, result.lock.problem));
   }
   if (result.changed) {
     return recorded(
-        "skipped", kEnclosureChangedText,
+        RowResult::kSkipped, kEnclosureChangedText,
         run.Fail(kExitFailure, prefix + kEnclosureChangedText + "; nothing was written"));
   }
 
   ReportUnflushed(run, result.unflushed);
   run.text() << (result.passed ? "PASS\n" : "FAIL\n");
-  run.json.Member("result", result.passed ? "PASS" : "FAIL");
+  run.json.Member("result", ResultText(result.passed ? RowResult::kPass : RowResult::kFail));
   if (result.sense.present) {
     run.json.Key("sense")
         .BeginObject()
@@ -218,10 +217,10 @@ int RunUpdate(CommandRun& run) {
   ReportHeld(run, held);
   if (result.passed) {
     run.text() << ReconnectAdvice(run.host, enclosure.device->places) << '\n';
-    recorded("PASS", "", kExitSuccess);
+    recorded(RowResult::kPass, "", kExitSuccess);
     return run.args.wait ? Confirm(run, *enclosure.device, row, recordedAt) : kExitSuccess;
   }
   std::string why = FailureReason(result);
   if (run.access.Refused(path)) why += " (" + run.host.AccessAdvice(run.access.code()) + ")";
-  return recorded("FAIL", why, run.Fail(kExitFailure, prefix + why));
+  return recorded(RowResult::kFail, why, run.Fail(kExitFailure, prefix + why));
 }

@@ -15,6 +15,7 @@
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/RefusalReport.h"
+#include "cli/enclosure/RowResult.h"
 #include "cli/fleet/ServiceNotices.h"
 #include "cli/history/HistoryRecord.h"
 #include "cli/update/HeldReport.h"
@@ -66,19 +67,20 @@ class Watch {
  public:
   explicit Watch(CommandRun& run)
       : run_(run),
-        progress_(run.text(), run.env.outIsTerminal && !run.jsonMode(), run.env.columns),
+        progress_(run.text(), run.textProgress(), run.env.outIsTerminal && !run.jsonMode(),
+                  run.env.columns),
         updates_(progress_, run.env.hold, run.env.seconds, run.env.err),
         notices_(run.env.service, run.env.seconds),
-        lines_(EventsOf(run)) {
+        jsonLines_(JsonLinesOf(run)) {
     if (run.args.trace) updates_.SetTrace(&run.env.err);
-    updates_.SetEvents(lines_.get());
+    updates_.SetJsonLines(jsonLines_.get());
   }
 
   // A request to stop is held only while an update writes. Once one has
   // arrived, held or not, nothing new is looked at or started; the watch
   // ends when the updates running have ended.
-  int Run(DeviceEvents& events) {
-    events_ = &events;
+  int Run(DeviceEvents& deviceEvents) {
+    deviceEvents_ = &deviceEvents;
     InterruptHold* hold = run_.env.hold;
     if (hold) hold->SetRunEndsOnRequest(true);
     run_.text() << "Watching for enclosures"
@@ -96,9 +98,9 @@ class Watch {
       if (stopRequested) notices_.Stopping();
       // A simulated timeline that is over still waits for the arrivals it
       // looks at again.
-      const bool stopping = stopRequested || (events.Finished() && !RetriesDue());
+      const bool stopping = stopRequested || (deviceEvents.Finished() && !RetriesDue());
       if (stopping && updates_.running() == 0) break;
-      if (events.Wait(kWaitMs) && !stopping) {
+      if (deviceEvents.Wait(kWaitMs) && !stopping) {
         Look();
         notices_.Ready(Counted());
       }
@@ -130,10 +132,10 @@ class Watch {
     counts.running = updates_.running();
     Collect();
     for (const ResultRow& row : rows_) {
-      counts.updated += row.result == "PASS" ? 1 : 0;
-      counts.failed += row.result == "FAIL" ? 1 : 0;
+      counts.updated += row.result == RowResult::kPass ? 1 : 0;
+      counts.failed += row.result == RowResult::kFail ? 1 : 0;
     }
-    if (!rows_.empty()) counts.last = rows_.back().name + " " + rows_.back().result;
+    if (!rows_.empty()) counts.last = rows_.back().name + " " + ResultText(rows_.back().result);
     return counts;
   }
 
@@ -164,7 +166,7 @@ class Watch {
   void Collect() {
     for (const ResultRow& row : updates_.Collect()) {
       const std::string shown = row.name;
-      if (row.result == "PASS") {
+      if (row.result == RowResult::kPass) {
         Say(shown + ": PASS. " + ReconnectAdvice(run_.host, row.places));
       } else {
         Say(shown + ": FAIL: " + row.reason);
@@ -175,12 +177,12 @@ class Watch {
         if (tracked.device != row.device || tracked.state != State::kUpdating) continue;
         tracked.state = State::kLeftAlone;
         const Unit unit{row.serial, row.port};
-        if (row.result == "PASS" && !unit.known()) {
+        if (row.result == RowResult::kPass && !unit.known()) {
           Say(shown + ": no serial number and no USB port known: it will not be confirmed");
-        } else if (row.result == "PASS") {
+        } else if (row.result == RowResult::kPass) {
           // Confirmed once it comes back from being reconnected.
           awaited_.push_back({unit, rows_.size() - 1, recordedAt});
-          events_->SimulateReconnect(tracked.path);
+          deviceEvents_->SimulateReconnect(tracked.path);
         }
         if (tracked.gone) known_.erase(key);
         break;
@@ -194,11 +196,11 @@ class Watch {
     for (const auto& [key, tracked] : known_) {
       if (tracked.state != State::kRetrying) continue;
       ResultRow row = RowOf(NamesOf(run_.host, key));
-      row.result = "skipped";
+      row.result = RowResult::kSkipped;
       row.reason = "not examined: the watch ended while it was waiting for it to answer";
       row.counts = false;  // not known to be a TBR640
       rows_.push_back(row);
-      if (lines_) lines_->Ended(row);
+      if (jsonLines_) jsonLines_->Ended(row);
     }
   }
 
@@ -214,7 +216,7 @@ class Watch {
       const State state = it->second.state;
       if (state != State::kNotABridge && state != State::kRetrying) {
         Say("- " + it->second.name + " removed");
-        if (lines_) lines_->Removed(it->second.arrived);
+        if (jsonLines_) jsonLines_->Removed(it->second.arrived);
       }
       if (it->second.state == State::kUpdating) {
         it->second.gone = true;  // forgotten once its update has ended
@@ -240,7 +242,7 @@ class Watch {
     if (back.unreadable && RetryLater(tracked)) return true;
     ResultRow& row = rows_[awaited->row];
     row.firmwareAfter = back.row.firmwareBefore;
-    row.confirmed = back.row.result == "up to date";
+    row.confirmed = back.row.result == RowResult::kUpToDate;
     Say(back.row.name + (row.confirmed ? ": confirmed, running " + row.firmwareAfter
                                        : ": back, running " + row.firmwareAfter +
                                              "; the new firmware did not start"));
@@ -249,7 +251,7 @@ class Watch {
     confirmation.updated = awaited->recordedAt;
     confirmation.firmwareAfter = row.firmwareAfter;
     confirmation.confirmed = row.confirmed;
-    if (lines_) lines_->Confirmed(row);
+    if (jsonLines_) jsonLines_->Confirmed(row);
     if (run_.history != nullptr) run_.history->Append(confirmation);
     if (run_.journal != nullptr) {
       run_.journal->Log(confirmation, {row.confirmed ? Outcome::kConfirmed : Outcome::kUnconfirmed,
@@ -265,17 +267,16 @@ class Watch {
 
   // An arrival that another program is writing, or whose lock cannot be
   // held, gets no command: said, and left alone until it has been unplugged.
-  void BeingWritten(Tracked& tracked, const std::string& path, const std::string& lockProblem) {
+  void BeingWritten(Tracked& tracked, const std::string& path, const LockStanding& lock) {
     Candidate unread = BusyCandidate(run_.host, path);
-    unread.busy = lockProblem.empty();
-    unread.lockProblem = lockProblem;
+    unread.lock = lock;
     ResultRow row = Examine(unread).row;
     tracked.state = State::kLeftAlone;
     tracked.device = row.device;
     tracked.name = row.name;
     tracked.arrived = row;
     Say("+ " + row.name + "  " + row.reason);
-    if (lines_) lines_->Arrived(row);
+    if (jsonLines_) jsonLines_->Arrived(row);
     row.counts = run_.args.update;
     rows_.push_back(row);
     if (run_.args.update) Record(run_, row);
@@ -288,7 +289,7 @@ class Watch {
     // Held shared through the probes; let go of before an update takes it.
     EnclosureLock reading = ActiveSystemGuards().ShareEnclosure(path.c_str());
     if (!reading.taken()) {
-      BeingWritten(tracked, path, reading.problem);
+      BeingWritten(tracked, path, reading.standing());
       return;
     }
     if (Confirmed(path, tracked)) return;
@@ -303,13 +304,12 @@ class Watch {
     tracked.device = device.row.device;
     tracked.name = device.row.name;
     const ResultRow& row = device.row;
-    const std::string verdict = device.toUpdate      ? "update needed"
-                                : row.reason.empty() ? row.result
-                                                     : row.result + ": " + row.reason;
+    const std::string verdict =
+        device.toUpdate ? ResultText(RowResult::kUpdateNeeded) : ResultLine(row);
     tracked.arrived = row;
     Say("+ " + row.name + "  \"" + EscapeDeviceText(device.candidate.identification) + "\"  " +
         (row.firmwareBefore.empty() ? "-" : row.firmwareBefore) + "  " + verdict);
-    if (lines_) lines_->Arrived(row);
+    if (jsonLines_) jsonLines_->Arrived(row);
     // Once a request to stop has arrived, nothing new is started.
     const bool stopping = run_.env.hold != nullptr && run_.env.hold->requested();
     if (device.toUpdate && run_.args.update && !stopping) {
@@ -320,13 +320,13 @@ class Watch {
     }
     ResultRow seen = row;
     if (device.toUpdate) {
-      seen.result = "update needed";
+      seen.result = RowResult::kUpdateNeeded;
       seen.counts = false;  // nobody asked for an update
     } else if (device.newer && !run_.args.update) {
       seen.counts = false;
     }
     rows_.push_back(seen);
-    if (lines_) lines_->Ended(seen);
+    if (jsonLines_) jsonLines_->Ended(seen);
     // A watch that updates keeps what it left alone, and why, too.
     if (run_.args.update) Record(run_, seen);
   }
@@ -338,15 +338,15 @@ class Watch {
   std::map<std::string, Tracked> known_;
   std::vector<ResultRow> rows_;
   std::vector<Awaited> awaited_;
-  DeviceEvents* events_ = nullptr;
-  std::unique_ptr<UpdateEvents> lines_;  // --json=lines
+  DeviceEvents* deviceEvents_ = nullptr;
+  std::unique_ptr<UpdateEvents> jsonLines_;  // --json=lines
 };
 
 }  // namespace
 
 int RunWatch(CommandRun& run) {
-  std::unique_ptr<DeviceEvents> events = run.host.Events();
-  if (!events) {
+  std::unique_ptr<DeviceEvents> deviceEvents = run.host.Events();
+  if (!deviceEvents) {
     return run.Fail(kExitFailure, "nothing to watch: the disks of this machine cannot come and go");
   }
   if (run.args.update) {
@@ -361,5 +361,5 @@ int RunWatch(CommandRun& run) {
       }
     }
   }
-  return Watch(run).Run(*events);
+  return Watch(run).Run(*deviceEvents);
 }

@@ -26,8 +26,8 @@ std::string UnitName(const std::string& shown, const std::vector<std::string>& p
 
 std::string CandidateLine(const Candidate& candidate, const Host& host) {
   std::string line = candidate.shown + "  " + candidate.bus + "  " + SerialText(candidate.serial);
-  if (candidate.busy || !candidate.lockProblem.empty()) {
-    line += std::string("  ") + (candidate.busy ? kBeingUpdatedText : kNotProbedText);
+  if (!candidate.lock.taken()) {
+    line += std::string("  ") + (candidate.lock.busy() ? kBeingUpdatedText : kNotProbedText);
   } else {
     line += "  \"" + EscapeDeviceText(candidate.identification) + "\"  family " +
             std::to_string(FamilyCodeOf(candidate.code));
@@ -48,9 +48,9 @@ void WriteCandidate(JsonWriter& json, const Candidate& candidate, const Host& ho
       .Member("path", candidate.shown)
       .Member("bus", candidate.bus)
       .MemberOrNull("serial", candidate.serial);
-  if (candidate.busy || !candidate.lockProblem.empty()) {
+  if (!candidate.lock.taken()) {
     // Nothing was asked of it.
-    json.Member("state", candidate.busy ? kBeingUpdatedText : kNotProbedText);
+    json.Member("state", candidate.lock.busy() ? kBeingUpdatedText : kNotProbedText);
     for (const char* unknown : {"identification", "familyCode", "revision", "tbr640"}) {
       json.Key(unknown).Null();
     }

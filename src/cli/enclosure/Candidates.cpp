@@ -36,9 +36,8 @@ Candidate ProbeCandidate(Host& host, const std::string& path, const char* bus, L
   SystemGuards& guards = ActiveSystemGuards();
   const EnclosureLock lock = use == LockUse::kTake ? guards.LockEnclosure(path.c_str())
                                                    : guards.ShareEnclosure(path.c_str());
-  candidate.busy = lock.outcome == LockOutcome::kBusy;
-  candidate.lockProblem = lock.problem;
-  const bool probed = !candidate.busy && candidate.lockProblem.empty();
+  candidate.lock = lock.standing();
+  const bool probed = lock.taken();
   if (probed) candidate.span = std::make_shared<DeviceSpan>(path);
   if (probed) candidate.identification = Identification(path.c_str());
   candidate.serial = host.SerialOf(path);
@@ -50,9 +49,8 @@ Candidate ProbeCandidate(Host& host, const std::string& path, const char* bus, L
 
 // Discovery's gate for a run that takes locks: the disk's lock, held while
 // its bridge probe runs; none (busy, or no safe place for it): no probe.
-std::unique_ptr<SystemGuard> UnderItsLock(const char* path) {
-  EnclosureLock lock = ActiveSystemGuards().LockEnclosure(path);
-  return std::move(lock.guard);
+EnclosureLock UnderItsLock(const char* path) {
+  return ActiveSystemGuards().LockEnclosure(path);
 }
 
 ProbeGate GateOf(LockUse use) {
@@ -100,8 +98,8 @@ std::vector<Candidate> FindCandidates(Host& host, LockUse use) {
 
 std::optional<Candidate> ProbeRawPath(Host& host, const std::string& path, LockUse use) {
   {
-    const std::unique_ptr<SystemGuard> probing = GateOf(use)(path.c_str());
-    if (probing && !AnswersBridge(path.c_str())) return std::nullopt;
+    const EnclosureLock probing = GateOf(use)(path.c_str());
+    if (probing.taken() && !AnswersBridge(path.c_str())) return std::nullopt;
   }
   return ProbeCandidate(host, path, kUnknownBus, use);
 }
@@ -113,7 +111,7 @@ Candidate LookAt(Host& host, const std::string& path) {
 
 Candidate BusyCandidate(Host& host, const std::string& path) {
   Candidate candidate = NamesOf(host, AsciiLower(path));
-  candidate.busy = true;
+  candidate.lock = BusyLock().standing();
   return candidate;
 }
 
@@ -123,10 +121,10 @@ bool IsTbr640(const Candidate& candidate) {
 
 const Candidate* FirstLockProblem(const std::vector<Candidate>& candidates) {
   const auto found = std::find_if(candidates.begin(), candidates.end(),
-                                  [](const Candidate& c) { return !c.lockProblem.empty(); });
+                                  [](const Candidate& c) { return c.lock.refused(); });
   return found == candidates.end() ? nullptr : &*found;
 }
 
 bool MayBeTbr640(const Candidate& candidate) {
-  return IsTbr640(candidate) || candidate.busy;
+  return IsTbr640(candidate) || candidate.lock.busy();
 }

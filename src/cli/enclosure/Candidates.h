@@ -13,6 +13,7 @@
 #include "IDEAccess/ChipIdentification.h"
 #include "IDEAccess/DeviceSpan.h"
 #include "cli/host/Host.h"
+#include "seams/SystemGuards.h"
 
 struct Candidate {
   std::string path;            // as device commands take it
@@ -23,11 +24,10 @@ struct Candidate {
   std::string port;            // the USB port it is plugged into (Host::PortOf)
   ChipCode code = 0;           // family code 0: no recognised bridge
   std::vector<std::string> places;
-  // Another program is writing it: it was sent no command, so its
-  // identification and chip are not known.
-  bool busy = false;
-  // Why its lock could not be had (update): it was sent no command either.
-  std::string lockProblem;
+  // What its lock came to before its probe. Busy (another program is writing
+  // it) or refused (no safe place for it: `problem` says why): it was sent no
+  // command, so its identification and chip are not known.
+  LockStanding lock = {LockOutcome::kTaken, ""};
   // The handle its probe opened, before anything was read of it: its
   // examination and its update go through it for as long as it is kept, and
   // reach the unit that was probed or none. Null when it was sent nothing.

@@ -81,13 +81,13 @@ int RawPathRefused(CommandRun& run, const std::string& path) {
 // when it is not to be read, with the refusal reported in `code`.
 bool MayRead(CommandRun& run, ChosenEnclosure& enclosure, LockUse use, int* code) {
   const Candidate& device = *enclosure.device;
-  bool busy = device.busy;
+  bool busy = device.lock.busy();
   if (!busy) {
     // A reader holds it shared through its reading.
     EnclosureLock lock = use == LockUse::kTake
                              ? ActiveSystemGuards().LockEnclosure(device.path.c_str())
                              : ActiveSystemGuards().ShareEnclosure(device.path.c_str());
-    if (lock.outcome == LockOutcome::kRefused) {
+    if (lock.refused()) {
       enclosure.refusal = LockProblemSentence(lock.problem);
       *code = ReportLockProblem(run, lock.problem);
       return false;
@@ -121,7 +121,7 @@ int Refused(CommandRun& run, ChosenEnclosure& enclosure, ReadingOutcome outcome)
 int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure, LockUse use) {
   enclosure->candidates = FindCandidates(run.host, use);
   if (const Candidate* unsafe = FirstLockProblem(enclosure->candidates)) {
-    return ReportLockProblem(run, unsafe->lockProblem);
+    return ReportLockProblem(run, unsafe->lock.problem);
   }
   const std::string& wanted = run.args.device;
   DeviceChoice choice =
@@ -132,7 +132,7 @@ int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure, LockUse use) {
     // then read and judged as any chosen device, before anything is written.
     std::optional<Candidate> raw = ProbeRawPath(run.host, wanted, use);
     if (!raw) return RawPathRefused(run, wanted);
-    if (!raw->lockProblem.empty()) return ReportLockProblem(run, raw->lockProblem);
+    if (raw->lock.refused()) return ReportLockProblem(run, raw->lock.problem);
     enclosure->candidates.push_back(std::move(*raw));
     choice.tbr640s.clear();  // they pointed into the vector before it grew
     choice.device = &enclosure->candidates.back();
@@ -145,8 +145,8 @@ int ChooseAndRead(CommandRun& run, ChosenEnclosure* enclosure, LockUse use) {
   const Candidate& device = *choice.device;
   run.text() << "Device: " << EscapeControlBytes(device.shown) << "  " << device.bus << "  "
              << SerialText(device.serial) << "  "
-             << (device.busy ? kBeingUpdatedText
-                             : "\"" + EscapeDeviceText(device.identification) + "\"")
+             << (device.lock.busy() ? kBeingUpdatedText
+                                    : "\"" + EscapeDeviceText(device.identification) + "\"")
              << "\n";
   run.json.Key("device");
   WriteCandidate(run.json, device, run.host);

@@ -19,6 +19,11 @@ ResultRow RowOf(const Candidate& candidate) {
   return row;
 }
 
+std::string ResultLine(const ResultRow& row) {
+  const std::string result = ResultText(row.result);
+  return row.reason.empty() ? result : result + ": " + row.reason;
+}
+
 void TakeIdentity(ResultRow& row, const DeviceReading& reading, const IdentityLines& lines) {
   row.firmwareBefore = FirmwareVersionText(reading.chipInfo.data() + kChipInfoVersion);
   char id[8];
@@ -30,26 +35,53 @@ void TakeIdentity(ResultRow& row, const DeviceReading& reading, const IdentityLi
   row.diskBefore = lines.disk;
 }
 
+namespace {
+
+// What a TBR640 read whole is: up to date, to be updated, or newer than this
+// tool's firmware.
+void TakeVerdict(ExaminedEnclosure& device) {
+  ResultRow& row = device.row;
+  const uint8_t* version = device.reading.chipInfo.data() + kChipInfoVersion;
+  switch (VerdictOf(device.lines.upToDate, version)) {
+    case Verdict::kUpToDate:
+      row.result = RowResult::kUpToDate;
+      break;
+    case Verdict::kNewer:
+      // Left alone and counted as not done: older firmware is written only
+      // into one enclosure named on purpose (update --allow-older).
+      device.newer = true;
+      row.result = RowResult::kSkipped;
+      row.forbidden = true;
+      row.reason = RefusalSentence(kNewerFirmwareRefusal, 0, version);
+      break;
+    case Verdict::kUpdateNeeded:
+      device.toUpdate = true;
+      break;
+  }
+}
+
+}  // namespace
+
 ExaminedEnclosure Examine(const Candidate& candidate) {
   ExaminedEnclosure device;
   device.candidate = candidate;
   ResultRow& row = device.row;
   row = RowOf(candidate);
-  if (candidate.busy || !candidate.lockProblem.empty()) {
-    row.result = "skipped";
-    row.reason = candidate.busy ? kBeingUpdatedText : candidate.lockProblem;
+  if (!candidate.lock.taken()) {
+    row.result = RowResult::kSkipped;
+    row.reason = candidate.lock.busy() ? kBeingUpdatedText : candidate.lock.problem;
     return device;
   }
   // What its probe or reading read may be half of another unit's.
   const auto changed = [&candidate, &row] {
     if (!candidate.span || candidate.span->StillThere()) return false;
-    row.result = "skipped";
+    row.result = RowResult::kSkipped;
     row.reason = kEnclosureChangedText;
     return true;
   };
   if (changed()) return device;
   if (!IsTbr640(candidate)) {
-    row.result = "skipped";
+    row.result = RowResult::kSkipped;
     row.reason = RefusalSentence(RefusalFor(ReadingOutcome::kNotTbr640), candidate.code);
     row.counts = false;
     row.forbidden = true;
@@ -60,7 +92,7 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
     row.firmwareBefore = FirmwareVersionText(device.reading.chipInfo.data() + kChipInfoVersion);
   }
   if (outcome != ReadingOutcome::kRead) {
-    row.result = "skipped";
+    row.result = RowResult::kSkipped;
     row.reason = RefusalSentence(RefusalFor(outcome), device.reading.chipCode);
     row.counts = outcome != ReadingOutcome::kNotTbr640;
     row.forbidden = true;
@@ -72,29 +104,13 @@ ExaminedEnclosure Examine(const Candidate& candidate) {
   if (changed()) return device;
   BuildIdentityLines(device.reading.block, device.reading.chipInfo.data(), &device.lines);
   TakeIdentity(row, device.reading, device.lines);
-  const uint8_t* version = device.reading.chipInfo.data() + kChipInfoVersion;
-  switch (VerdictOf(device.lines.upToDate, version)) {
-    case Verdict::kUpToDate:
-      row.result = "up to date";
-      break;
-    case Verdict::kNewer:
-      // Left alone and counted as not done: older firmware is written only
-      // into one enclosure named on purpose (update --allow-older).
-      device.newer = true;
-      row.result = "skipped";
-      row.forbidden = true;
-      row.reason = RefusalSentence(kNewerFirmwareRefusal, 0, version);
-      break;
-    case Verdict::kUpdateNeeded:
-      device.toUpdate = true;
-      break;
-  }
+  TakeVerdict(device);
   return device;
 }
 
 ExaminedEnclosure ExamineUnderLock(const Candidate& candidate) {
   // Nothing is sent to these.
-  if (candidate.busy || !IsTbr640(candidate)) return Examine(candidate);
+  if (candidate.lock.busy() || !IsTbr640(candidate)) return Examine(candidate);
   EnclosureLock lock = ActiveSystemGuards().LockEnclosure(candidate.path.c_str());
   if (lock.taken()) {
     ExaminedEnclosure device = Examine(candidate);
@@ -102,7 +118,6 @@ ExaminedEnclosure ExamineUnderLock(const Candidate& candidate) {
     return device;
   }
   Candidate unread = candidate;
-  unread.busy = lock.outcome == LockOutcome::kBusy;
-  unread.lockProblem = lock.problem;
+  unread.lock = lock.standing();
   return Examine(unread);
 }

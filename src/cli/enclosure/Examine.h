@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/enclosure/Candidates.h"
+#include "cli/enclosure/RowResult.h"
 #include "engine/DeviceReading.h"
 #include "engine/IdentityLines.h"
 
@@ -22,7 +23,7 @@ struct ResultRow {
   // What the configuration block said before, for the history ("" when not
   // read): vendor and product numbers, product text, disk text.
   std::string vid, pid, productBefore, diskBefore;
-  std::string result;  // "PASS", "FAIL", "skipped", "up to date"
+  RowResult result = RowResult::kNone;
   std::string reason;  // why FAIL or skipped
   std::string sense;   // FAIL: what the device said, when it said something
   double seconds = 0;
@@ -36,6 +37,10 @@ struct ResultRow {
   bool confirmed = false;
   std::string firmwareAfter;
 };
+
+// The row's result and its reason as one line: "skipped: being updated by
+// another program"; the result alone when there is no reason.
+std::string ResultLine(const ResultRow& row);
 
 // An enclosure read as the window reads it.
 struct ExaminedEnclosure {

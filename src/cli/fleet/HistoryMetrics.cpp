@@ -3,6 +3,8 @@
 #include <map>
 #include <utility>
 
+#include "cli/enclosure/RowResult.h"
+
 namespace {
 
 using UnitKey = HistoryMetrics::UnitKey;
@@ -73,12 +75,13 @@ void HistoryMetrics::Add(const HistoryEntry& entry) {
     return;
   }
   if (!entry.firmwareBefore.empty()) unit.firmware = entry.firmwareBefore;
-  if (entry.result == "PASS" || entry.result == "FAIL") {
+  const RowResult result = ResultNamed(entry.result);
+  if (result == RowResult::kPass || result == RowResult::kFail) {
     unit.lastResult = entry.result;
     unit.lastTime = entry.time;
-    unit.awaiting = entry.result == "PASS";
+    unit.awaiting = result == RowResult::kPass;
   }
-  ++totals_[totals_.count(entry.result) != 0 ? entry.result : "skipped"];
+  ++totals_[totals_.count(entry.result) != 0 ? entry.result : ResultText(RowResult::kSkipped)];
 }
 
 std::string HistoryMetrics::Text() const {
@@ -89,8 +92,8 @@ std::string HistoryMetrics::Text() const {
          "Result of the enclosure's latest firmware update: 1 PASS, 0 FAIL.");
   for (const auto& [key, unit] : units) {
     if (unit.lastResult.empty()) continue;
-    text +=
-        "tq214_last_update_result" + Labels(key) + (unit.lastResult == "PASS" ? " 1\n" : " 0\n");
+    text += "tq214_last_update_result" + Labels(key) +
+            (ResultNamed(unit.lastResult) == RowResult::kPass ? " 1\n" : " 0\n");
   }
   Family(text, "tq214_last_update_timestamp_seconds", "gauge",
          "When the enclosure's latest firmware update was made, in seconds since 1970.");

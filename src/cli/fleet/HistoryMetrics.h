@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/enclosure/RowResult.h"
 #include "cli/history/HistoryEntry.h"
 
 // The metrics of the entries added (oldest first), holding only what each
@@ -44,8 +45,10 @@ class HistoryMetrics {
     bool awaiting = false;   // passed, and not back since
   };
   std::map<UnitKey, UnitState> units_;
-  std::map<std::string, long long> totals_ = {
-      {"PASS", 0}, {"FAIL", 0}, {"refused", 0}, {"skipped", 0}};
+  std::map<std::string, long long> totals_ = {{ResultText(RowResult::kPass), 0},
+                                              {ResultText(RowResult::kFail), 0},
+                                              {ResultText(RowResult::kRefused), 0},
+                                              {ResultText(RowResult::kSkipped), 0}};
 };
 
 // The metrics of `entries` (oldest first).

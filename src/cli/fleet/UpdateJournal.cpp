@@ -1,12 +1,14 @@
 #include "cli/fleet/UpdateJournal.h"
 
 #include "cli/DeviceText.h"
+#include "cli/enclosure/RowResult.h"
 #include "engine/FirmwareVersion.h"
 
 namespace {
 
 bool IsUpToDate(const HistoryEntry& entry) {
-  return entry.result == "skipped" && entry.reason == "up to date";
+  return ResultNamed(entry.result) == RowResult::kSkipped &&
+         entry.reason == ResultText(RowResult::kUpToDate);
 }
 
 bool IsConfirmation(const HistoryEntry& entry) {
@@ -18,8 +20,9 @@ bool IsConfirmation(const HistoryEntry& entry) {
 // written; not known after FAIL.
 std::string FirmwareAfter(const HistoryEntry& entry) {
   if (IsConfirmation(entry)) return entry.firmwareAfter;
-  if (entry.result == "PASS") return TargetVersionText();
-  return entry.result == "FAIL" ? "" : entry.firmwareBefore;
+  const RowResult result = ResultNamed(entry.result);
+  if (result == RowResult::kPass) return TargetVersionText();
+  return result == RowResult::kFail ? "" : entry.firmwareBefore;
 }
 
 // Why, as the entry says it: a confirmation's is that of a firmware that did
@@ -44,14 +47,15 @@ std::string Message(const HistoryEntry& entry) {
   if (IsConfirmation(entry)) {
     text += entry.confirmed ? ": confirmed, running " + entry.firmwareAfter
                             : ": back, running " + entry.firmwareAfter + "; " + Reason(entry);
-  } else if (entry.result == "PASS") {
+  } else if (ResultNamed(entry.result) == RowResult::kPass) {
     text += ": updated from " + entry.firmwareBefore + " to " + TargetVersionText() + ", PASS";
   } else if (IsUpToDate(entry)) {
     text += ": up to date" + before;
   } else {
-    const std::string word = entry.result == "FAIL"      ? ": update FAIL"
-                             : entry.result == "refused" ? ": update refused"
-                                                         : ": skipped";
+    const RowResult result = ResultNamed(entry.result);
+    const std::string word = result == RowResult::kFail      ? ": update FAIL"
+                             : result == RowResult::kRefused ? ": update refused"
+                                                             : ": skipped";
     text += word + before + ": " + entry.reason;
   }
   return EscapeControlBytes(text);
@@ -62,6 +66,7 @@ std::string Message(const HistoryEntry& entry) {
 std::vector<std::string> JournalFields(const HistoryEntry& entry, const JournalFacts& facts) {
   const OutcomeKind& kind = KindOf(facts.outcome);
   const bool update = !IsConfirmation(entry);
+  const bool failed = ResultNamed(entry.result) == RowResult::kFail;
   return {"MESSAGE=" + Message(entry),
           "PRIORITY=" + std::to_string(kind.priority),
           std::string("MESSAGE_ID=") + kind.messageId,
@@ -75,7 +80,7 @@ std::vector<std::string> JournalFields(const HistoryEntry& entry, const JournalF
           "TQ_FIRMWARE_AFTER=" + FirmwareAfter(entry),
           "TQ_IMAGE_SHA=" + entry.imageSha256,
           "TQ_REASON=" + Reason(entry),
-          "TQ_SENSE=" + (entry.result == "FAIL" ? facts.sense : std::string()),
+          "TQ_SENSE=" + (failed ? facts.sense : std::string()),
           "TQ_TOOL_VERSION=" + entry.tool,
           "TQ_DURATION_MS=" + (update ? std::to_string(JsonMilliseconds(entry.seconds)) : "")};
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "cli/enclosure/RowResult.h"
 #include "cli/history/FlatJson.h"
 
 namespace {
@@ -90,8 +91,9 @@ std::string Unfit(const HistoryEntry& entry) {
   if (entry.kind == "confirmation" && !IsHistoryTime(entry.updated)) {
     return "'updated' is not a time as the history writes it";
   }
-  const bool known = entry.result == "PASS" || entry.result == "FAIL" ||
-                     entry.result == "refused" || entry.result == "skipped";
+  const RowResult result = ResultNamed(entry.result);
+  const bool known = result == RowResult::kPass || result == RowResult::kFail ||
+                     result == RowResult::kRefused || result == RowResult::kSkipped;
   if (!known && (entry.kind == "update" || !entry.result.empty())) {
     return "result '" + entry.result + "' is not PASS, FAIL, refused or skipped";
   }

@@ -10,11 +10,6 @@
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
 constexpr size_t kChunkBytes = size_t{16} * 1024;
 
 // Takes the file's lines as they come, each held to the bound: what goes
@@ -82,7 +77,7 @@ void HistoryFile::Append(const HistoryEntry& entry) {
   // Its missing folders are made on the way (the default's under ~/.local).
   const OpenedFile opened = OpenRegularFile(path_, FileUse::kAppend, true);
   std::string error = opened.error;
-  if (File out{opened.file}) {
+  if (OwnedFile out{opened.file}) {
     // On the disk before the update's hold of stop requests ends.
     const bool written = std::fwrite(line.data(), 1, line.size(), out.get()) == line.size() &&
                          std::fflush(out.get()) == 0 && SyncToDisk(out.get());
@@ -115,7 +110,7 @@ HistoryRead ScanHistory(const std::string& path, const HistoryEntryTaker& takeEn
     if (!opened.missing) read.error = opened.error;
     return read;
   }
-  const File in(opened.file);
+  const OwnedFile in(opened.file);
   read.found = true;
   LineReader lines(takeEntry, takeDamaged, mustHold);
   std::unique_ptr<char[]> chunk(new char[kChunkBytes]);

@@ -1,5 +1,6 @@
 #include "cli/history/HistoryRecord.h"
 
+#include "cli/enclosure/RowResult.h"
 #include "embedded/FirmwareImageDigest.h"
 #include "seams/ProgramVersion.h"
 
@@ -19,17 +20,18 @@ HistoryEntry EntryOf(const ResultRow& row) {
   entry.diskBefore = row.diskBefore;
   // One word for each way an enclosure was left alone ("update needed": a
   // watch that was ending when it arrived), the row's result its reason.
-  const bool leftAlone = row.result == "up to date" || row.result == "update needed";
-  entry.result = leftAlone ? "skipped" : row.result;
-  entry.reason = leftAlone ? row.result : row.reason;
+  const bool leftAlone =
+      row.result == RowResult::kUpToDate || row.result == RowResult::kUpdateNeeded;
+  entry.result = ResultText(leftAlone ? RowResult::kSkipped : row.result);
+  entry.reason = leftAlone ? ResultText(row.result) : row.reason;
   entry.seconds = row.seconds;
   return entry;
 }
 
 Outcome OutcomeOf(const ResultRow& row) {
-  if (row.result == "PASS") return Outcome::kPassed;
-  if (row.result == "FAIL") return Outcome::kFailed;
-  if (row.result == "up to date") return Outcome::kUpToDate;
+  if (row.result == RowResult::kPass) return Outcome::kPassed;
+  if (row.result == RowResult::kFail) return Outcome::kFailed;
+  if (row.result == RowResult::kUpToDate) return Outcome::kUpToDate;
   return row.forbidden ? Outcome::kRefused : Outcome::kSkipped;
 }
 

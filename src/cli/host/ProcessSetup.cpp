@@ -43,6 +43,7 @@ int RunProcess(const std::vector<std::string>& args) {
   PumpedStandardStreams output(capture.output());
 
   CliEnvironment env(std::cin, std::cout, std::cerr);
+  env.outProgress = &output.outProgress();
   env.outIsTerminal = StandardOutputIsTerminal();
   if (const size_t columns = TerminalColumns()) env.columns = columns;
   env.seconds = [] {

@@ -37,7 +37,7 @@ OutputPump::OutputPump(std::unique_ptr<OutputSink> out, std::unique_ptr<OutputSi
     : heldLimit_(heldLimit) {
   lanes_[kOut].sink = std::move(out);
   lanes_[kErr].sink = std::move(err);
-  for (Lane& lane : lanes_) lane.writer = std::thread([this, &lane] { Write(lane); });
+  for (Lane& lane : lanes_) lane.writer = std::thread([this, &lane] { WriterLoop(lane); });
 }
 
 OutputPump::~OutputPump() {
@@ -164,7 +164,7 @@ std::string OutputPump::Take(Lane& lane) {
   return {};
 }
 
-void OutputPump::Write(Lane& lane) {
+void OutputPump::WriterLoop(Lane& lane) {
   std::unique_lock<std::mutex> lock(lock_);
   for (;;) {
     lane.wake.wait(lock, [this, &lane] {

@@ -96,7 +96,7 @@ class OutputPump {
     std::thread writer;
   };
 
-  void Write(Lane& lane);
+  void WriterLoop(Lane& lane);
   void Push(Lane& lane, Entry entry);
   // Drops the oldest kept text until `cost` more fits.
   void MakeRoom(size_t cost);

@@ -2,10 +2,10 @@
 
 #include <utility>
 
-void PumpStreamBuf::Progress(const std::string& key, std::string text) {
+void PumpStreamBuf::Show(const std::string& key, const std::string& text) {
   std::lock_guard<std::mutex> guard(lock_);
   PostOwn();
-  pump_.Progress(stream_, key, std::move(text));
+  pump_.Progress(stream_, key, text);
 }
 
 void PumpStreamBuf::PostAll() {
@@ -55,12 +55,4 @@ void PumpStreamBuf::Take(const char* text, size_t size) {
   line.append(chunk, 0, end + 1);
   pump_.Post(stream_, std::move(line));
   if (end + 1 < size) partial_[std::this_thread::get_id()] = chunk.substr(end + 1);
-}
-
-void ShowProgress(std::ostream& out, const std::string& key, const std::string& text) {
-  if (auto* pumped = dynamic_cast<PumpStreamBuf*>(out.rdbuf())) {
-    pumped->Progress(key, text);
-    return;
-  }
-  out << text << std::flush;
 }

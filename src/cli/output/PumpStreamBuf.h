@@ -13,14 +13,15 @@
 #include <thread>
 
 #include "cli/output/OutputPump.h"
+#include "cli/output/ProgressSink.h"
 
-class PumpStreamBuf final : public std::streambuf {
+class PumpStreamBuf final : public std::streambuf, public ProgressSink {
  public:
   PumpStreamBuf(OutputPump& pump, OutputPump::Stream stream) : pump_(pump), stream_(stream) {}
 
   // `text` as the newest progress of `key` (OutputPump::Progress), after
-  // what was written before it.
-  void Progress(const std::string& key, std::string text);
+  // what the calling thread wrote before it.
+  void Show(const std::string& key, const std::string& text) override;
   // Posts what every thread has begun and not ended (the program's end).
   void PostAll();
 
@@ -39,8 +40,3 @@ class PumpStreamBuf final : public std::streambuf {
   std::mutex lock_;
   std::map<std::thread::id, std::string> partial_;  // each thread's line begun and not ended
 };
-
-// Shows `text` on `out` as progress under `key`: through the pump when `out`
-// writes to one, so that a newer drawing of the same key can take the place
-// of one not yet shown; otherwise written and flushed.
-void ShowProgress(std::ostream& out, const std::string& key, const std::string& text);

@@ -27,6 +27,8 @@ class PumpedStandardStreams {
   // standard output sees its end while standard error is still waiting for
   // its own reader, and the reverse; printed later goes nowhere.
   void Drain();
+  // The progress of standard output.
+  ProgressSink& outProgress() { return out_; }
 
  private:
   OutputPump pump_;

@@ -19,9 +19,8 @@ EnclosureUpdateResult UpdateEnclosure(const std::string& path,
   bool awake = false;
   {
     const WriteSpan span(path, std::move(held));
-    if (!span.locked()) {
-      result.busy = span.busy();
-      result.lockProblem = span.lockProblem();
+    result.lock = span.lock();
+    if (!result.lock.taken()) {
       monitor.End();
       return result;
     }
@@ -59,9 +58,9 @@ EnclosureUpdateResult UpdateEnclosure(const std::string& path,
 }
 
 std::string FailureReason(const EnclosureUpdateResult& result) {
-  if (result.busy) return RefusalSentence(kEnclosureBusyRefusal);
+  if (result.lock.busy()) return RefusalSentence(kEnclosureBusyRefusal);
   if (result.changed) return kEnclosureChangedText;
-  if (!result.lockProblem.empty()) return LockProblemSentence(result.lockProblem);
+  if (result.lock.refused()) return LockProblemSentence(result.lock.problem);
   const std::string said =
       result.sense.present ? " (the device answered " + SenseText(result.sense) + ")" : "";
   return (result.downloaded

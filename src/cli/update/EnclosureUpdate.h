@@ -27,9 +27,10 @@ struct ExaminedUnit {
 };
 
 struct EnclosureUpdateResult {
-  bool busy = false;        // another program was writing the enclosure: nothing was done
-  bool changed = false;     // not the unit examined any more: nothing was written
-  std::string lockProblem;  // the lock had no safe place: nothing was done
+  // Busy (another program was writing the enclosure) or refused (the lock
+  // had no safe place): nothing was done.
+  LockStanding lock = {LockOutcome::kTaken, ""};
+  bool changed = false;  // not the unit examined any more: nothing was written
   std::vector<FlushFailure> unflushed;
   bool downloaded = false;  // the firmware was written and read back equal
   bool passed = false;      // ... and the configuration block too

@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "cli/output/PumpStreamBuf.h"
-
 namespace {
 
 constexpr int kBarWidth = 20;
@@ -28,7 +26,11 @@ std::string BarLine(const std::string& name, const ProgressState& state) {
 class MultiProgress::DeviceView final : public ProgressView {
  public:
   DeviceView(MultiProgress& owner, size_t slot, std::string name)
-      : owner_(owner), slot_(slot), name_(std::move(name)), plain_(text_) {}
+      : owner_(owner),
+        slot_(slot),
+        name_(std::move(name)),
+        textProgress_(text_),
+        plain_(textProgress_) {}
   void Show(const ProgressState& state) override {
     if (owner_.terminal_) {
       owner_.Show(slot_, state);
@@ -47,11 +49,16 @@ class MultiProgress::DeviceView final : public ProgressView {
   size_t slot_;
   std::string name_;
   std::stringstream text_;
+  StreamProgress textProgress_;
   PlainProgress plain_;
 };
 
-MultiProgress::MultiProgress(std::ostream& out, bool terminal, size_t columns)
-    : out_(out), terminal_(terminal), columns_(columns > 1 ? columns : kDefaultColumns) {}
+MultiProgress::MultiProgress(std::ostream& out, ProgressSink& progress, bool terminal,
+                             size_t columns)
+    : out_(out),
+      progress_(progress),
+      terminal_(terminal),
+      columns_(columns > 1 ? columns : kDefaultColumns) {}
 
 MultiProgress::~MultiProgress() = default;
 
@@ -70,7 +77,7 @@ void MultiProgress::Show(size_t slot, const ProgressState& state) {
 
 void MultiProgress::Line(size_t slot, const std::string& line) {
   std::lock_guard<std::mutex> guard(lock_);
-  ShowProgress(out_, "unit " + std::to_string(slot), line + '\n');
+  progress_.Show("unit " + std::to_string(slot), line + '\n');
 }
 
 void MultiProgress::Say(const std::string& line) {
@@ -122,7 +129,7 @@ void MultiProgress::Redraw() {
   // one did: it may take the place of one not shown yet. One that changes
   // the rows may not.
   if (drawn_ == lines_.size()) {
-    ShowProgress(out_, "drawing", drawing);
+    progress_.Show("drawing", drawing);
   } else {
     out_ << drawing << std::flush;
   }

@@ -4,7 +4,7 @@
 // width so that a line is one row of the screen; otherwise: the plain
 // progress lines, each prefixed with its device. Shared by the updates'
 // threads: every drawing is whole. Drawings and progress lines are progress
-// (ShowProgress): one not shown yet gives way to the next of its device (off
+// (ProgressSink): one not shown yet gives way to the next of its device (off
 // a terminal) or of the drawing.
 
 #include <memory>
@@ -18,8 +18,9 @@
 
 class MultiProgress {
  public:
-  // `columns`: the terminal's width.
-  MultiProgress(std::ostream& out, bool terminal, size_t columns = kDefaultColumns);
+  // `progress`: the progress of `out`. `columns`: the terminal's width.
+  MultiProgress(std::ostream& out, ProgressSink& progress, bool terminal,
+                size_t columns = kDefaultColumns);
 
   static constexpr size_t kDefaultColumns = 80;
   ~MultiProgress();
@@ -42,6 +43,7 @@ class MultiProgress {
   void Redraw();
 
   std::ostream& out_;
+  ProgressSink& progress_;
   bool terminal_;
   size_t columns_;
   std::mutex lock_;

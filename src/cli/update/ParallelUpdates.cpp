@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <iterator>
 
+#include "cli/enclosure/RowResult.h"
+
 // One device's update: everything in it is the device's own.
 struct ParallelUpdates::Job {
   Job(ProgressView* view, InterruptHold* hold, const std::function<double()>& seconds)
@@ -37,7 +39,7 @@ ParallelUpdates::~ParallelUpdates() {
 }
 
 void ParallelUpdates::Start(const ExaminedEnclosure& device) {
-  std::unique_ptr<ProgressView> asEvents = events_ ? events_->ViewOf(device.row) : nullptr;
+  std::unique_ptr<ProgressView> asEvents = jsonLines_ ? jsonLines_->ViewOf(device.row) : nullptr;
   auto job = std::make_unique<Job>(asEvents ? asEvents.get() : progress_.Add(device.row.name),
                                    &hold_, seconds_);
   job->events = std::move(asEvents);
@@ -53,9 +55,9 @@ void ParallelUpdates::Start(const ExaminedEnclosure& device) {
     std::lock_guard<std::mutex> guard(lock_);
     jobs_.push_back(std::move(job));
   }
-  UpdateEvents* const events = events_;
-  started->thread = std::thread([started, events] {
-    if (events) events->Started(started->row);
+  UpdateEvents* const jsonLines = jsonLines_;
+  started->thread = std::thread([started, jsonLines] {
+    if (jsonLines) jsonLines->Started(started->row);
     std::unique_ptr<SystemGuard> held;
     if (started->lockHeld) held = std::make_unique<SystemGuard>();
     const EnclosureUpdateResult result =
@@ -64,8 +66,10 @@ void ParallelUpdates::Start(const ExaminedEnclosure& device) {
     started->monitor.ReleaseHold();
     // One that another program was writing, whose lock had no safe place, or
     // that is not the unit examined any more, was left alone: not done.
-    const bool leftAlone = result.busy || result.changed || !result.lockProblem.empty();
-    started->row.result = result.passed ? "PASS" : leftAlone ? "skipped" : "FAIL";
+    const bool leftAlone = !result.lock.taken() || result.changed;
+    started->row.result = result.passed ? RowResult::kPass
+                          : leftAlone   ? RowResult::kSkipped
+                                        : RowResult::kFail;
     started->row.reason = result.passed ? "" : FailureReason(result);
     for (const FlushFailure& failure : result.unflushed) {
       started->row.reason +=
@@ -73,7 +77,7 @@ void ParallelUpdates::Start(const ExaminedEnclosure& device) {
     }
     started->row.seconds = result.seconds;
     started->row.sense = SenseText(result.sense);
-    if (events) events->Ended(started->row);
+    if (jsonLines) jsonLines->Ended(started->row);
     started->done = true;
   });
 }

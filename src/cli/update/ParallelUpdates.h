@@ -36,7 +36,7 @@ class ParallelUpdates {
   void SetTrace(std::ostream* trace) { trace_ = trace; }
   // With --json=lines: each update's start, progress and result go there
   // instead of the progress's drawing.
-  void SetEvents(UpdateEvents* events) { events_ = events; }
+  void SetJsonLines(UpdateEvents* jsonLines) { jsonLines_ = jsonLines; }
   // Its update goes through the handle of its examination, under the lock of
   // its examination when that is held (`device` outlives the update then).
   void Start(const ExaminedEnclosure& device);
@@ -56,7 +56,7 @@ class ParallelUpdates {
   std::function<double()> seconds_;
   std::ostream& notices_;
   std::ostream* trace_ = nullptr;
-  UpdateEvents* events_ = nullptr;
+  UpdateEvents* jsonLines_ = nullptr;
   SharedHold hold_;
   mutable std::mutex lock_;
   std::vector<std::unique_ptr<Job>> jobs_;

@@ -6,8 +6,6 @@
 #include <string>
 #include <utility>
 
-#include "cli/output/PumpStreamBuf.h"
-
 namespace {
 
 // The share of the whole update each stage takes.
@@ -91,7 +89,7 @@ void PlainProgress::Show(const ProgressState& state) {
                 StageName(state.stage), state.done, state.total);
   std::string text = line;
   if (state.attempt > 1) text += " (attempt " + std::to_string(state.attempt) + ")";
-  ShowProgress(out_, "progress", text + "\n");
+  progress_.Show("progress", text + "\n");
   shown_ = true;
   last_ = state;
 }
@@ -115,7 +113,7 @@ void BarProgress::Show(const ProgressState& state) {
   char line[128];
   std::snprintf(line, sizeof line, "\r%-14s [%s] %3d%%%-11s%-12s", StageName(state.stage),
                 bar.c_str(), state.percent, left.c_str(), attempt);
-  ShowProgress(out_, "bar", line);
+  progress_.Show("bar", line);
   drawn_ = true;
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <ostream>
 
+#include "cli/output/ProgressSink.h"
 #include "engine/UpdateObserver.h"
 
 enum class UpdateStage : uint8_t { kWriting, kVerifying, kConfiguration };
@@ -45,16 +46,15 @@ class ProgressView {
 
 // One line for each new stage or attempt and for every further 10 percent:
 //   progress  20%  writing 20/49
-// Lines and drawings are progress (ShowProgress): one not shown yet gives way
-// to the next.
+// Lines are progress (ProgressSink): one not shown yet gives way to the next.
 class PlainProgress final : public ProgressView {
  public:
-  explicit PlainProgress(std::ostream& out) : out_(out) {}
+  explicit PlainProgress(ProgressSink& progress) : progress_(progress) {}
   void Show(const ProgressState& state) override;
   void End() override {}
 
  private:
-  std::ostream& out_;
+  ProgressSink& progress_;
   bool shown_ = false;
   ProgressState last_;
 };
@@ -63,15 +63,18 @@ class PlainProgress final : public ProgressView {
 //   writing        [#########...................]  31%  0:05 left
 // The time left is what the time so far says for the rest; it shows once a
 // twentieth of the update is done.
+// Its drawings are progress on `progress`, the line's end at the update's
+// end is written to `out`, the same output.
 class BarProgress final : public ProgressView {
  public:
-  BarProgress(std::ostream& out, std::function<double()> seconds)
-      : out_(out), seconds_(std::move(seconds)) {}
+  BarProgress(std::ostream& out, ProgressSink& progress, std::function<double()> seconds)
+      : out_(out), progress_(progress), seconds_(std::move(seconds)) {}
   void Show(const ProgressState& state) override;
   void End() override;
 
  private:
   std::ostream& out_;
+  ProgressSink& progress_;
   std::function<double()> seconds_;
   double start_ = -1;
   bool drawn_ = false;

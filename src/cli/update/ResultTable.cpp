@@ -5,6 +5,7 @@
 
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
+#include "cli/enclosure/RowResult.h"
 
 namespace {
 
@@ -35,10 +36,10 @@ std::string ResultTableText(const std::vector<ResultRow>& rows) {
       {"enclosure", "firmware before", "seconds", "result"}};
   for (const ResultRow& row : rows) {
     char seconds[16] = "-";
-    if (row.result == "PASS" || row.result == "FAIL") {
+    if (row.result == RowResult::kPass || row.result == RowResult::kFail) {
       std::snprintf(seconds, sizeof seconds, "%.1f", row.seconds);
     }
-    std::string result = row.reason.empty() ? row.result : row.result + ": " + row.reason;
+    std::string result = ResultLine(row);
     if (row.confirmed) result += " (confirmed, running " + row.firmwareAfter + ")";
     cells.push_back({EscapeControlBytes(row.name),
                      row.firmwareBefore.empty() ? "-" : row.firmwareBefore, seconds,
@@ -74,7 +75,7 @@ void WriteResultRows(JsonWriter& json, const std::vector<ResultRow>& rows, const
         .MemberOrNull("serial", row.serial)
         .Member(placesKey, row.places)
         .Member("firmwareBefore", row.firmwareBefore)
-        .Member("result", row.result)
+        .Member("result", ResultText(row.result))
         .Member("reason", row.reason)
         .Member("sense", row.sense)
         .Member("milliseconds", JsonMilliseconds(row.seconds))
@@ -86,7 +87,7 @@ void WriteResultRows(JsonWriter& json, const std::vector<ResultRow>& rows, const
 
 int ResultsExitCode(const std::vector<ResultRow>& rows) {
   const bool allGood = std::all_of(rows.begin(), rows.end(), [](const ResultRow& row) {
-    return !row.counts || row.result == "PASS" || row.result == "up to date";
+    return !row.counts || row.result == RowResult::kPass || row.result == RowResult::kUpToDate;
   });
   return allGood ? kExitSuccess : kExitFailure;
 }

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "cli/output/PumpStreamBuf.h"
+#include "cli/enclosure/RowResult.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ void UpdateEvents::Started(const ResultRow& row) {
 void UpdateEvents::Ended(const ResultRow& row) {
   JsonWriter event;
   Begin(event, "result", row)
-      .Member("result", row.result)
+      .Member("result", ResultText(row.result))
       .Member("reason", row.reason)
       .Member("sense", row.sense)
       .Member("milliseconds", JsonMilliseconds(row.seconds));
@@ -99,10 +99,11 @@ void UpdateEvents::Write(JsonWriter& event, const std::string& progressKey) {
   if (progressKey.empty()) {
     out_ << line << std::flush;
   } else {
-    ShowProgress(out_, progressKey, line);
+    progress_.Show(progressKey, line);
   }
 }
 
-std::unique_ptr<UpdateEvents> EventsOf(CommandRun& run) {
-  return run.args.jsonLines ? std::make_unique<UpdateEvents>(run.env.out) : nullptr;
+std::unique_ptr<UpdateEvents> JsonLinesOf(CommandRun& run) {
+  return run.args.jsonLines ? std::make_unique<UpdateEvents>(run.env.out, run.outProgress())
+                            : nullptr;
 }

@@ -18,7 +18,7 @@
 //   confirmation  one that passed came back: "confirmed" (its new firmware
 //                 runs), "firmwareAfter"
 // A progress line not shown yet gives way to the next of its enclosure
-// (ShowProgress); the others are written whole. Safe across threads.
+// (ProgressSink); the others are written whole. Safe across threads.
 
 #include <memory>
 #include <mutex>
@@ -28,11 +28,13 @@
 #include "cli/CommandRun.h"
 #include "cli/JsonWriter.h"
 #include "cli/enclosure/Examine.h"
+#include "cli/output/ProgressSink.h"
 #include "cli/update/Progress.h"
 
 class UpdateEvents {
  public:
-  explicit UpdateEvents(std::ostream& out) : out_(out) {}
+  // `progress`: the progress of `out`.
+  UpdateEvents(std::ostream& out, ProgressSink& progress) : out_(out), progress_(progress) {}
 
   void Started(const ResultRow& row);
   void Ended(const ResultRow& row);
@@ -53,7 +55,8 @@ class UpdateEvents {
 
   std::mutex lock_;
   std::ostream& out_;
+  ProgressSink& progress_;
 };
 
 // The run's events, or none without --json=lines.
-std::unique_ptr<UpdateEvents> EventsOf(CommandRun& run);
+std::unique_ptr<UpdateEvents> JsonLinesOf(CommandRun& run);

@@ -68,7 +68,7 @@ EnclosureLock LinuxGuards::LockEnclosure(const char* path) {
   const std::string name = LockFileOf(path);
   // A simulated enclosure without a folder for its locks; a disk of this
   // machine always has a lock file, and is refused when it cannot have it.
-  if (name.empty()) return LockOf(LockWithinProcess(path));
+  if (name.empty()) return ProcessOnlyGuards().LockEnclosure(path);
   return TakeLockFile(lockDir_, name, LockHold::kExclusive, DeviceGroupOf(path));
 }
 

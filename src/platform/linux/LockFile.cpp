@@ -9,6 +9,7 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/linux/FileKind.h"
 #include "platform/linux/FolderWalk.h"
 
 namespace {
@@ -52,13 +53,13 @@ class FileLock final : public SystemGuard {
   int fd_;
 };
 
+// The lock's messages say "folder" where those of other files say
+// "directory" (the lock folder is named so everywhere), and "a device" of
+// either kind, as they always have.
 const char* KindOf(mode_t mode) {
   if (S_ISDIR(mode)) return "a folder";
-  if (S_ISLNK(mode)) return "a symbolic link";
-  if (S_ISFIFO(mode)) return "a FIFO";
-  if (S_ISSOCK(mode)) return "a socket";
   if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
-  return "something else";
+  return FileKindOf(mode);
 }
 
 // What is wrong with the lock folder or file tq214 opened; "" when nothing
@@ -214,10 +215,10 @@ EnclosureLock TakeLockFile(const std::string& folder, const std::string& name, L
       return RefusedLock(path + ": the lock file cannot be locked (" + std::strerror(error) + ")");
     }
     // Readers end their probes soon; a writer holds it for the update.
-    if (writer || std::chrono::steady_clock::now() >= until) return LockOf(nullptr);
+    if (writer || std::chrono::steady_clock::now() >= until) return BusyLock();
     std::this_thread::sleep_for(kReadersPoll);
   }
-  return LockOf(std::make_unique<FileLock>(fd.release()));
+  return TakenLock(std::make_unique<FileLock>(fd.release()));
 }
 
 bool LockFileHeld(const std::string& folder, const std::string& name) {

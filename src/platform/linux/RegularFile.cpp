@@ -14,18 +14,13 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/linux/FileKind.h"
 #include "platform/linux/FolderWalk.h"
 
 namespace {
 
 std::string NotRegular(mode_t mode) {
-  const char* kind = S_ISDIR(mode)    ? "a directory"
-                     : S_ISFIFO(mode) ? "a FIFO"
-                     : S_ISCHR(mode)  ? "a character device"
-                     : S_ISBLK(mode)  ? "a block device"
-                     : S_ISSOCK(mode) ? "a socket"
-                                      : "something else";
-  return std::string(kind) + ", not a regular file";
+  return std::string(FileKindOf(mode)) + ", not a regular file";
 }
 
 // Whether the file is the one standard output or error goes to (through

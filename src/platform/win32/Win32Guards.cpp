@@ -64,16 +64,16 @@ EnclosureLock Win32Guards::LockEnclosure(const char* path) {
   if (mutex == nullptr) {
     const DWORD error = GetLastError();
     // Another user's mutex of that name: held.
-    if (error == ERROR_ACCESS_DENIED) return LockOf(nullptr);
+    if (error == ERROR_ACCESS_DENIED) return BusyLock();
     return RefusedLock(name + ": the enclosure's lock cannot be made (error " +
                        std::to_string(error) + ")");
   }
   const DWORD waited = WaitForSingleObject(mutex, 0);
   if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
     CloseHandle(mutex);
-    return LockOf(nullptr);
+    return BusyLock();
   }
-  return LockOf(std::make_unique<MutexLock>(mutex));
+  return TakenLock(std::make_unique<MutexLock>(mutex));
 }
 
 // Its holder keeps the mutex open from taking it to letting go, and nobody

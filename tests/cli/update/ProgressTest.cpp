@@ -87,7 +87,8 @@ TEST(CliProgress, PlainLinesOfARetriedDownloadNeverGoBack) {
 TEST(CliProgress, BarRedrawsOneLineWithTheTimeLeft) {
   std::ostringstream out;
   double now = 100;
-  BarProgress bar(out, [&now] { return now; });
+  StreamProgress progress(out);
+  BarProgress bar(out, progress, [&now] { return now; });
   ProgressTracker tracker;
   bar.Show(tracker.Report(UpdateStage::kWriting, 0, 49));
   now = 110;  // ten seconds for 49 percent: about as long again to go

@@ -2,9 +2,9 @@
 # The Debian package that make dist wrote: lintian has no error or warning
 # for it and nothing about hardening, hardening-check passes its program, it
 # holds what a user needs, and the tq214 inside it, unpacked into a temporary
-# root, runs. Its message catalog reads as one for tq214's four kinds of
-# entry, and its service, installed but not enabled, passes systemd-analyze
-# verify with an exposure of 1.5 or less (skipped, 77, without
+# root, runs. Its message catalog explains each kind of entry the program
+# sends (its outcome table's ids), and its service, installed but not
+# enabled, passes systemd-analyze verify with an exposure of 1.5 or less (skipped, 77, without
 # systemd-analyze); its maintainer scripts restart the station on upgrade and
 # stop it on removal. It installs the JSON Schemas of SCHEMAS (docs/schema)
 # in /usr/share/tq214/schema.
@@ -76,8 +76,11 @@ fi
 # The journal's catalog, built into a database under the temporary root.
 journalctl --root="$work/root" --update-catalog 2>"$work/catalog" &&
   journalctl --root="$work/root" --list-catalog >>"$work/catalog" 2>&1
-[ "$(grep -c ' tq214: ' "$work/catalog")" = 4 ]
-check $? "the message catalog explains four kinds of entry"
+# One explanation for each MESSAGE_ID of the program's outcome table.
+ids=$(sed -n 's/^TQ_OUTCOME([^,]*, "[^"]*", "\([0-9a-f]*\)".*/\1/p' \
+  "$(dirname "$0")/../../src/cli/fleet/Outcomes.def" | sort -u)
+[ -n "$ids" ] && [ "$(sed -n 's/^\([0-9a-f]*\) tq214: .*/\1/p' "$work/catalog" | sort -u)" = "$ids" ]
+check $? "the message catalog explains each of the $(echo "$ids" | wc -l) kinds of entry the program sends"
 sed 's/^/     /' "$work/catalog"
 
 # Installed, upgraded and removed on this machine, with systemd stood in for

@@ -45,7 +45,7 @@ win32: deps
 
 fuzz-build: deps
 	@cmake --preset fuzz >/dev/null
-	@cmake --build build/fuzz -j $(JOBS) --target fuzz_session_reader fuzz_device_flows
+	@cmake --build build/fuzz -j $(JOBS) --target fuzz_session_reader fuzz_device_flows fuzz_history_line
 
 fuzz: fuzz-build
 	@cmake -DTQ214_FUZZ_SECONDS=$(FUZZ_SECONDS) build/fuzz >/dev/null

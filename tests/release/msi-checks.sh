@@ -18,10 +18,6 @@ version=$4
 work=${5:?$usage}/release-msi
 rm -rf "$work"
 mkdir -p "$work"
-failures=0
-check() {
-  if [ "$1" = 0 ]; then echo "ok   $2"; else echo "FAIL $2"; failures=$((failures + 1)); fi
-}
 echo "msi: $(basename "$msi")"
 
 # The tables.

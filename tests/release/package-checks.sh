@@ -17,10 +17,6 @@ version=$2
 schemas=${3:?usage: package-checks.sh DIST VERSION SCHEMAS}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-check() {
-  if [ "$1" = 0 ]; then echo "ok   $2"; else echo "FAIL $2"; failures=$((failures + 1)); fi
-}
 
 echo "package: $(basename "$deb")"
 lintian --allow-root --info "$deb" >"$work/lintian" 2>&1

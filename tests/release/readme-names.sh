@@ -14,10 +14,6 @@ source "$(dirname "$0")/release-files.sh"
 find_release_files "${2:?}" "${3:?}"
 version=$3
 tag=-stand-in
-failures=0
-check() {
-  if [ "$1" = 0 ]; then echo "ok   $2"; else echo "FAIL $2"; failures=$((failures + 1)); fi
-}
 
 # Release file names as whole words: after a blank, a backtick, "./" or "dist/".
 names_in() {

@@ -63,3 +63,9 @@ same_schemas() {
   diff -r "$source" "$folder" | sed 's/^/     /'
   [ "${PIPESTATUS[0]}" = 0 ] && [ -n "$(ls "$folder")" ]
 }
+
+# check STATUS TEXT: one line "ok   TEXT" or "FAIL TEXT"; failures counts the latter.
+failures=0
+check() {
+  if [ "$1" = 0 ]; then echo "ok   $2"; else echo "FAIL $2"; failures=$((failures + 1)); fi
+}

@@ -35,10 +35,6 @@ mkdir -p "$work"
 export GNUPGHOME=$keys/gnupg
 tsa_pid=
 trap '[ -z "$tsa_pid" ] || kill "$tsa_pid"; gpgconf --kill gpg-agent 2>/dev/null; rm -rf "$keys"' EXIT
-failures=0
-check() {
-  if [ "$1" = 0 ]; then echo "ok   $2"; else echo "FAIL $2"; failures=$((failures + 1)); fi
-}
 
 # The throwaway CA, its code-signing and time-stamping certificates, the
 # time-stamp server's configuration and the OpenPGP key.

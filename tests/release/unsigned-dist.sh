@@ -17,10 +17,6 @@ if [[ $zip != *-unsigned-win32.zip ]]; then
 fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-check() {
-  if [ "$1" = 0 ]; then echo "ok   $2"; else echo "FAIL $2"; failures=$((failures + 1)); fi
-}
 
 echo "zip: $(basename "$zip")"
 unpack_beside "$dist" "$work"

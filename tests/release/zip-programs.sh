@@ -20,10 +20,6 @@ version=$5
 work=$(dirname "$window_probe")/release-zip
 rm -rf "$work"
 mkdir -p "$work"
-failures=0
-check() {
-  if [ "$1" = 0 ]; then echo "ok   $2"; else echo "FAIL $2"; failures=$((failures + 1)); fi
-}
 
 echo "zip: $(basename "$zip")"
 unzip -q "$zip" -d "$work/unpacked"

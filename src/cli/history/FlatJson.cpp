@@ -1,5 +1,6 @@
 #include "cli/history/FlatJson.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 
 #include "cli/JsonWriter.h"
@@ -27,8 +28,10 @@ class FlatReader {
         if (!Take(':')) return false;
         SkipBlanks();
         if (!Value(&member.second)) return false;
-        for (const auto& seen : *members) {
-          if (seen.first == member.first) return false;  // the general parser keeps the last
+        // A repeated name: the general parser keeps the last.
+        if (std::any_of(members->begin(), members->end(),
+                        [&member](const auto& seen) { return seen.first == member.first; })) {
+          return false;
         }
         members->push_back(std::move(member));
         SkipBlanks();
@@ -172,11 +175,10 @@ namespace {
 // The text as a JSON string: printable ASCII without quotes or backslashes
 // as it is; anything else as the command-line writer quotes it.
 void AppendQuoted(std::string* out, const std::string& text) {
-  for (const char c : text) {
-    if (c < 0x20 || c >= 0x7F || c == '"' || c == '\\') {
-      *out += JsonQuoted(text);
-      return;
-    }
+  if (std::any_of(text.begin(), text.end(),
+                  [](char c) { return c < 0x20 || c >= 0x7F || c == '"' || c == '\\'; })) {
+    *out += JsonQuoted(text);
+    return;
   }
   *out += '"';
   *out += text;

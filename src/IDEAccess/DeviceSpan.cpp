@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "IDEAccess/AsciiCase.h"
+#include "seams/AsciiCase.h"
 #include "seams/Seams.h"
 
 // One open handle and who shares it. A span made under one backend binds

@@ -1,6 +1,6 @@
 #include "IDEAccess/InterfaceSerial.h"
 
-#include "IDEAccess/AsciiCase.h"
+#include "seams/AsciiCase.h"
 
 namespace {
 

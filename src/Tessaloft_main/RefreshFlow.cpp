@@ -1,13 +1,13 @@
 #include <cstring>
 #include <string>
 
-#include "IDEAccess/AsciiCase.h"
 #include "IDEAccess/BridgeCommands.h"
 #include "IDEAccess/ChipIdentification.h"
 #include "IDEAccess/DeviceSpan.h"
 #include "IDEAccess/Discovery.h"
 #include "IDEAccess/DriveLetters.h"
 #include "Tessaloft_main/TForm1.h"
+#include "seams/AsciiCase.h"
 #include "seams/Seams.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <iterator>
 
-#include "IDEAccess/AsciiCase.h"
 #include "IDEAccess/FamilyIds.h"
 #include "engine/FirmwareVersion.h"
 #include "engine/WriteGuard.h"
+#include "seams/AsciiCase.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "IDEAccess/AsciiCase.h"
+#include "seams/AsciiCase.h"
 #include "seams/ConsoleShell.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <utility>
 
-#include "IDEAccess/AsciiCase.h"
+#include "seams/AsciiCase.h"
 #include "sim/RecordView.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "IDEAccess/AsciiCase.h"
+#include "seams/AsciiCase.h"
 #include "seams/SystemGuards.h"
 #include "support/WindowFixture.h"
 

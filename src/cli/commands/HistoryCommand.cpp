@@ -10,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include "IDEAccess/AsciiCase.h"
 #include "cli/CommandRun.h"
 #include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
@@ -19,6 +18,7 @@
 #include "cli/fleet/HistoryMetrics.h"
 #include "cli/history/Confirmations.h"
 #include "cli/history/HistoryFile.h"
+#include "seams/AsciiCase.h"
 
 namespace {
 

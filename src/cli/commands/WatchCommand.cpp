@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "IDEAccess/AsciiCase.h"
 #include "IDEAccess/Discovery.h"
 #include "cli/CommandRun.h"
 #include "cli/DeviceText.h"
@@ -27,6 +26,7 @@
 #include "cli/update/UpdatePlan.h"
 #include "engine/FirmwareVersion.h"
 #include "engine/WriteGuard.h"
+#include "seams/AsciiCase.h"
 #include "seams/Seams.h"
 
 namespace {

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "IDEAccess/AsciiCase.h"
 #include "IDEAccess/BridgeCommands.h"
 #include "IDEAccess/Discovery.h"
 #include "IDEAccess/FamilyIds.h"
+#include "seams/AsciiCase.h"
 #include "seams/Seams.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <string_view>
 
-#include "IDEAccess/AsciiCase.h"
+#include "seams/AsciiCase.h"
 
 namespace {
 

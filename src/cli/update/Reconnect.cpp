@@ -4,8 +4,8 @@
 #include <chrono>
 #include <vector>
 
-#include "IDEAccess/AsciiCase.h"
 #include "IDEAccess/Discovery.h"
+#include "seams/AsciiCase.h"
 #include "seams/Seams.h"
 
 namespace {

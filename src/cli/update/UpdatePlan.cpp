@@ -2,10 +2,10 @@
 
 #include <cctype>
 
-#include "IDEAccess/AsciiCase.h"
 #include "IDEAccess/FirmwareImage.h"
 #include "engine/ConfigBlock.h"
 #include "engine/FirmwareVersion.h"
+#include "seams/AsciiCase.h"
 
 void ShowPlanFor(CommandRun& run, size_t enclosures) {
   const bool one = enclosures == 1;

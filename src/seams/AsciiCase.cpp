@@ -1,4 +1,4 @@
-#include "IDEAccess/AsciiCase.h"
+#include "seams/AsciiCase.h"
 
 #include <algorithm>
 

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <winioctl.h>
 
+#include "seams/AsciiCase.h"
+
 namespace {
 
 // Object names are at most MAX_PATH characters.
@@ -32,19 +34,9 @@ std::string DiskMutexName(uint32_t deviceNumber) {
   return kNamePrefix + std::string("disk") + std::to_string(deviceNumber);
 }
 
-namespace {
-
-// The letters A-Z only, whatever the locale: a path's case never matters to
-// Windows, and a code page's other letters stay as they are.
-char LowerAsciiLetter(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
-
 std::string EnclosureMutexName(const std::string& path) {
   std::string name = kNamePrefix;
-  for (const char c : path) name += c == '\\' ? '#' : LowerAsciiLetter(c);
+  for (const char c : AsciiLower(path)) name += c == '\\' ? '#' : c;
   return name.size() > kMaxNameLength ? name.substr(0, kMaxNameLength) : name;
 }
 

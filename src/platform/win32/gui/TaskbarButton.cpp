@@ -20,17 +20,17 @@ void TaskbarButton::Attach(HWND window) {
 }
 
 void TaskbarButton::Created() {
-  Release();
+  LetGo();
   if (!list_.Create(CLSID_TaskbarList, IID_ITaskbarList3)) return;
   if (FAILED(list_->HrInit())) {
-    Release();
+    LetGo();
     return;
   }
   if (watcher_ != nullptr) watcher_->ListTaken();
   Show(state_, position_, maximum_);
 }
 
-void TaskbarButton::Release() {
+void TaskbarButton::LetGo() {
   list_.Reset();
   stateShown_ = false;
 }

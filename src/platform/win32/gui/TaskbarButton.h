@@ -40,7 +40,7 @@ class TaskbarButton {
   void Created();
   // Lets go of the taskbar list (before the window goes; else with the
   // button).
-  void Release();
+  void LetGo();
 
   void ShowProgress(uint32_t position, uint32_t maximum);
   void ShowError();

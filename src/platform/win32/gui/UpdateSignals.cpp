@@ -12,7 +12,7 @@ void UpdateSignals::Attach(HWND window, HWND resultLine) {
 }
 
 void UpdateSignals::Detach() {
-  taskbar_.Release();
+  taskbar_.LetGo();
   result_.Unmark();
   window_ = nullptr;
 }

@@ -14,75 +14,62 @@
 set -uo pipefail
 
 tq214=${1:?usage: odd-files.sh TQ214}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=tests/support/e2e.sh
+source "$(dirname "$0")/../support/e2e.sh"
+# Every run has 10 s.
+e2e_start timeout -k 2 10 "$tq214"
 mkfifo "$work/fifo"
 mkdir "$work/dir"
 
 # A sanitized build reserves more address space than any limit would allow:
-# its own limit on resident memory stands in.
+# its own limit on resident memory stands in. The limit holds for every
+# program this script starts.
 if ldd "$tq214" 2>/dev/null | grep -q libasan; then
   export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}hard_rss_limit_mb=300"
-  limit="ulimit -v unlimited"
 else
-  limit="ulimit -v 1000000"
+  ulimit -v 1000000
 fi
 
-# run HISTORY ARGS...: tq214 with that history, its exit code in $code, its
-# output in out and err.
-run() {
-  local history=$1
-  shift
-  (eval "$limit" && TQ214_HISTORY=$history timeout -k 2 10 "$tq214" "$@" \
-    >"$work/out" 2>"$work/err" </dev/null)
-  code=$?
-}
-
-failures=0
 # expect ROW CODE TEXT: the last run ended with CODE, and standard error is
 # one line holding TEXT.
 expect() {
   local lines
   lines=$(wc -l <"$work/err")
   if [ "$code" != "$2" ] || [ "$lines" != 1 ] || ! grep -qF -- "$3" "$work/err"; then
-    echo "FAIL $1: exit $code (expected $2), $lines lines on standard error, expected one with '$3':" >&2
-    head -c 600 "$work/err" >&2
-    failures=$((failures + 1))
+    fail "$1: exit $code (expected $2), $lines lines on standard error, expected one with '$3'"
+  else
+    pass "$1: exit $code, '$3'"
   fi
 }
 
-# The good ones: a history of one update, a session of one list.
-run "$work/history.jsonl" --simulate update --yes
-run "" --simulate --record "$work/session.json" list
-good=$(head -n 1 "$work/history.jsonl")
+# The good ones (in the history every run keeps, unless given another): a
+# history of one update, a session of one list.
+run --simulate update --yes
+run --simulate --record "$work/session.json" list
+good=$(head -n 1 "$TQ214_HISTORY")
 {
   echo "$good"
   head -c 70000 /dev/zero | tr '\0' x
   echo
   echo "$good"
 } >"$work/long.jsonl"
-run "$work/long.jsonl" history
+TQ214_HISTORY=$work/long.jsonl run history
 expect "history, a line of 70000 bytes" 0 "long.jsonl: line 2: longer than 65536 bytes; skipped"
-if [ "$(grep -c PASS "$work/out")" != 2 ]; then
-  echo "FAIL history, a line of 70000 bytes: the lines around it are not shown" >&2
-  failures=$((failures + 1))
-fi
-run "" --replay "$work/session.json" list
-if [ "$code" != 0 ]; then
-  echo "FAIL the recorded session does not replay: exit $code" >&2
-  failures=$((failures + 1))
-fi
+[ "$(grep -c PASS "$work/out")" = 2 ] ||
+  fail "history, a line of 70000 bytes: the lines around it are not shown"
+run --replay "$work/session.json" list
+[ "$code" = 0 ] || fail "the recorded session does not replay: exit $code"
 
 # /proc/self/mem is a regular file whose first byte cannot be read.
 for odd in /dev/zero "$work/fifo" "$work/dir" /proc/self/mem; do
-  run "$odd" history
+  TQ214_HISTORY=$odd run history
   expect "history of $odd" 1 "$odd"
-  run "" --replay "$odd" list
+  run --replay "$odd" list
   expect "--replay $odd" 1 "$odd"
-  run "" --simulate --record "$odd" list
+  run --simulate --record "$odd" list
   expect "--record $odd" 1 "$odd"
   if [ "$odd" != /proc/self/mem ]; then
-    run "$odd" --simulate update --yes
+    TQ214_HISTORY=$odd run --simulate update --yes
     expect "an update with the history $odd" 0 "the update history $odd cannot be written"
   fi
 done
@@ -90,11 +77,11 @@ done
 # Standard output and error go to regular files here: a session or history
 # written there too would be mixed with the program's own lines. Through
 # /dev/stdout, a link, it is not even opened.
-run "" --simulate --record "$work/out" list
+run --simulate --record "$work/out" list
 expect "--record into standard output" 1 "$work/out: where the program's own output goes"
-run "$work/err" --simulate update --yes
+TQ214_HISTORY=$work/err run --simulate update --yes
 expect "an update with the history in standard error" 0 "the update history $work/err cannot be written"
-run "" --simulate --record /dev/stdout list
+run --simulate --record /dev/stdout list
 expect "--record /dev/stdout" 1 "/dev/stdout: a symbolic link, never followed"
 
 # Plants by user 65534 (the hard link by root: the kernel's protected_hardlinks
@@ -115,7 +102,7 @@ snapshot() {
   (cd "$arena" && find . -printf '%p %y %s %U %m %l\n' | sort && find . -type f -exec md5sum {} + | sort)
 }
 if [ "$(id -u)" != 0 ] || ! command -v setpriv >/dev/null; then
-  echo "odd-files: not root (or no setpriv): no other user can plant; the plants are not tried"
+  pass "not root (or no setpriv): no other user can plant; the plants are not tried"
 else
   for row in "${plants[@]}"; do
     IFS='|' read -r name who plant target fault <<<"$row"
@@ -129,23 +116,16 @@ else
       (cd "$arena" && setpriv --reuid="$who" --regid="$who" --clear-groups sh -c "$plant")
       before=$(snapshot)
       if [ "$use" = record ]; then
-        run "" --simulate --record "$arena/$target" list
+        run --simulate --record "$arena/$target" list
       else
-        run "$arena/$target" --simulate update --yes
+        TQ214_HISTORY=$arena/$target run --simulate update --yes
       fi
       expect "$use, planted: $name" 1 "$arena/$target"
       expect "$use, planted: $name" 1 "$fault"
-      [ "$(snapshot)" = "$before" ] || {
-        echo "FAIL $use, planted: $name: something under the arena changed" >&2
-        failures=$((failures + 1))
-      }
+      [ "$(snapshot)" = "$before" ] || fail "$use, planted: $name: something under the arena changed"
       rm -rf "$arena"
     done
   done
 fi
 
-if [ "$failures" != 0 ]; then
-  echo "odd-files: $failures rows failed" >&2
-  exit 1
-fi
-echo "odd-files: every odd file refused at once, the long line skipped"
+finish "every odd file refused at once, the long line skipped"

@@ -22,10 +22,8 @@ tq214=${1:?usage: journald.sh TQ214 CATALOG OUTCOMES}
 catalog=${2:?usage: journald.sh TQ214 CATALOG OUTCOMES}
 outcomes=${3:?usage: journald.sh TQ214 CATALOG OUTCOMES}
 journald=/lib/systemd/systemd-journald
-skip() {
-  echo "journald: SKIP: $1"
-  exit 77
-}
+# shellcheck source=tests/support/e2e.sh
+source "$(dirname "$0")/../../../support/e2e.sh"
 
 if [ "${TQ214_JOURNALD_NAMESPACE:-}" != 1 ]; then
   [ "$(id -u)" = 0 ] || skip "not root: journald and the mount namespace it runs in need root"
@@ -35,32 +33,22 @@ if [ "${TQ214_JOURNALD_NAMESPACE:-}" != 1 ]; then
   TQ214_JOURNALD_NAMESPACE=1 exec unshare --mount --propagation private "$0" "$@"
 fi
 
-work=$(mktemp -d)
-journald_pid=
-cleanup() {
-  [ -n "$journald_pid" ] && kill "$journald_pid" 2>/dev/null && wait "$journald_pid"
-  rm -rf "$work"
-}
-trap cleanup EXIT
+e2e_start "$tq214"
 mount -t tmpfs tmpfs /run || skip "cannot mount a tmpfs on /run in the namespace"
 [ -d /var/log/journal ] && mount -t tmpfs tmpfs /var/log/journal
-failures=0
-fail() {
-  echo "journald: FAIL: $1" >&2
-  failures=$((failures + 1))
-}
 
 # No journal yet: nothing is sent, and --trace says so.
-TQ214_JOURNAL=1 "$tq214" --simulate --trace update --yes >/dev/null 2>"$work/none.err"
+TQ214_JOURNAL=1 run --simulate --trace update --yes
 expected='(no entry in the system journal: no journal listens on /run/systemd/journal/socket)'
-if grep -qxF "$expected" "$work/none.err"; then
-  echo "journald: without a journal, --trace says: $expected"
+if grep -qxF "$expected" "$work/err"; then
+  pass "without a journal, --trace says: $expected"
 else
   fail "without a journal --trace did not say so"
 fi
 
 "$journald" >"$work/journald.log" 2>&1 &
-journald_pid=$!
+pids+=("$!")
+report=journald.log
 # Until its socket is there; 120 s, a guard against a hang.
 until=$((SECONDS + 120))
 while [ "$SECONDS" -lt "$until" ]; do
@@ -69,8 +57,8 @@ while [ "$SECONDS" -lt "$until" ]; do
 done
 [ -S /run/systemd/journal/socket ] || { cat "$work/journald.log"; skip "journald did not start"; }
 
-# run NAME [VAR=VALUE...] -- ARGS...: the run's pid in $work/NAME.pid.
-run() {
+# run_named NAME [VAR=VALUE...] -- ARGS...: the run's pid in $work/NAME.pid.
+run_named() {
   local name=$1
   shift
   local vars=()
@@ -80,11 +68,11 @@ run() {
   echo $! >"$work/$name.pid"
   wait $!
 }
-run station TQ214_JOURNAL=1 -- --simulate=station update --all --yes
-run newer TQ214_JOURNAL=1 -- --simulate=newer update --yes
-run unreadable TQ214_JOURNAL=1 -- --simulate=nvram-fail update --yes
-run confirm TQ214_JOURNAL=1 -- --simulate update --yes --wait=10
-run unasked TQ214_JOURNAL=0 -- --simulate update --yes
+run_named station TQ214_JOURNAL=1 -- --simulate=station update --all --yes
+run_named newer TQ214_JOURNAL=1 -- --simulate=newer update --yes
+run_named unreadable TQ214_JOURNAL=1 -- --simulate=nvram-fail update --yes
+run_named confirm TQ214_JOURNAL=1 -- --simulate update --yes --wait=10
+run_named unasked TQ214_JOURNAL=0 -- --simulate update --yes
 version=$("$tq214" --version | sed -n '1s/^tq214 //p')
 image=$("$tq214" --version | sed -n 's/.*SHA-256 //p')
 
@@ -179,7 +167,7 @@ print(f"journald: the simulated run without TQ214_JOURNAL=1 left "
       f"{sum(len(v) for k, v in found.items() if k[0] == 'unasked')} entries")
 sys.exit(1 if failures else 0)
 PY
-[ $? = 0 ] || failures=$((failures + 1))
+[ $? = 0 ] || fail "the entries in the journal"
 
 # journalctl -x: the catalog's explanation, with the entry's values in it.
 mkdir -p /usr/lib/systemd/catalog /var/lib/systemd/catalog
@@ -194,7 +182,7 @@ expect_explained() {  # RUN SERIAL OUTCOME TEXT: the explanation holds TEXT, and
   local text
   text=$(explained "$1" "$2" "$3" | tr '\n' ' ' | tr -s ' ')
   if [[ $text == *"$4"* && $text != *@*@* ]]; then
-    echo "journald: journalctl -x of $1 #$2 ($3): $4"
+    pass "journalctl -x of $1 #$2 ($3): $4"
   else
     fail "journalctl -x of $1 #$2 ($3) does not say \"$4\": $text"
   fi
@@ -207,4 +195,4 @@ expect_explained station 0000000000001212 refused \
   "running 21.33.0.0, and wrote nothing to it: firmware 21.33.0.0 is newer than this tool's"
 expect_explained confirm 0000000000000214 confirmed \
   "updated from 21.32.0.2, came back after being reconnected running 21.32.0.3 (confirmed)"
-[ "$failures" = 0 ]
+finish

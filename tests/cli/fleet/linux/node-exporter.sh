@@ -12,19 +12,14 @@
 set -uo pipefail
 tq214=${1:?usage: node-exporter.sh TQ214 STATION_MD}
 station_md=${2:?usage: node-exporter.sh TQ214 STATION_MD}
+# shellcheck source=tests/support/e2e.sh
+source "$(dirname "$0")/../../../support/e2e.sh"
 exporter=$(command -v prometheus-node-exporter) ||
-  { echo "node-exporter: SKIP: no prometheus-node-exporter (scripts/install-deps.sh installs it)"; exit 77; }
-work=$(mktemp -d)
-exporter_pid=
-cleanup() {
-  [ -n "$exporter_pid" ] && kill "$exporter_pid" 2>/dev/null && wait "$exporter_pid"
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export TQ214_HISTORY=$work/history.jsonl
+  skip "no prometheus-node-exporter (scripts/install-deps.sh installs it)"
+e2e_start "$tq214"
 started=$(date +%s)
-"$tq214" --simulate=station update --all --yes >/dev/null 2>&1
-"$tq214" --simulate=newer update --yes >/dev/null 2>&1
+run --simulate=station update --all --yes
+run --simulate=newer update --yes
 ended=$(date +%s)
 cat >>"$TQ214_HISTORY" <<'LINES'
 {"kind":"update","time":"2026-01-02T03:04:05Z","device":"/dev/sdz","serial":"q\"b\\s\nx","firmwareBefore":"21.32.0.2","result":"FAIL","reason":"r","milliseconds":5}
@@ -34,18 +29,19 @@ LINES
 
 # docs/station.md's recipe, its folder here: made by root, written only by it.
 recipe=$(sed -n "s|^ExecStart=/bin/sh -c '\(.*tq214 history --prometheus.*\)'\$|\1|p" "$station_md")
-[ -n "$recipe" ] || { echo "node-exporter: FAIL: no metrics recipe in $station_md"; exit 1; }
+[ -n "$recipe" ] || { fail "no metrics recipe in $station_md"; finish; }
 install -d -m 0755 "$work/textfile"
-[ "$(stat -c %a "$work/textfile")" = 755 ] || { echo "node-exporter: FAIL: the folder others could write"; exit 1; }
+[ "$(stat -c %a "$work/textfile")" = 755 ] || { fail "the folder others could write"; finish; }
 PATH=$(dirname "$tq214"):$PATH sh -c "${recipe//\/var\/lib\/tq214\/metrics/$work/textfile}" ||
-  { echo "node-exporter: FAIL: the recipe: $recipe"; exit 1; }
+  { fail "the recipe: $recipe"; finish; }
 
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 "$exporter" --web.listen-address="127.0.0.1:$port" --collector.disable-defaults \
   --collector.textfile --collector.textfile.directory="$work/textfile" >"$work/exporter.log" 2>&1 &
-exporter_pid=$!
+pids+=("$!")
+report=exporter.log
 
-python3 - "$port" "$started" "$ended" "$work/textfile/tq214.prom" <<'PY' || { cat "$work/exporter.log"; exit 1; }
+python3 - "$port" "$started" "$ended" "$work/textfile/tq214.prom" <<'PY' || fail "the samples served"
 import re, sys, time, urllib.request
 port, started, ended, written = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
 # Until it answers; 120 s, a guard against a hang, never a judgement of speed.
@@ -117,3 +113,4 @@ if failures:
     print(open(written).read())
 sys.exit(1 if failures else 0)
 PY
+finish

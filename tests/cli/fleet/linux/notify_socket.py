@@ -21,8 +21,11 @@ import signal
 import socket
 import subprocess
 import sys
-import tempfile
 import time
+
+sys.dont_write_bytecode = True  # no __pycache__ left in the sources
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../../support"))
+import e2e  # noqa: E402
 
 HANG_GUARD = 300  # seconds
 
@@ -94,11 +97,12 @@ def timed_watch(tq214, folder, name, env):
         return time.monotonic() - began, ended, len(f.read().splitlines())
 
 
-def unread(tq214, folder):
+def unread(script):
     """A manager that stopped reading: the watch is not held back by it. A
     watch that waited for the full socket would never end: it ends by itself,
     with every history line, while the notices it sent lie unread. The times
     are shown, never compared."""
+    tq214, folder = script.tq214, script.work
     path = os.path.join(folder, "unread")
     server = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
     server.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 1)
@@ -114,15 +118,13 @@ def unread(tq214, folder):
     except BlockingIOError:
         pass
     server.close()
-    ok = ended and written == lines and lines > 0 and queued > 0
-    print(f"notify: {'' if ok else 'FAIL: '}unread socket ({queued} notices queued, never read): "
-          f"{'ended' if ended else 'held back, ended by the hang guard'} after {took:.1f} s "
-          f"with {written} history lines; without a manager {usual:.1f} s and {lines}")
-    return ok
+    script.check(ended and written == lines and lines > 0 and queued > 0,
+                 f"unread socket ({queued} notices queued, never read): "
+                 f"{'ended' if ended else 'held back, ended by the hang guard'} after {took:.1f} s "
+                 f"with {written} history lines; without a manager {usual:.1f} s and {lines}", "")
 
 
-def main():
-    tq214 = sys.argv[1]
+def main(script):
     cases = [
         # name, environment, ms per piece, SIGTERM after READY, check, what it shows
         ("stop", {}, 50, True,
@@ -132,19 +134,14 @@ def main():
          lambda n, out: n.count("WATCHDOG=1") >= 2 and "STOPPING=1" not in n,
          "WATCHDOG=1 every 0.1 s with WATCHDOG_USEC=200000; no STOPPING unasked"),
     ]
-    failures = 0
-    with tempfile.TemporaryDirectory() as folder:
-        for name, env, piece_ms, stop, check, shows in cases:
-            notices, output = run(tq214, folder, name, env, piece_ms, stop)
-            seen = [n for n in notices if n != "WATCHDOG=1"]
-            if check(notices, output):
-                print(f"notify: {name}: {shows}: {seen} and {notices.count('WATCHDOG=1')} WATCHDOG=1")
-            else:
-                print(f"notify: FAIL: {name}: {notices}\n{output}")
-                failures += 1
-        failures += 0 if unread(tq214, folder) else 1
-    return 1 if failures else 0
+    for name, env, piece_ms, stop, check, shows in cases:
+        notices, output = run(script.tq214, script.work, name, env, piece_ms, stop)
+        seen = [n for n in notices if n != "WATCHDOG=1"]
+        script.check(check(notices, output),
+                     f"{name}: {shows}: {seen} and {notices.count('WATCHDOG=1')} WATCHDOG=1",
+                     f"{notices}\n{output}")
+    unread(script)
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    e2e.main(main)

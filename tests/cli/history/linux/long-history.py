@@ -19,6 +19,10 @@ import subprocess
 import sys
 import tempfile
 
+sys.dont_write_bytecode = True  # no __pycache__ left in the sources
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../../support"))
+import e2e  # noqa: E402
+
 UNITS = 1000
 HANG_GUARD = 600  # seconds: a guard against a hang, never a judgement of speed
 IMAGE = "0" * 64
@@ -58,27 +62,27 @@ def write_history(path, mib):
     return updates, confirmed, damaged
 
 
-def measure(tq214, env, args, work):
+def measure(tq214, args, work):
     """Runs tq214 with its output into a file; exit, peak RSS (MiB), seconds, output.
     GNU time measures it: a child of this script would count the script's own
     pages, which it shares until it runs tq214."""
     figures = work + "/time"
     with tempfile.TemporaryFile() as out:
         code = subprocess.run(["/usr/bin/time", "-o", figures, "-f", "%M %e", tq214] + args,
-                              env=env, stdout=out, stderr=subprocess.DEVNULL,
+                              stdout=out, stderr=subprocess.DEVNULL,
                               timeout=HANG_GUARD).returncode
         out.seek(0)
         rss, took = open(figures).read().split()[-2:]
         return code, int(rss) / 1024, float(took), out.read()
 
 
-def main(tq214, mib, rss_mb, work):
-    path = work + "/history.jsonl"
+def main(script):
+    tq214, work, path = script.tq214, script.work, os.environ["TQ214_HISTORY"]
+    mib, rss_mb = int(script.args[0]), int(script.args[1])
     updates, confirmed, damaged = write_history(path, mib)
     lines = updates + confirmed + damaged
     print("long-history: %d MiB, %d lines: %d updates, %d confirmations, %d damaged" %
           (os.path.getsize(path) >> 20, lines, updates, confirmed, damaged))
-    env = dict(os.environ, TQ214_HISTORY=path)
     checks = {
         "history": lambda out: out.count(b"\n") == updates and
         out.count(b"-> 21.32.0.3 (confirmed)") == confirmed,
@@ -90,19 +94,14 @@ def main(tq214, mib, rss_mb, work):
             int(n) for n in re.findall(rb'^tq214_updates_total\{[^}]*\} (\d+)$', out, re.M)) ==
         updates and out.count(b"tq214_last_update_result{") == UNITS,
     }
-    ok = True
     for command, check in checks.items():
         args = ["--json", "history"] if command == "history --json" else command.split()
-        code, rss, took, out = measure(tq214, env, args, work)
+        code, rss, took, out = measure(tq214, args, work)
         right = code == 0 and check(out)
-        within = rss < rss_mb
-        ok = ok and right and within
-        print("long-history: %-21s exit %d, %s, peak %.0f MiB (under %d)%s, %.2f s" %
-              (command, code, "all shown" if right else "NOT all shown", rss, rss_mb,
-               "" if within else "  FAIL", took))
-    return 0 if ok else 1
+        script.check(right and rss < rss_mb, "%-21s exit %d, %s, peak %.0f MiB (under %d), %.2f s" %
+                     (command, code, "all shown" if right else "NOT all shown", rss, rss_mb, took),
+                     out[-3000:].decode(errors="replace"))
 
 
 if __name__ == "__main__":
-    with tempfile.TemporaryDirectory() as folder:
-        sys.exit(main(sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), folder))
+    e2e.main(main)

@@ -22,8 +22,11 @@ import select
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
+
+sys.dont_write_bytecode = True  # no __pycache__ left in the sources
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../../support"))
+import e2e  # noqa: E402
 
 F_SETPIPE_SZ = 1031
 # Seconds: a guard against a hang, never a judgement of speed; every wait
@@ -56,11 +59,11 @@ PIPES = [
 ]
 
 
-def run_with_pipes(tq214, env, args, first, ends_well):
+def run_with_pipes(script, env, args, first, ends_well):
     ends = {name: os.pipe() for name in ("stdout", "stderr")}
     for read, write in ends.values():
         fcntl.fcntl(write, F_SETPIPE_SZ, 4096)
-    process = subprocess.Popen([tq214] + args, env=env, stdout=ends["stdout"][1],
+    process = subprocess.Popen([script.tq214] + args, env=env, stdout=ends["stdout"][1],
                                stderr=ends["stderr"][1])
     for _, write in ends.values():
         os.close(write)
@@ -72,11 +75,9 @@ def run_with_pipes(tq214, env, args, first, ends_well):
     for read, _ in ends.values():
         os.close(read)
     ok = shown is not None and ends_well(shown.decode()) and other is not None and code in (0, 1)
-    print("own-streams: %s read first, the other unread: %s after %.1f s, exit %d: %s" %
-          (first, "its end" if shown is not None else "no end", took, code, "ok" if ok else "FAIL"))
-    if not ok:
-        print((shown or b"").decode(errors="replace")[-2000:], file=sys.stderr)
-    return ok
+    script.check(ok, "%s read first, the other unread: %s after %.1f s, exit %d" %
+                 (first, "its end" if shown is not None else "no end", took, code),
+                 (shown or b"").decode(errors="replace"))
 
 
 def tmux(*args):
@@ -92,9 +93,9 @@ def state_of(pid):
         return "gone"
 
 
-def run_in_background(tq214, work):
+def run_in_background(script):
+    tq214, work = script.tq214, script.work
     history, pids = work + "/tostop.jsonl", work + "/pid"
-    screen = work + "/screen"
     tmux("new-session", "-d", "-x", "120", "-y", "40", "sh")
     try:
         command = ("stty tostop; TQ214_HISTORY=%s TQ214_LOCK_DIR=%s %s --simulate --piece-ms 20 "
@@ -124,26 +125,24 @@ def run_in_background(tq214, work):
         ended = re.search(r"^exit=(\d+)", shown, re.M)
         passed = re.search(r"^PASS\s*$", shown, re.M) is not None
         ok = recorded and stopped == "T" and ended is not None and ended.group(1) == "0" and passed
-        print("own-streams: backgrounded under tostop: %s after %.1f s; then %s; after fg: %s, %s" %
-              ("history line" if recorded else "no history line", took,
-               "stopped" if stopped == "T" else "state " + stopped,
-               "exit " + ended.group(1) if ended else "no end", "PASS" if passed else "no PASS"))
-        if not ok:
-            print(shown, file=sys.stderr)
-        return ok
+        script.check(ok, "backgrounded under tostop: %s after %.1f s; then %s; after fg: %s, %s" %
+                     ("history line" if recorded else "no history line", took,
+                      "stopped" if stopped == "T" else "state " + stopped,
+                      "exit " + ended.group(1) if ended else "no end",
+                      "PASS" if passed else "no PASS"),
+                     shown)
     finally:
         tmux("kill-server")
 
 
-def main(tq214, work):
-    env = dict(os.environ, TQ214_HISTORY=work + "/pipes.jsonl", TQ214_LOCK_DIR=work)
-    ok = all([run_with_pipes(tq214, env, *case) for case in PIPES])
+def main(script):
+    env = dict(os.environ, TQ214_HISTORY=script.work + "/pipes.jsonl", TQ214_LOCK_DIR=script.work)
+    for case in PIPES:
+        run_with_pipes(script, env, *case)
     if shutil.which("tmux") is None:
-        print("own-streams: no tmux; the terminal's part is not run")
-        return 77 if ok else 1
-    return 0 if run_in_background(tq214, work) and ok else 1
+        script.skip("no tmux; the terminal's part is not run")
+    run_in_background(script)
 
 
 if __name__ == "__main__":
-    with tempfile.TemporaryDirectory() as folder:
-        sys.exit(main(sys.argv[1], folder))
+    e2e.main(main)

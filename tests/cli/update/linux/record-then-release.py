@@ -22,8 +22,11 @@ import random
 import signal
 import subprocess
 import sys
-import tempfile
 import time
+
+sys.dont_write_bytecode = True  # no __pycache__ left in the sources
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../../support"))
+import e2e  # noqa: E402
 
 PIECE = b'"cdb":"3b0e'  # a firmware piece in a recorded session
 HANG_GUARD = 120  # seconds: a guard against a hang, never a judgement of speed
@@ -42,11 +45,10 @@ def start(tq214, work, args):
     for name in ("session.json", "history.jsonl", "out", "err"):
         if os.path.exists(os.path.join(work, name)):
             os.remove(os.path.join(work, name))
-    env = dict(os.environ, TQ214_HISTORY=os.path.join(work, "history.jsonl"))
     with open(os.path.join(work, "out"), "wb") as out, open(os.path.join(work, "err"), "wb") as err:
         return subprocess.Popen(
             [tq214, "--simulate", "--record", os.path.join(work, "session.json")] + args,
-            env=env, stdout=out, stderr=err, process_group=0)
+            stdout=out, stderr=err, process_group=0)
 
 
 def record_whole(work, result):
@@ -60,7 +62,8 @@ def record_whole(work, result):
     return entry.get("result") == result and document.get("result") == result
 
 
-def random_sigint(tq214, work):
+def random_sigint(script):
+    tq214, work = script.tq214, script.work
     took = []
     for _ in range(3):
         began = time.monotonic()
@@ -69,6 +72,7 @@ def random_sigint(tq214, work):
     whole = max(0.025, sorted(took)[1])
     span = (whole * 0.2, whole * 1.0)
     runs = ended_before = ended_after = lost = 0
+    shown = []
     deadline = time.monotonic() + 30
     while runs < 300 and time.monotonic() < deadline:
         tq = start(tq214, work, ["--piece-ms", "0", "--json", "update", "--yes"])
@@ -85,15 +89,16 @@ def random_sigint(tq214, work):
         elif code != 0 or not whole:
             lost += 1
             if lost <= 3:
-                print(f"record-then-release: FAIL: run {runs}: exit {code}, a piece written: {wrote}, "
-                      f"{len(read(os.path.join(work, 'history.jsonl')).splitlines())} history "
-                      f"line(s), {len(read(os.path.join(work, 'out')))} bytes on standard output, "
-                      f"standard error {read(os.path.join(work, 'err'))[-300:]!r}")
-    print(f"record-then-release: random SIGINT {span[0] * 1000:.0f}-{span[1] * 1000:.0f} ms in: "
-          f"{runs} runs, {ended_before} ended before the first "
-          f"piece, {ended_after} ended after the whole record, "
-          f"{runs - ended_before - ended_after - lost} exit 0 with it, {lost} without")
-    return lost == 0 and runs - ended_before > 0
+                lines = len(read(os.path.join(work, "history.jsonl")).splitlines())
+                shown.append(f"run {runs}: exit {code}, a piece written: {wrote}, {lines} history "
+                             f"line(s), {len(read(os.path.join(work, 'out')))} bytes on standard "
+                             f"output, standard error {read(os.path.join(work, 'err'))[-300:]!r}")
+    script.check(lost == 0 and runs - ended_before > 0,
+                 f"random SIGINT {span[0] * 1000:.0f}-{span[1] * 1000:.0f} ms in: "
+                 f"{runs} runs, {ended_before} ended before the first "
+                 f"piece, {ended_after} ended after the whole record, "
+                 f"{runs - ended_before - ended_after - lost} exit 0 with it, {lost} without",
+                 "\n".join(shown))
 
 
 def state_of(pid):
@@ -101,7 +106,8 @@ def state_of(pid):
         return f.read().rsplit(")", 1)[1].split()[0]
 
 
-def sigtstp(tq214, work):
+def sigtstp(script):
+    tq214, work = script.tq214, script.work
     tq = start(tq214, work, ["--piece-ms", "30", "update", "--yes"])
     deadline = time.monotonic() + HANG_GUARD
     while PIECE not in read(os.path.join(work, "session.json")) and time.monotonic() < deadline:
@@ -117,19 +123,12 @@ def sigtstp(tq214, work):
     tq.send_signal(signal.SIGCONT)
     code = tq.wait(timeout=HANG_GUARD)
     ok = stopped and b'"result":"PASS"' in history and b"PASS\n" in out and code == 0
-    print(f"record-then-release: SIGTSTP after {pieces_then} pieces: "
-          f"{'stopped' if stopped else 'never stopped'} after {pieces} pieces with "
-          f"{len(history.splitlines())} history line(s) and {'PASS' if b'PASS' in out else 'no PASS'}"
-          f" shown; after SIGCONT exit {code}" + ("" if ok else " (FAIL)"))
-    return ok
-
-
-def main():
-    tq214 = sys.argv[1]
-    with tempfile.TemporaryDirectory() as work:
-        results = [sigtstp(tq214, work), random_sigint(tq214, work)]
-    return 0 if all(results) else 1
+    script.check(ok, f"SIGTSTP after {pieces_then} pieces: "
+                 f"{'stopped' if stopped else 'never stopped'} after {pieces} pieces with "
+                 f"{len(history.splitlines())} history line(s) and "
+                 f"{'PASS' if b'PASS' in out else 'no PASS'} shown; after SIGCONT exit {code}",
+                 (out + read(os.path.join(work, "err"))).decode(errors="replace"))
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    e2e.main(lambda script: (sigtstp(script), random_sigint(script)))

@@ -23,18 +23,9 @@
 set -uo pipefail
 
 tq214=${1:?usage: stop-requests.sh TQ214}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-  echo "stop-requests: FAIL: $1" >&2
-  for f in out err; do
-    [ -f "$work/$f" ] && { echo "--- $f" >&2; cat "$work/$f" >&2; }
-  done
-  failures=$((failures + 1))
-}
-pass() { echo "stop-requests: $1"; }
+# shellcheck source=tests/support/e2e.sh
+source "$(dirname "$0")/../../../support/e2e.sh"
+e2e_start "$tq214"
 
 # start ARGS...: tq214 in the background with default dispositions; sets pid.
 start() {
@@ -171,4 +162,4 @@ case ${state_at_first:-none} in
   *) pass "| pipe: the first line came while tq214 ran (state $state_at_first), after $(((first_ns - start_ns) / 1000000)) ms of $(((end_ns - start_ns) / 1000000))" ;;
 esac
 
-[ "$failures" -eq 0 ] || exit 1
+finish

@@ -14,10 +14,12 @@ import os
 import pty
 import re
 import select
-import subprocess
 import sys
-import tempfile
 import time
+
+sys.dont_write_bytecode = True  # no __pycache__ left in the sources
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../../support"))
+import e2e  # noqa: E402
 
 
 def count(path, pattern):
@@ -42,15 +44,15 @@ def read_until(master, seconds, done=lambda: False):
     return got
 
 
-def main(tq214, work):
-    session, history = work + "/session.json", work + "/history.jsonl"
-    env = dict(os.environ, TQ214_HISTORY=history, TQ214_LOCK_DIR=work)
+def main(script):
+    tq214, work = script.tq214, script.work
+    session, history = work + "/session.json", os.environ["TQ214_HISTORY"]
+    env = dict(os.environ, TQ214_LOCK_DIR=work)
     pieces = lambda: count(session, rb'"cdb":"3b0e')
     try:
         pid, master = pty.fork()
     except OSError as error:
-        print("stopped-terminal: no pseudo-terminal (%s)" % error)
-        return 77
+        script.skip("no pseudo-terminal (%s)" % error)
     if pid == 0:
         os.execve(tq214, [tq214, "--simulate", "--piece-ms", "100", "--record", session,
                           "update", "--yes"], env)
@@ -64,29 +66,23 @@ def main(tq214, work):
     while time.monotonic() < stopped + 120 and not count(history, rb'"result":"PASS"'):
         time.sleep(0.05)
     recorded = count(history, rb'"result":"PASS"') == 1
-    print("stopped-terminal: Ctrl+S after %d pieces (%.1f s); while stopped %d more pieces, "
-          "%s" % (at_stop, stopped - start, pieces() - at_stop,
-                  "the history line after %.1f s" % (time.monotonic() - stopped) if recorded
-                  else "no history line in 120 s"))
-    second = subprocess.run([tq214, "--simulate", "--no-history", "update", "--yes"], env=env,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
-    print("stopped-terminal: a second tq214 while stopped: exit %d %s" %
-          (second.returncode, second.stderr.strip()))
+    script.check(recorded, "Ctrl+S after %d pieces (%.1f s); while stopped %d more pieces, %s" %
+                 (at_stop, stopped - start, pieces() - at_stop,
+                  "the history line after %.1f s" % (time.monotonic() - stopped) if recorded else
+                  "no history line in 120 s"), "")
+    second = script.run(["--simulate", "--no-history", "update", "--yes"], env=env)
+    script.check(second.returncode == 0, "a second tq214 while stopped: exit %d %s" %
+                 (second.returncode, second.stderr.strip()))
 
     os.write(master, b"\x11")  # Ctrl+Q
     resumed = time.monotonic()
     shown += read_until(master, 120)
     code = os.waitstatus_to_exitcode(os.waitpid(pid, 0)[1])
     passed = re.search(rb"^PASS\r?$", shown, re.M) is not None
-    print("stopped-terminal: after Ctrl+Q: exit %d, %s, %.1f s later" %
-          (code, "PASS" if passed else "no PASS", time.monotonic() - resumed))
-    if recorded and second.returncode == 0 and code == 0 and passed:
-        return 0
-    print("stopped-terminal: FAIL; the terminal showed:\n" + shown.decode(errors="replace"),
-          file=sys.stderr)
-    return 1
+    script.check(code == 0 and passed, "after Ctrl+Q: exit %d, %s, %.1f s later" %
+                 (code, "PASS" if passed else "no PASS", time.monotonic() - resumed),
+                 shown.decode(errors="replace"))
 
 
 if __name__ == "__main__":
-    with tempfile.TemporaryDirectory() as folder:
-        sys.exit(main(sys.argv[1], folder))
+    e2e.main(main)

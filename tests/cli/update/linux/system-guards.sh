@@ -26,21 +26,10 @@
 set -uo pipefail
 
 tq214=${1:?usage: system-guards.sh TQ214}
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-skipped=0
-fail() {
-  echo "system-guards: FAIL: $*" >&2
-  for f in "$work"/*.err; do [ -f "$f" ] && { echo "--- $f" >&2; cat "$f" >&2; }; done
-  failures=$((failures + 1))
-}
-pass() { echo "system-guards: $1"; }
+# shellcheck source=tests/support/e2e.sh
+source "$(dirname "$0")/../../../support/e2e.sh"
+e2e_start "$tq214"
+report='*.err'
 
 # wait_for PATTERN FILE: up to 120 s, a guard against a hang, never a
 # judgement of speed.
@@ -92,7 +81,7 @@ writing=
 for row in "${second_programs[@]}"; do
   IFS='|' read -r machine who args said <<<"$row"
   if [ "$who" != root ] && [ "$(id -u)" -ne 0 ]; then
-    skipped=1
+    skip_part "tq214 $args as $who: not root, so run as no one else"
     continue
   fi
   if [ "$machine" != "$writing" ]; then
@@ -173,8 +162,7 @@ plants=(
 )
 as_user() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
 if [ "$(id -u)" -ne 0 ] || ! command -v setpriv >/dev/null; then
-  echo "system-guards: not root (or no setpriv): no other user can plant; the plants are not tried"
-  skipped=1
+  skip_part "not root (or no setpriv): no other user can plant; the plants are not tried"
 elif [ -z "$lock_name" ]; then
   fail "no lock file to plant under"
 else
@@ -258,9 +246,7 @@ done
 
 # 4. The sleep lock, against a bus of our own with a logind stand-in.
 if ! command -v dbus-daemon >/dev/null || ! /usr/bin/python3 -c 'import dbusmock' 2>/dev/null; then
-  echo "system-guards: no dbus-daemon or python3-dbusmock: the sleep lock is not tried"
-  [ "$failures" -eq 0 ] || exit 1
-  exit 77
+  skip "no dbus-daemon or python3-dbusmock: the sleep lock is not tried"
 fi
 address=$(dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$work/bus.pid")
 pids+=("$(cat "$work/bus.pid")")
@@ -301,5 +287,4 @@ for scenario in outdated verify-fail; do
   fi
 done
 
-[ "$failures" -eq 0 ] || exit 1
-[ "$skipped" -eq 0 ] || exit 77
+finish

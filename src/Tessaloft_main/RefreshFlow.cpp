@@ -32,8 +32,7 @@ const char* BusPrefix(const char* path) {
 
 }  // namespace
 
-void TForm1::btn_RefreshClick(Control*) {
-  // Undo what an update's result left on the lines.
+void TForm1::ClearLines() {
   pnl_Descript_1.SetText("");
   pnl_Descript_2.SetText("");
   pnl_Descript_3.SetText("");
@@ -46,6 +45,10 @@ void TForm1::btn_RefreshClick(Control*) {
   pnl_Descript_5.SetText("");
   IdentifiedPath.clear();
   if (watcher_) watcher_->LinesRefreshed();
+}
+
+void TForm1::btn_RefreshClick(Control*) {
+  ClearLines();
 
   char buffers[kPathTableEntries][kPathBufferSize] = {};
   char* paths[kPathTableEntries];
@@ -58,42 +61,7 @@ void TForm1::btn_RefreshClick(Control*) {
     return;
   }
 
-  uint8_t inquiry[kInquiryLength] = {};
-  char identification[kIdentificationSize] = {};
-  cbb_DeviceList.Clear();
-  int listed = 0;
-  for (int i = 0; i < count && listed < kDeviceSlotCount; ++i) {
-    char* path = paths[i];
-    AsciiLowerInPlace(path);
-    // An enclosure that another program is writing gets no command: it is
-    // listed as it is, and the device information says why it is not read.
-    const bool beingWritten = ActiveSystemGuards().EnclosureBusy(path);
-    if (!beingWritten && Inquiry(path, inquiry, kInquiryLength)) {
-      std::memcpy(identification, inquiry + kInquiryIdentification, kIdentificationSize);
-    }
-    DeviceSlot& slot = DeviceSlots[listed];
-    std::strncpy(slot.Path, path, kSlotPathSize - 1);
-    slot.Path[kSlotPathSize - 1] = '\0';
-    if (beingWritten) {
-      std::memset(slot.DriveLetters, 0, sizeof slot.DriveLetters);
-      cbb_DeviceList.Add(BusPrefix(path));
-      ++listed;
-      continue;
-    }
-
-    {
-      const DeviceSpan span(path);  // one handle for the identification's commands
-      ChipCode = IdentifyChip(path);
-    }
-    if ((ChipCode & 0xFF) == 0) continue;
-
-    FindDriveLetters(path, slot.DriveLetters);
-    std::string item = BusPrefix(path);
-    item.append(identification, strnlen(identification, kIdentificationSize));
-    cbb_DeviceList.Add(item);
-    ++listed;
-  }
-
+  const int listed = ListDevices(paths, count);
   cbb_DeviceList.SetEnabled(true);
   if (listed == 0) cbb_DeviceList.Add("");
   cbb_DeviceList.SetItemIndex(0);
@@ -102,6 +70,51 @@ void TForm1::btn_RefreshClick(Control*) {
     ShowDeviceInfo();
     return;
   }
+  WarnOfSeveralDevices();
+}
+
+int TForm1::ListDevices(char* const* paths, int count) {
+  // A device whose INQUIRY fails is listed with the identification before it.
+  char identification[kIdentificationSize] = {};
+  cbb_DeviceList.Clear();
+  int listed = 0;
+  for (int i = 0; i < count && listed < kDeviceSlotCount; ++i) {
+    if (ListDevice(paths[i], identification, DeviceSlots[listed])) ++listed;
+  }
+  return listed;
+}
+
+bool TForm1::ListDevice(char* path, char* identification, DeviceSlot& slot) {
+  AsciiLowerInPlace(path);
+  // An enclosure that another program is writing gets no command: it is
+  // listed as it is, and the device information says why it is not read.
+  const bool beingWritten = ActiveSystemGuards().EnclosureBusy(path);
+  uint8_t inquiry[kInquiryLength] = {};
+  if (!beingWritten && Inquiry(path, inquiry, kInquiryLength)) {
+    std::memcpy(identification, inquiry + kInquiryIdentification, kIdentificationSize);
+  }
+  std::strncpy(slot.Path, path, kSlotPathSize - 1);
+  slot.Path[kSlotPathSize - 1] = '\0';
+  if (beingWritten) {
+    std::memset(slot.DriveLetters, 0, sizeof slot.DriveLetters);
+    cbb_DeviceList.Add(BusPrefix(path));
+    return true;
+  }
+
+  {
+    const DeviceSpan span(path);  // one handle for the identification's commands
+    ChipCode = IdentifyChip(path);
+  }
+  if ((ChipCode & 0xFF) == 0) return false;
+
+  FindDriveLetters(path, slot.DriveLetters);
+  std::string item = BusPrefix(path);
+  item.append(identification, strnlen(identification, kIdentificationSize));
+  cbb_DeviceList.Add(item);
+  return true;
+}
+
+void TForm1::WarnOfSeveralDevices() {
   pnl_Descript_1.SetText("Multiple USB hard drives are attached.");
   pnl_Descript_2.SetText("Please disconnect all drives");
   pnl_Descript_3.SetText("except the one that needs to be updated.");

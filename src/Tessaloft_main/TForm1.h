@@ -96,6 +96,15 @@ class TForm1 {
   std::array<uint8_t, 16> IdentifiedChip{};
 
  private:
+  // The refresh: the lines cleared of an update's result, the devices listed,
+  // a warning when more than one is.
+  void ClearLines();
+  // Lists the first `count` of `paths`; how many it listed.
+  int ListDevices(char* const* paths, int count);
+  // Lists `path` in `slot`, unless it is no bridge the window knows (false).
+  // `identification` keeps the last vendor and product an INQUIRY answered.
+  bool ListDevice(char* path, char* identification, DeviceSlot& slot);
+  void WarnOfSeveralDevices();
   void NoDeviceEnding();
   void ShowIdentity(const uint8_t* chipInfo);
   // The device work of an update: flush, download, block. `refused`: nothing

@@ -157,7 +157,9 @@ void TForm1::btn_UpdateClick(Control*) {
 UpdateAttempt TForm1::AttemptOf(const std::string& path, bool passed, bool refused,
                                 const std::string& note) const {
   UpdateAttempt attempt;
-  attempt.result = passed ? "PASS" : refused ? "refused" : "FAIL";
+  attempt.result = passed    ? AttemptResult::kPassed
+                   : refused ? AttemptResult::kRefused
+                             : AttemptResult::kFailed;
   attempt.serial = SerialOfInterfacePath(path);
   const int index = cbb_DeviceList.itemIndex();
   const char* letters =

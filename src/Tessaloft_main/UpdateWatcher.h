@@ -6,9 +6,17 @@
 #include <cstdint>
 #include <string>
 
+// How an attempt ended, for the system's log: the third line shows "PASS"
+// for the first, "FAIL" for the others.
+enum class AttemptResult : uint8_t {
+  kPassed,
+  kFailed,   // the update ran and did not end as it should
+  kRefused,  // nothing written: the build, the lock or the device said no first
+};
+
 // An update attempt as the system's log keeps it, as tq214's history says it.
 struct UpdateAttempt {
-  std::string result;          // "PASS", "FAIL" or "refused" (nothing written)
+  AttemptResult result = AttemptResult::kFailed;
   std::string serial;          // "" when the enclosure has none
   std::string drive;           // its drive letters, else its path
   std::string firmwareBefore;  // "" when not read

@@ -225,6 +225,8 @@ class SessionSax final : public nlohmann::json_sax<Json> {
 
   bool Value(Json value);
   bool Open(bool object);
+  Frame MemberFrame(bool object);
+  Frame EventFrame(bool object);
   bool Close();
   void StartEvents();
   void Between() { betweenSince_ = stream_.lineEnds(); }
@@ -320,49 +322,65 @@ bool SessionSax::Open(bool object) {
   switch (top.role) {
     case Role::kDocument:
     case Role::kObject:
-      if (pending_.events) {
-        StartEvents();
-        if (object) {
-          eventsNotList_ = true;
-        } else {
-          frame.role = Role::kEvents;
-          Between();
-        }
-      } else if (pending_.slot != nullptr) {
-        Json* slot = pending_.slot;
-        // A container where none belongs stays, empty, for the member's check.
-        *slot = object ? Json::object() : Json::array();
-        if (object && pending_.members != nullptr) {
-          frame.role = Role::kObject;
-          frame.into = slot;
-          frame.members = pending_.members;
-        } else if (!object && pending_.listLimit != 0) {
-          frame.role = Role::kList;
-          frame.into = slot;
-          frame.limit = pending_.listLimit;
-        }
-      }
-      pending_ = Pending();
+      frame = MemberFrame(object);
       break;
     case Role::kList:
       if (top.items++ <= top.limit) top.into->push_back(object ? Json::object() : Json::array());
       break;
     case Role::kEvents:
-      LeaveBetween();
-      frame.event = true;
-      frame.list = !object;
-      if (object && eventError_.empty() && eventsSeen_ < maxEvents_) {
-        event_ = Json::object();
-        frame.role = Role::kObject;
-        frame.into = &event_;
-        frame.members = &kEventMembers;
-      }
+      frame = EventFrame(object);
       break;
     case Role::kSkipped:
       break;
   }
   frames_.push_back(frame);
   return true;
+}
+
+// The member's value is an object or a list: the events' list, a member kept
+// as the key said, or one passed over.
+SessionSax::Frame SessionSax::MemberFrame(bool object) {
+  Frame frame;
+  if (pending_.events) {
+    StartEvents();
+    if (object) {
+      eventsNotList_ = true;
+    } else {
+      frame.role = Role::kEvents;
+      Between();
+    }
+  } else if (pending_.slot != nullptr) {
+    Json* slot = pending_.slot;
+    // A container where none belongs stays, empty, for the member's check.
+    *slot = object ? Json::object() : Json::array();
+    if (object && pending_.members != nullptr) {
+      frame.role = Role::kObject;
+      frame.into = slot;
+      frame.members = pending_.members;
+    } else if (!object && pending_.listLimit != 0) {
+      frame.role = Role::kList;
+      frame.into = slot;
+      frame.limit = pending_.listLimit;
+    }
+  }
+  pending_ = Pending();
+  return frame;
+}
+
+// The events' list's next item: an object kept while no event before it was
+// bad and the list is within its limit.
+SessionSax::Frame SessionSax::EventFrame(bool object) {
+  LeaveBetween();
+  Frame frame;
+  frame.event = true;
+  frame.list = !object;
+  if (object && eventError_.empty() && eventsSeen_ < maxEvents_) {
+    event_ = Json::object();
+    frame.role = Role::kObject;
+    frame.into = &event_;
+    frame.members = &kEventMembers;
+  }
+  return frame;
 }
 
 bool SessionSax::Close() {

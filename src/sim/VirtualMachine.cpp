@@ -221,48 +221,49 @@ VirtualMachine::Disk* VirtualMachine::Reached(const ScsiRequest& request, TraceE
   return disk;
 }
 
-BackendResult VirtualMachine::ExecuteOnDisk(const ScsiRequest& request, TraceEntry& entry) {
+namespace {
+
+// Whether the faults fail this command: the `commands`-th on its disk, and of
+// a write, its `writePieces`-th piece.
+bool FailureInjected(const Faults& faults, CommandKind kind, uint32_t commands,
+                     uint32_t writePieces) {
+  const bool piece = kind == CommandKind::kWriteBufferData;
+  return faults.Fails(kind) || (faults.failCommandNumber == commands) ||
+         commands <= faults.failFirstCommands ||
+         (piece && faults.failWritePiecesFrom != 0 && writePieces >= faults.failWritePiecesFrom);
+}
+
+// An injected failure of a style that fails the whole command: true when the
+// style is one, the request completed as it fails.
+bool FailedWhole(VirtualEnclosure& chip, const ScsiRequest& request, TraceEntry& entry,
+                 BackendResult& result) {
+  switch (chip.faults().style) {
+    case FailureStyle::kIoError:
+      chip.RecordInjectedFailure();
+      CompleteRecord(request.record, 0, 0);
+      result.requestSucceeded = false;
+      entry.lastError = result.lastError = kErrorIoDevice;
+      return true;
+    case FailureStyle::kCheckCondition:
+      chip.RecordInjectedFailure();
+      CompleteRecord(request.record, kStatusCheckCondition, 0);
+      result.requestSucceeded = entry.requestSucceeded = true;
+      entry.scsiStatus = kStatusCheckCondition;
+      return true;
+    case FailureStyle::kShortData:
+    case FailureStyle::kShortGood:
+      break;
+  }
+  return false;
+}
+
+// The chip's answer to the request; with an `injected` failure of the short
+// styles, cut short.
+void Answer(VirtualEnclosure& chip, const ScsiRequest& request, bool injected, TraceEntry& entry,
+            BackendResult& result) {
   const RecordView view = ReadRecord(request.record);
   const uint8_t cdbLength = std::min<uint8_t>(view.cdbLength, 16);
-  BackendResult result;
-  Disk* disk = Reached(request, entry, result);
-  if (disk == nullptr) return result;
-  VirtualEnclosure& chip = *disk->chip;
   const Faults& faults = chip.faults();
-  entry.unit = disk->arrival;
-  ++disk->commands;
-  if (faults.vanishAfterCommands != 0 && disk->commands >= faults.vanishAfterCommands) {
-    disk->present = false;  // this command is the last one the disk sees
-  }
-  const bool piece = entry.kind == CommandKind::kWriteBufferData;
-  if (piece) ++disk->writePieces;
-  if (piece && faults.vanishAtWritePiece != 0 && disk->writePieces == faults.vanishAtWritePiece) {
-    // Unplugged while this piece was on its way: it never completes.
-    disk->present = false;
-    CompleteRecord(request.record, 0, 0);
-    entry.lastError = result.lastError = kErrorDeviceNotConnected;
-    return result;
-  }
-
-  const bool injected =
-      faults.Fails(entry.kind) || (faults.failCommandNumber == disk->commands) ||
-      disk->commands <= faults.failFirstCommands ||
-      (piece && faults.failWritePiecesFrom != 0 && disk->writePieces >= faults.failWritePiecesFrom);
-  if (injected && faults.style == FailureStyle::kIoError) {
-    chip.RecordInjectedFailure();
-    CompleteRecord(request.record, 0, 0);
-    result.requestSucceeded = false;
-    entry.lastError = result.lastError = kErrorIoDevice;
-    return result;
-  }
-  if (injected && faults.style == FailureStyle::kCheckCondition) {
-    chip.RecordInjectedFailure();
-    CompleteRecord(request.record, kStatusCheckCondition, 0);
-    result.requestSucceeded = entry.requestSucceeded = true;
-    entry.scsiStatus = kStatusCheckCondition;
-    return result;
-  }
-
   ChipReply reply = chip.Execute(view.cdb, cdbLength, view.dataIn, request.data,
                                  request.data ? view.transferLength : 0);
   const bool good = faults.style == FailureStyle::kShortGood;
@@ -282,6 +283,40 @@ BackendResult VirtualMachine::ExecuteOnDisk(const ScsiRequest& request, TraceEnt
   result.requestSucceeded = entry.requestSucceeded = true;
   entry.scsiStatus = reply.status;
   entry.transferred = reply.transferred;
+}
+
+}  // namespace
+
+bool VirtualMachine::CountCommand(Disk& disk, bool piece) {
+  const Faults& faults = disk.chip->faults();
+  ++disk.commands;
+  if (faults.vanishAfterCommands != 0 && disk.commands >= faults.vanishAfterCommands) {
+    disk.present = false;  // this command is the last one the disk sees
+  }
+  if (piece) ++disk.writePieces;
+  if (piece && faults.vanishAtWritePiece != 0 && disk.writePieces == faults.vanishAtWritePiece) {
+    disk.present = false;
+    return true;
+  }
+  return false;
+}
+
+BackendResult VirtualMachine::ExecuteOnDisk(const ScsiRequest& request, TraceEntry& entry) {
+  BackendResult result;
+  Disk* disk = Reached(request, entry, result);
+  if (disk == nullptr) return result;
+  entry.unit = disk->arrival;
+  if (CountCommand(*disk, entry.kind == CommandKind::kWriteBufferData)) {
+    // Unplugged while this piece was on its way: it never completes.
+    CompleteRecord(request.record, 0, 0);
+    entry.lastError = result.lastError = kErrorDeviceNotConnected;
+    return result;
+  }
+  VirtualEnclosure& chip = *disk->chip;
+  const bool injected =
+      FailureInjected(chip.faults(), entry.kind, disk->commands, disk->writePieces);
+  if (injected && FailedWhole(chip, request, entry, result)) return result;
+  Answer(chip, request, injected, entry, result);
   return result;
 }
 

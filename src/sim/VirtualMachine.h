@@ -195,6 +195,9 @@ class VirtualMachine final : public ScsiBackend, public DiskInterfaces, public V
   Disk* Lookup(const char* path);
   const Disk* Lookup(const char* path) const;
   Disk* Reached(const ScsiRequest& request, TraceEntry& entry, BackendResult& result);
+  // Counts a command on `disk`, a write's piece when `piece`: true when the
+  // disk was unplugged while the piece was on its way.
+  static bool CountCommand(Disk& disk, bool piece);
   void Arrive(Disk& disk, std::unique_ptr<VirtualEnclosure> chip, const std::string& serial);
   VirtualVolume* LookupVolume(char letter);
   TraceEntry& Record(const char* path, CommandKind kind);

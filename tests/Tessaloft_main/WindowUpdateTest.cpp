@@ -155,4 +155,66 @@ TEST_F(WindowUpdateTest, ProgressGoesForwardThroughWritingAndVerifying) {
   EXPECT_EQ(98u, form().prg_Update.maximum());
 }
 
+// What the system's log hears of each attempt: passed, failed after writing,
+// or refused with nothing written.
+struct AttemptCase {
+  const char* name;
+  void (*beforeOpen)(VirtualEnclosure& chip);
+  void (*afterOpen)(VirtualEnclosure& chip);
+  bool heldByAnotherProgram;
+  AttemptResult expected;
+};
+
+void PrintTo(const AttemptCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+struct AttemptRecorder final : UpdateWatcher {
+  void UpdateProgressed(uint32_t /*position*/, uint32_t /*maximum*/) override {}
+  void UpdateResultShown(bool /*passed*/) override {}
+  void UpdateAttempted(const UpdateAttempt& attempt) override { results.push_back(attempt.result); }
+  void LinesRefreshed() override {}
+  std::vector<AttemptResult> results;
+};
+
+void Untouched(VirtualEnclosure& /*chip*/) {}
+
+class WindowAttemptTest : public WindowUpdateTest,
+                          public ::testing::WithParamInterface<AttemptCase> {};
+
+TEST_P(WindowAttemptTest, TellsTheAttemptsResult) {
+  const AttemptCase& c = GetParam();
+  VirtualEnclosure& chip = AddEnclosure();
+  c.beforeOpen(chip);
+  Open();
+  c.afterOpen(chip);
+  AttemptRecorder recorder;
+  form().SetUpdateWatcher(&recorder);
+  {
+    const auto held =
+        c.heldByAnotherProgram ? LockWithinProcess(AsciiLower(kUsb).c_str()) : nullptr;
+    Press();
+  }
+  form().SetUpdateWatcher(nullptr);
+  ASSERT_EQ(1u, recorder.results.size());
+  EXPECT_EQ(c.expected, recorder.results[0]);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Results, WindowAttemptTest,
+    ::testing::Values(
+        AttemptCase{"Written", Untouched, Untouched, false, AttemptResult::kPassed},
+        AttemptCase{"ReadBackUnlike", Untouched,
+                    [](VirtualEnclosure& chip) { chip.faults().flipReadBack = true; }, false,
+                    AttemptResult::kFailed},
+        AttemptCase{"BlockWriteIgnored", Untouched,
+                    [](VirtualEnclosure& chip) { chip.faults().ignoreMemoryWrites = true; }, false,
+                    AttemptResult::kFailed},
+        AttemptCase{"AnotherProgramWrites", Untouched, Untouched, true, AttemptResult::kRefused},
+        AttemptCase{
+            "NotIdentified",
+            [](VirtualEnclosure& chip) { chip.faults().FailEvery(CommandKind::kReadBridgeMemory); },
+            Untouched, false, AttemptResult::kRefused}),
+    [](const ::testing::TestParamInfo<AttemptCase>& info) { return info.param.name; });
+
 }  // namespace

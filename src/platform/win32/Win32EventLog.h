@@ -15,30 +15,24 @@
 // HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application.
 constexpr wchar_t kEventSourceName[] = L"Tessaloft TQ-214";
 
-// One attempt, as the update history has it (UTF-8).
 // The event's id (the message table's) and type (EVENTLOG_*_TYPE).
 struct EventKind {
   DWORD id;
   WORD type;
 };
 
+// One attempt, as the update history has it (UTF-8), and the kind of entry
+// its outcome makes: each program files its own outcomes (tq214 from its
+// outcome table, the window from its attempt's result).
 struct UpdateEvent {
-  // "PASS", "FAIL", "refused", "skipped"; for the confirmation after the
-  // enclosure was reconnected "confirmed" or "unconfirmed".
-  std::string result;
+  EventKind kind{0, 0};
   std::string serial;          // "" when the enclosure has none
   std::string drive;           // the device as shown: "\\.\E:", "E:"
   std::string firmwareBefore;  // "" when not read
   std::string firmwareAfter;   // what runs or will run after it; "" when not known
   std::string imageSha256;     // of the image the program carries
   std::string reason;          // why, when not PASS
-  // Its kind when the caller files it (the command line's outcomes); id 0:
-  // by its result.
-  EventKind kind{0, 0};
 };
-
-// Its kind: the one given, or the one of its result.
-EventKind EventKindOf(const UpdateEvent& event);
 
 // Reports `event`; false with `failure` saying why when it did not reach the
 // log.

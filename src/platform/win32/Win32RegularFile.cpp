@@ -107,6 +107,66 @@ void MakeFoldersOf(const std::wstring& name) {
   }
 }
 
+// How a use opens its file: the system's access and disposition, the C
+// runtime's flags and the stream's mode.
+struct OpenMode {
+  DWORD access;
+  DWORD disposition;
+  int flags;
+  const char* stream;
+};
+
+OpenMode ModeOf(FileUse use) {
+  switch (use) {
+    case FileUse::kAppend:
+      // Append only: the system puts every write at the end, also with
+      // another program appending.
+      return {FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE, OPEN_ALWAYS, _O_APPEND, "ab"};
+    case FileUse::kRewrite:
+      // Emptied once it is known to be a regular file.
+      return {GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, 0, "r+b"};
+    case FileUse::kRead:
+      break;
+  }
+  return {GENERIC_READ, OPEN_EXISTING, _O_RDONLY, "rb"};
+}
+
+// Why the file `handle` opened is not one to use as `use` says; "" when it
+// is, a file to rewrite emptied by then.
+std::string OpenedProblem(HANDLE handle, FileUse use, bool guarded) {
+  const DWORD type = GetFileType(handle);
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (type != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return type == FILE_TYPE_PIPE ? "a pipe, not a regular file" : "a device, not a regular file";
+  }
+  if (guarded && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    return kReparsePoint;
+  }
+  if (guarded && info.nNumberOfLinks != 1) {
+    return "has " + std::to_string(info.nNumberOfLinks) + " links: another name leads to it";
+  }
+  if (use != FileUse::kRead && (SameFile(GetStdHandle(STD_OUTPUT_HANDLE), info) ||
+                                SameFile(GetStdHandle(STD_ERROR_HANDLE), info))) {
+    return kStandardOutput;
+  }
+  if (use == FileUse::kRewrite && !SetEndOfFile(handle)) return Reason(GetLastError());
+  return "";
+}
+
+// The file `handle` opened, as a C stream that closes the handle with it.
+OpenedFile StreamOf(HANDLE handle, const OpenMode& mode) {
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), mode.flags);
+  if (fd < 0) return Refused(handle, std::strerror(errno));
+  OpenedFile file;
+  file.file = _fdopen(fd, mode.stream);
+  if (file.file == nullptr) {
+    file.error = std::strerror(errno);
+    _close(fd);  // and the handle with it
+  }
+  return file;
+}
+
 }  // namespace
 
 OpenedFile OpenRegularFile(const std::string& path, FileUse use, bool makeFolders) {
@@ -122,63 +182,20 @@ OpenedFile OpenRegularFile(const std::string& path, FileUse use, bool makeFolder
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     return Refused(INVALID_HANDLE_VALUE, "a directory, not a regular file");
   }
-  DWORD access = GENERIC_READ;
-  DWORD disposition = OPEN_EXISTING;
-  int flags = _O_RDONLY;
-  const char* mode = "rb";
-  if (use == FileUse::kAppend) {
-    // Append only: the system puts every write at the end, also with
-    // another program appending.
-    access = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
-    disposition = OPEN_ALWAYS;
-    flags = _O_APPEND;
-    mode = "ab";
-  } else if (use == FileUse::kRewrite) {
-    access = GENERIC_READ | GENERIC_WRITE;
-    disposition = OPEN_ALWAYS;  // emptied once it is known to be a regular file
-    flags = 0;
-    mode = "r+b";
-  }
+  const OpenMode mode = ModeOf(use);
   // A link planted after the look is opened as itself, and refused below.
   const DWORD opening = FILE_ATTRIBUTE_NORMAL | (guarded ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
-  HANDLE handle = CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              disposition, opening, nullptr);
+  HANDLE handle = CreateFileW(name.c_str(), mode.access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, mode.disposition, opening, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
     OpenedFile failed = Refused(handle, Reason(code));
     failed.missing = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
     return failed;
   }
-  const DWORD type = GetFileType(handle);
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (type != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
-      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    return Refused(handle, type == FILE_TYPE_PIPE ? "a pipe, not a regular file"
-                                                  : "a device, not a regular file");
-  }
-  if (guarded && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    return Refused(handle, kReparsePoint);
-  }
-  if (guarded && info.nNumberOfLinks != 1) {
-    return Refused(
-        handle, "has " + std::to_string(info.nNumberOfLinks) + " links: another name leads to it");
-  }
-  if (use != FileUse::kRead && (SameFile(GetStdHandle(STD_OUTPUT_HANDLE), info) ||
-                                SameFile(GetStdHandle(STD_ERROR_HANDLE), info))) {
-    return Refused(handle, kStandardOutput);
-  }
-  if (use == FileUse::kRewrite && !SetEndOfFile(handle)) {
-    return Refused(handle, Reason(GetLastError()));
-  }
-  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
-  if (fd < 0) return Refused(handle, std::strerror(errno));
-  OpenedFile file;
-  file.file = _fdopen(fd, mode);
-  if (file.file == nullptr) {
-    file.error = std::strerror(errno);
-    _close(fd);  // and the handle with it
-  }
-  return file;
+  const std::string problem = OpenedProblem(handle, use, guarded);
+  if (!problem.empty()) return Refused(handle, problem);
+  return StreamOf(handle, mode);
 }
 
 // _commit is FlushFileBuffers on the descriptor's handle.

@@ -23,21 +23,19 @@ class EventLogJournal final : public SystemJournal {
  public:
   bool Send(const std::vector<std::string>& fields, std::string* failure) override {
     UpdateEvent event;
-    event.result = FieldValue(fields, "TQ_RESULT");
     event.serial = FieldValue(fields, "TQ_SERIAL");
     event.drive = FieldValue(fields, "TQ_DEVICE");
     event.firmwareBefore = FieldValue(fields, "TQ_FIRMWARE_BEFORE");
     event.firmwareAfter = FieldValue(fields, "TQ_FIRMWARE_AFTER");
     event.imageSha256 = FieldValue(fields, "TQ_IMAGE_SHA");
     event.reason = FieldValue(fields, "TQ_REASON");
-    // The outcome's kind, as the journal files it.
-    Outcome outcome = Outcome::kSkipped;
-    if (OutcomeNamed(FieldValue(fields, "TQ_OUTCOME"), &outcome)) {
-      const OutcomeKind& kind = KindOf(outcome);
-      event.kind = {kind.eventId, kind.priority <= 3   ? WORD{EVENTLOG_ERROR_TYPE}
-                                  : kind.priority == 4 ? WORD{EVENTLOG_WARNING_TYPE}
-                                                       : WORD{EVENTLOG_INFORMATION_TYPE}};
-    }
+    // The outcome's kind, as the journal files it (every entry names one).
+    Outcome outcome = Outcome::kSkipped;  // kept without a name it knows
+    OutcomeNamed(FieldValue(fields, "TQ_OUTCOME"), &outcome);
+    const OutcomeKind& kind = KindOf(outcome);
+    event.kind = {kind.eventId, kind.priority <= 3   ? WORD{EVENTLOG_ERROR_TYPE}
+                                : kind.priority == 4 ? WORD{EVENTLOG_WARNING_TYPE}
+                                                     : WORD{EVENTLOG_INFORMATION_TYPE}};
     return ReportUpdateEvent(event, failure);
   }
 };

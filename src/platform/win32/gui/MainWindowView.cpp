@@ -266,6 +266,7 @@ LRESULT MainWindowView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     signals_.TaskbarButtonCreated();
     return 0;
   }
+  if (EndOfLife(message, wParam, lParam, &result)) return result;
   switch (message) {
     case WM_COMMAND:
       return OnCommand(wParam);
@@ -297,34 +298,44 @@ LRESULT MainWindowView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
       FocusAControl();
       return 0;
+    default:
+      return DefWindowProcA(window_, message, wParam, lParam);
+  }
+}
+
+bool MainWindowView::EndOfLife(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  *result = 0;
+  switch (message) {
     case WM_CLOSE:
       // The device notification names this window: it goes while the window
       // still exists, then the window.
       if (Form1 != nullptr) Form1->UnregisterUsbNotification();
       DestroyWindow(window_);
-      return 0;
+      return true;
     case WM_QUERYENDSESSION:
       // Not while the enclosure's firmware is being written.
-      return shell_.DeviceWorkRunning() ? FALSE : TRUE;
+      *result = shell_.DeviceWorkRunning() ? FALSE : TRUE;
+      return true;
     case WM_ENDSESSION:
       // The session ends anyway: the process may be ended as soon as this
       // returns, so not before the device work has ended.
       if (wParam != FALSE) shell_.AwaitDeviceWork();
-      return 0;
+      return true;
     case WM_DESTROY:
       // The children still exist: the line's mark comes off first.
       signals_.Detach();
       for (Child& child : children_) child.window = nullptr;
       PostQuitMessage(0);
-      return 0;
+      return true;
     case WM_NCDESTROY: {
       HWND window = window_;
       SetWindowLongPtrA(window, GWLP_USERDATA, 0);
       window_ = nullptr;
-      return DefWindowProcA(window, message, wParam, lParam);
+      *result = DefWindowProcA(window, message, wParam, lParam);
+      return true;
     }
     default:
-      return DefWindowProcA(window_, message, wParam, lParam);
+      return false;
   }
 }
 

@@ -82,6 +82,9 @@ class MainWindowView final : public ControlObserver {
   // While device work runs: true when `message` waits or is refused, with
   // its answer in `result`.
   bool HeldOrRefused(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+  // Closing, the session's end and the window's destruction: true when
+  // `message` is one of them, with its answer in `result`.
+  bool EndOfLife(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
   LRESULT OnCommand(WPARAM wParam);
   LRESULT OnStaticColour(HDC dc, HWND child);
   // The system's colours or a setting changed: the theme may have too.

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "embedded/FirmwareImageDigest.h"
-#include "platform/win32/Win32EventLog.h"
+#include "platform/win32/gui/AttemptEvent.h"
 
 void UpdateSignals::Attach(HWND window, HWND resultLine) {
   window_ = window;
@@ -40,17 +40,9 @@ void UpdateSignals::UpdateResultShown(bool passed) {
 
 void UpdateSignals::UpdateAttempted(const UpdateAttempt& attempt) {
   if (!reportAttempts_) return;
-  UpdateEvent event;
-  event.result = attempt.result;
-  event.serial = attempt.serial;
-  event.drive = attempt.drive;
-  event.firmwareBefore = attempt.firmwareBefore;
-  event.firmwareAfter = attempt.firmwareAfter;
-  event.imageSha256 = kFirmwareImageSha256;
-  event.reason = attempt.reason;
   // The update is over whatever the log says; only a debugger hears of it.
   std::string failure;
-  if (!ReportUpdateEvent(event, &failure)) {
+  if (!ReportUpdateEvent(EventOfAttempt(attempt, kFirmwareImageSha256), &failure)) {
     OutputDebugStringA(("no entry in the event log: " + failure + "\n").c_str());
   }
 }

@@ -320,35 +320,6 @@ BackendResult VirtualMachine::ExecuteOnDisk(const ScsiRequest& request, TraceEnt
   return result;
 }
 
-BackendResult VirtualMachine::QueryDeviceNumber(const char* path, StorageDeviceNumber* result) {
-  std::lock_guard<std::mutex> guard(lock_);
-  TraceEntry& entry = Record(path, CommandKind::kQueryDeviceNumber);
-  if (const VirtualVolume* volume = LookupVolume(VolumeLetter(path))) {
-    return QueryVolume(*volume, entry, result);
-  }
-  BackendResult outcome;
-  Disk* disk = Lookup(path);
-  if (disk == nullptr || !disk->present) {
-    entry.lastError = outcome.lastError = kErrorFileNotFound;
-    return outcome;
-  }
-  const Faults& faults = disk->chip->faults();
-  if (faults.openError != 0) {
-    entry.lastError = outcome.lastError = faults.openError;
-    return outcome;
-  }
-  outcome.opened = entry.opened = true;
-  if (faults.Fails(CommandKind::kQueryDeviceNumber)) {
-    entry.lastError = outcome.lastError = kErrorInvalidFunction;
-    return outcome;
-  }
-  outcome.requestSucceeded = entry.requestSucceeded = true;
-  result->DeviceType = kDeviceTypeDisk;
-  result->DeviceNumber = disk->number;
-  result->PartitionNumber = 0;
-  return outcome;
-}
-
 std::vector<TraceEntry> VirtualMachine::TraceFor(const std::string& path) const {
   std::lock_guard<std::mutex> guard(lock_);
   std::vector<TraceEntry> out;

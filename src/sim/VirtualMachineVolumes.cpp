@@ -1,5 +1,5 @@
 // The machine's drive letters: the logical-drive mask, the Windows directory,
-// drive types, and the device-number query of a volume path.
+// drive types, and the device-number query of a volume path or a disk.
 
 #include <algorithm>
 #include <cctype>
@@ -120,5 +120,34 @@ BackendResult VirtualMachine::QueryVolume(const VirtualVolume& volume, TraceEntr
   result->DeviceType = kDeviceTypeDisk;
   result->DeviceNumber = disk->number;
   result->PartitionNumber = volume.partition;
+  return outcome;
+}
+
+BackendResult VirtualMachine::QueryDeviceNumber(const char* path, StorageDeviceNumber* result) {
+  std::lock_guard<std::mutex> guard(lock_);
+  TraceEntry& entry = Record(path, CommandKind::kQueryDeviceNumber);
+  if (const VirtualVolume* volume = LookupVolume(VolumeLetter(path))) {
+    return QueryVolume(*volume, entry, result);
+  }
+  BackendResult outcome;
+  Disk* disk = Lookup(path);
+  if (disk == nullptr || !disk->present) {
+    entry.lastError = outcome.lastError = kErrorFileNotFound;
+    return outcome;
+  }
+  const Faults& faults = disk->chip->faults();
+  if (faults.openError != 0) {
+    entry.lastError = outcome.lastError = faults.openError;
+    return outcome;
+  }
+  outcome.opened = entry.opened = true;
+  if (faults.Fails(CommandKind::kQueryDeviceNumber)) {
+    entry.lastError = outcome.lastError = kErrorInvalidFunction;
+    return outcome;
+  }
+  outcome.requestSucceeded = entry.requestSucceeded = true;
+  result->DeviceType = kDeviceTypeDisk;
+  result->DeviceNumber = disk->number;
+  result->PartitionNumber = 0;
   return outcome;
 }

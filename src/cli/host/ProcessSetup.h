@@ -20,6 +20,10 @@ struct ProcessVariables {
 };
 
 ProcessVariables ReadProcessVariables();
+// The environment variable `name` as UTF-8, as every text inside the
+// program is (linux/ProcessSetup.cpp; win32/ProcessSetup.cpp reads it wide);
+// "" when it is not set. Only ReadProcessVariables calls it.
+std::string EnvironmentText(const char* name);
 
 // The program, with its arguments (after its name) as UTF-8; the exit code.
 int RunProcess(const std::vector<std::string>& args);

@@ -17,6 +17,9 @@ struct ProcessVariables {
   std::string stateHome;     // XDG_STATE_HOME, HOME, LOCALAPPDATA: where the history lives
   std::string home;
   std::string localAppData;
+  // TQ214_JSON_CAPTURE_DIR, in the tests' build only: where the program
+  // keeps its JSON for the schema check (capture/ProgramCapture.h).
+  std::string jsonCapture;
 };
 
 ProcessVariables ReadProcessVariables();

@@ -12,13 +12,13 @@
 
 #include "IDEAccess/AsciiCase.h"
 #include "cli/CommandRun.h"
-#include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/CandidateReport.h"
 #include "cli/enclosure/RowResult.h"
 #include "cli/fleet/HistoryMetrics.h"
 #include "cli/history/Confirmations.h"
 #include "cli/history/HistoryFile.h"
+#include "cli/text/DeviceText.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "cli/CommandRun.h"
-#include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/RefusalReport.h"
 #include "cli/enclosure/RowResult.h"
 #include "cli/history/HistoryRecord.h"
+#include "cli/text/DeviceText.h"
 #include "cli/update/HeldReport.h"
 #include "cli/update/ParallelUpdates.h"
 #include "cli/update/ReconnectAdvice.h"

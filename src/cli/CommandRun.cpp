@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
+#include "cli/text/DeviceText.h"
 #include "cli/update/RecordHold.h"
 
 namespace {

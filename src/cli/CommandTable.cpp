@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "cli/CliArguments.h"
-#include "cli/Enumeration.h"
+#include "cli/text/Enumeration.h"
 
 // Each command's function, in commands/.
 int RunList(CommandRun& run);

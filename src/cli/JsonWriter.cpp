@@ -1,6 +1,6 @@
 #include "cli/JsonWriter.h"
 
-#include "cli/Utf8Text.h"
+#include "cli/text/Utf8Text.h"
 
 namespace {
 

@@ -5,15 +5,15 @@
 #include "cli/CliShell.h"
 #include "cli/CommandRun.h"
 #include "cli/CommandTable.h"
-#include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/JsonWriter.h"
-#include "cli/VersionText.h"
 #include "cli/host/AccessLog.h"
 #include "cli/host/RecordingHost.h"
 #include "cli/host/ReplayHost.h"
 #include "cli/host/SimulatedHost.h"
 #include "cli/host/TraceBackend.h"
+#include "cli/text/DeviceText.h"
+#include "cli/text/VersionText.h"
 #include "cli/update/RecordHold.h"
 #include "session/SessionReader.h"
 #include "session/SessionWriter.h"
@@ -60,6 +60,22 @@ std::unique_ptr<Host> MakeHost(CliEnvironment& env, const CliArguments& args) {
   return host;
 }
 
+// The machine of a recorded session, replayed; null, the error said, when
+// the session cannot be read.
+std::unique_ptr<ReplayHost> ReplayedHost(CliEnvironment& env, const CliArguments& parsed) {
+  Session recorded;
+  const SessionLoad load = LoadSession(parsed.replay, &recorded);
+  if (!load.ok) {
+    EarlyFailure(env, parsed, load.error, kExitFailure);
+    return nullptr;
+  }
+  if (load.cutShort) {
+    env.err << "tq214: " << EscapeControlBytes(parsed.replay)
+            << " ends inside an event (a run cut short): replayed up to its last whole one\n";
+  }
+  return std::make_unique<ReplayHost>(std::move(recorded), env.resources);
+}
+
 // The run's hold of stop requests in place of the platform's, from the
 // command's start until it is destroyed, which lets go of the requests.
 class RunHold {
@@ -83,6 +99,47 @@ class RunHold {
   std::unique_ptr<RecordHold> record_;
 };
 
+// Runs the parsed command over `machine`, its commands through the access log
+// (and --trace), and ends its output. `replay`: the machine, when it replays a
+// session; `history`: where updates are recorded, none when null.
+int RunOver(CliEnvironment& env, const CliArguments& parsed, Host& machine, ReplayHost* replay,
+            HistoryFile* history, const SessionWriter& writer) {
+  Seams seams = machine.seams();
+  if (seams.guards == nullptr) seams.guards = env.guards;
+  CliShell shell(env.err, !parsed.simulate);
+  AccessLog access(*seams.scsi, [&machine](uint32_t code) { return machine.IsAccessError(code); });
+  TraceBackend trace(access, env.err);
+  seams.scsi = parsed.trace ? static_cast<ScsiBackend*>(&trace) : &access;
+  seams.shell = &shell;
+  ScopedSeams installed(seams);
+
+  // Requests to stop held during an update stay held until the run's
+  // record (history, journal, result) is written: past the command's
+  // Finish and the output's drain, as `hold` is destroyed after `run`.
+  const RunHold hold(env);
+  CommandRun run(env, parsed, machine, access, CommandWords(*parsed.command));
+  run.recordHold = hold.get();
+  run.history = history;
+  const bool ownMachine = !parsed.simulate && replay == nullptr;
+  UpdateJournal journal(ownMachine || env.journalAlways ? env.journal : nullptr,
+                        parsed.trace ? &env.err : nullptr);
+  run.journal = &journal;
+  if (replay) {
+    replay->replayer().SetOnDiverge([&run](const std::string& line) { run.Halt(line); });
+  }
+  const int code = parsed.command->run(run);
+  if (replay) {
+    const std::string leftOver = replay->replayer().LeftOver();
+    if (!leftOver.empty()) run.Halt(leftOver);
+  }
+  if (!parsed.record.empty() && !writer.ok()) {
+    run.Note("the session " + parsed.record + " could not be written whole");
+  }
+  const int exitCode = run.Finish(code);
+  if (env.drain) env.drain();
+  return exitCode;
+}
+
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
@@ -103,22 +160,16 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
   std::unique_ptr<Host> host;
   ReplayHost* replay = nullptr;
   if (!parsed.replay.empty()) {
-    Session recorded;
-    const SessionLoad load = LoadSession(parsed.replay, &recorded);
-    if (!load.ok) return EarlyFailure(env, parsed, load.error, kExitFailure);
-    if (load.cutShort) {
-      env.err << "tq214: " << EscapeControlBytes(parsed.replay)
-              << " ends inside an event (a run cut short): replayed up to its last whole one\n";
-    }
-    auto replayHost = std::make_unique<ReplayHost>(std::move(recorded), env.resources);
+    std::unique_ptr<ReplayHost> replayHost = ReplayedHost(env, parsed);
+    if (!replayHost) return kExitFailure;
     replay = replayHost.get();
     host = std::move(replayHost);
   } else {
     host = MakeHost(env, parsed);
-  }
-  if (!host) {
-    env.err << "tq214: no device access on this system; only --simulate works\n";
-    return kExitFailure;
+    if (!host) {
+      env.err << "tq214: no device access on this system; only --simulate works\n";
+      return kExitFailure;
+    }
   }
   const std::string historyPath = HistoryPathOf(env, parsed);
   HistoryFile history(historyPath, env.err);
@@ -133,40 +184,5 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
     }
     host = std::make_unique<RecordingHost>(std::move(host), writer);
   }
-
-  Seams seams = host->seams();
-  if (seams.guards == nullptr) seams.guards = env.guards;
-  CliShell shell(env.err, !parsed.simulate);
-  Host& machine = *host;
-  AccessLog access(*seams.scsi, [&machine](uint32_t code) { return machine.IsAccessError(code); });
-  TraceBackend trace(access, env.err);
-  seams.scsi = parsed.trace ? static_cast<ScsiBackend*>(&trace) : &access;
-  seams.shell = &shell;
-  ScopedSeams installed(seams);
-
-  // Requests to stop held during an update stay held until the run's
-  // record (history, journal, result) is written: past the command's
-  // Finish and the output's drain, as `hold` is destroyed after `run`.
-  const RunHold hold(env);
-  CommandRun run(env, parsed, machine, access, CommandWords(*parsed.command));
-  run.recordHold = hold.get();
-  if (!historyPath.empty()) run.history = &history;
-  const bool ownMachine = !parsed.simulate && replay == nullptr;
-  UpdateJournal journal(ownMachine || env.journalAlways ? env.journal : nullptr,
-                        parsed.trace ? &env.err : nullptr);
-  run.journal = &journal;
-  if (replay) {
-    replay->replayer().SetOnDiverge([&run](const std::string& line) { run.Halt(line); });
-  }
-  const int code = parsed.command->run(run);
-  if (replay) {
-    const std::string leftOver = replay->replayer().LeftOver();
-    if (!leftOver.empty()) run.Halt(leftOver);
-  }
-  if (!parsed.record.empty() && !writer.ok()) {
-    run.Note("the session " + parsed.record + " could not be written whole");
-  }
-  const int exitCode = run.Finish(code);
-  if (env.drain) env.drain();
-  return exitCode;
+  return RunOver(env, parsed, *host, replay, historyPath.empty() ? nullptr : &history, writer);
 }

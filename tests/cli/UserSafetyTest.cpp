@@ -8,10 +8,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/JsonWriter.h"
 #include "cli/enclosure/RowResult.h"
+#include "cli/text/DeviceText.h"
 #include "cli/update/ResultTable.h"
 #include "sim/Scenarios.h"
 #include "support/CliRun.h"

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -65,8 +66,11 @@ inline CliRun RunTq214(const std::vector<std::string>& args, const CliRunOptions
   env.outProgress = options.progress;
   if (options.watchOutput) options.watchOutput(out);
   const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+  // The test program's own environment, read as the program's set-up reads
+  // tq214's.
+  const char* folder = std::getenv("TQ214_JSON_CAPTURE_DIR");
   const JsonCapture capture(
-      args, {options.historyOverride, options.historyPath},
+      folder == nullptr ? "" : folder, args, {options.historyOverride, options.historyPath},
       test == nullptr ? "no-test" : std::string(test->test_suite_name()) + "." + test->name());
   CliRun run;
   run.code = RunCli(args, env);

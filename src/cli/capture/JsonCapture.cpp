@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -42,11 +41,10 @@ void Write(const std::string& folder, const std::string& name, const char* suffi
 
 }  // namespace
 
-JsonCapture::JsonCapture(const std::vector<std::string>& args,
+JsonCapture::JsonCapture(const std::string& folder, const std::vector<std::string>& args,
                          const std::vector<std::string>& histories, std::string name)
     : name_(std::move(name)) {
-  const char* folder = std::getenv("TQ214_JSON_CAPTURE_DIR");
-  if (folder == nullptr || *folder == '\0') return;
+  if (folder.empty()) return;
   folder_ = folder;
   std::replace_if(
       name_.begin(), name_.end(),

@@ -23,10 +23,11 @@ std::vector<std::string> OwnFiles(const std::vector<std::string>& histories) {
 #endif
 
 // Null in a release build.
-std::unique_ptr<JsonCapture> CaptureOf([[maybe_unused]] const std::vector<std::string>& args,
+std::unique_ptr<JsonCapture> CaptureOf([[maybe_unused]] const std::string& folder,
+                                       [[maybe_unused]] const std::vector<std::string>& args,
                                        [[maybe_unused]] const std::vector<std::string>& histories) {
 #ifdef TQ214_CAPTURES_JSON
-  return std::make_unique<JsonCapture>(args, OwnFiles(histories), "tq214");
+  return std::make_unique<JsonCapture>(folder, args, OwnFiles(histories), "tq214");
 #else
   return nullptr;
 #endif
@@ -34,9 +35,17 @@ std::unique_ptr<JsonCapture> CaptureOf([[maybe_unused]] const std::vector<std::s
 
 }  // namespace
 
-ProgramCapture::ProgramCapture(const std::vector<std::string>& args,
+const char* ProgramCapture::FolderVariable() {
+#ifdef TQ214_CAPTURES_JSON
+  return "TQ214_JSON_CAPTURE_DIR";
+#else
+  return nullptr;
+#endif
+}
+
+ProgramCapture::ProgramCapture(const std::string& folder, const std::vector<std::string>& args,
                                const std::vector<std::string>& histories)
-    : capture_(CaptureOf(args, histories)) {}
+    : capture_(CaptureOf(folder, args, histories)) {}
 
 std::string* ProgramCapture::output() {
   return capture_ && capture_->keepsOutput() ? &output_ : nullptr;

@@ -3,7 +3,8 @@
 // TQ214_CAPTURES_JSON) keeps what it prints with --json and what it appends
 // to a history, so that the schema check sees the JSON of the tests that run
 // the program (the scripts), not only of those that run it in-process. In a
-// release build it captures nothing and reads no variable.
+// release build it captures nothing, and the process set-up reads no
+// variable for it.
 
 #include <memory>
 #include <string>
@@ -13,8 +14,13 @@
 
 class ProgramCapture {
  public:
-  // Before the run: its arguments and the histories it may append to.
-  ProgramCapture(const std::vector<std::string>& args, const std::vector<std::string>& histories);
+  // The environment variable that names the capture's folder, which the
+  // process set-up reads; null in a release build.
+  static const char* FolderVariable();
+  // Before the run: the folder the variable named ("": nothing is kept), its
+  // arguments and the histories it may append to.
+  ProgramCapture(const std::string& folder, const std::vector<std::string>& args,
+                 const std::vector<std::string>& histories);
   // Where the standard output's copy goes as it is written; null when
   // nothing is kept.
   std::string* output();

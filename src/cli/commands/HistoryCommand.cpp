@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "cli/CommandRun.h"
-#include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/CandidateReport.h"
 #include "cli/enclosure/RowResult.h"
 #include "cli/fleet/HistoryMetrics.h"
 #include "cli/history/Confirmations.h"
 #include "cli/history/HistoryFile.h"
+#include "cli/text/DeviceText.h"
 #include "seams/AsciiCase.h"
 
 namespace {
@@ -79,6 +79,57 @@ std::string SkippedJson(const std::vector<DamagedLine>& damaged) {
   return json.EndArray().text();
 }
 
+// --json: the entries, then the lines skipped, which the same reading finds,
+// streamed a piece at a time.
+void StreamEntries(CommandRun& run, const std::string& path, const std::string& wanted,
+                   std::shared_ptr<const Confirmations> confirmations) {
+  run.StreamMember(
+      "entries", [&run, path, wanted, confirmations = std::move(confirmations)](std::ostream& out) {
+        std::string pieces = "[";
+        bool first = true;
+        std::vector<DamagedLine> skipped;
+        ShowUpdates(
+            path, wanted, *confirmations,
+            [&](const HistoryEntry& entry) {
+              if (!first) pieces += ',';
+              first = false;
+              pieces += HistoryEntryJson(entry);
+              if (pieces.size() < kPieceBytes) return;
+              out << pieces << std::flush;
+              pieces.clear();
+            },
+            [&](DamagedLine&& line) {
+              NoteDamaged(run, path, line);
+              skipped.push_back(std::move(line));
+            });
+        out << pieces << "],\"skipped\":" << SkippedJson(skipped);
+      });
+}
+
+// Text: a line per update, or why there is none. `found`: the file exists.
+void ShowLines(CommandRun& run, const std::string& path, const std::string& wanted,
+               const Confirmations& confirmations, bool found) {
+  size_t shown = 0;
+  std::string pieces;
+  ShowUpdates(
+      path, wanted, confirmations,
+      [&run, &shown, &pieces](const HistoryEntry& entry) {
+        ++shown;
+        pieces += EscapeControlBytes(Line(entry));
+        pieces += '\n';
+        if (pieces.size() < kPieceBytes) return;
+        run.text() << pieces;
+        pieces.clear();
+      },
+      [&run, &path](DamagedLine&& line) { NoteDamaged(run, path, line); });
+  run.text() << pieces;
+  if (shown == 0) {
+    run.text() << (found ? "No update recorded" : "No update recorded yet")
+               << (wanted.empty() ? "" : " for that serial number") << " ("
+               << EscapeControlBytes(path) << ").\n";
+  }
+}
+
 }  // namespace
 
 int RunHistory(CommandRun& run) {
@@ -119,47 +170,9 @@ int RunHistory(CommandRun& run) {
     return kExitSuccess;
   }
   if (run.jsonMode()) {
-    // The entries, then the lines skipped, which the same reading finds.
-    run.StreamMember("entries", [&run, path, wanted, confirmations](std::ostream& out) {
-      std::string pieces = "[";
-      bool first = true;
-      std::vector<DamagedLine> skipped;
-      ShowUpdates(
-          path, wanted, *confirmations,
-          [&](const HistoryEntry& entry) {
-            if (!first) pieces += ',';
-            first = false;
-            pieces += HistoryEntryJson(entry);
-            if (pieces.size() < kPieceBytes) return;
-            out << pieces << std::flush;
-            pieces.clear();
-          },
-          [&](DamagedLine&& line) {
-            NoteDamaged(run, path, line);
-            skipped.push_back(std::move(line));
-          });
-      out << pieces << "],\"skipped\":" << SkippedJson(skipped);
-    });
-    return kExitSuccess;
-  }
-  size_t shown = 0;
-  std::string pieces;
-  ShowUpdates(
-      path, wanted, *confirmations,
-      [&run, &shown, &pieces](const HistoryEntry& entry) {
-        ++shown;
-        pieces += EscapeControlBytes(Line(entry));
-        pieces += '\n';
-        if (pieces.size() < kPieceBytes) return;
-        run.text() << pieces;
-        pieces.clear();
-      },
-      [&run, &path](DamagedLine&& line) { NoteDamaged(run, path, line); });
-  run.text() << pieces;
-  if (shown == 0) {
-    run.text() << (read.found ? "No update recorded" : "No update recorded yet")
-               << (wanted.empty() ? "" : " for that serial number") << " ("
-               << EscapeControlBytes(path) << ").\n";
+    StreamEntries(run, path, wanted, confirmations);
+  } else {
+    ShowLines(run, path, wanted, *confirmations, read.found);
   }
   return kExitSuccess;
 }

@@ -11,12 +11,12 @@
 
 #include "IDEAccess/Discovery.h"
 #include "cli/CommandRun.h"
-#include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/RefusalReport.h"
 #include "cli/enclosure/RowResult.h"
 #include "cli/fleet/ServiceNotices.h"
 #include "cli/history/HistoryRecord.h"
+#include "cli/text/DeviceText.h"
 #include "cli/update/HeldReport.h"
 #include "cli/update/ParallelUpdates.h"
 #include "cli/update/Reconnect.h"

@@ -1,7 +1,7 @@
 #include "cli/enclosure/CandidateReport.h"
 
 #include "IDEAccess/ChipIdentification.h"
-#include "cli/DeviceText.h"
+#include "cli/text/DeviceText.h"
 
 namespace {
 

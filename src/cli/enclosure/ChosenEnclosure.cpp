@@ -6,11 +6,11 @@
 #include <utility>
 
 #include "IDEAccess/ChipIdentification.h"
-#include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/CandidateReport.h"
 #include "cli/enclosure/DeviceChoice.h"
 #include "cli/enclosure/RefusalReport.h"
+#include "cli/text/DeviceText.h"
 #include "engine/FirmwareVersion.h"
 #include "seams/Seams.h"
 

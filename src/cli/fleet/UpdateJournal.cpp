@@ -1,7 +1,7 @@
 #include "cli/fleet/UpdateJournal.h"
 
-#include "cli/DeviceText.h"
 #include "cli/enclosure/RowResult.h"
+#include "cli/text/DeviceText.h"
 #include "engine/FirmwareVersion.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <memory>
 
-#include "cli/DeviceText.h"
+#include "cli/text/DeviceText.h"
 #include "platform/RegularFile.h"
 
 namespace {

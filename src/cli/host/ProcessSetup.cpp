@@ -23,6 +23,9 @@ ProcessVariables ReadProcessVariables() {
   variables.stateHome = EnvironmentText("XDG_STATE_HOME");
   variables.home = EnvironmentText("HOME");
   variables.localAppData = EnvironmentText("LOCALAPPDATA");
+  if (const char* capture = ProgramCapture::FolderVariable()) {
+    variables.jsonCapture = EnvironmentText(capture);
+  }
   return variables;
 }
 
@@ -38,7 +41,7 @@ int RunProcess(const std::vector<std::string>& args) {
   const ProcessVariables variables = ReadProcessVariables();
   const std::string historyPath = DefaultHistoryPath(variables);
   // The tests' build only: its JSON for the schema check.
-  ProgramCapture capture(args, {variables.history, historyPath});
+  ProgramCapture capture(variables.jsonCapture, args, {variables.history, historyPath});
   // Printing never holds up the work: a thread of its own writes.
   PumpedStandardStreams output(capture.output());
 

@@ -17,9 +17,16 @@ struct ProcessVariables {
   std::string stateHome;     // XDG_STATE_HOME, HOME, LOCALAPPDATA: where the history lives
   std::string home;
   std::string localAppData;
+  // TQ214_JSON_CAPTURE_DIR, in the tests' build only: where the program
+  // keeps its JSON for the schema check (capture/ProgramCapture.h).
+  std::string jsonCapture;
 };
 
 ProcessVariables ReadProcessVariables();
+// The environment variable `name` as UTF-8, as every text inside the
+// program is (linux/ProcessSetup.cpp; win32/ProcessSetup.cpp reads it wide);
+// "" when it is not set. Only ReadProcessVariables calls it.
+std::string EnvironmentText(const char* name);
 
 // The program, with its arguments (after its name) as UTF-8; the exit code.
 int RunProcess(const std::vector<std::string>& args);

@@ -25,10 +25,6 @@ bool StandardOutputIsTerminal();
 // user the program runs as: root's under sudo), on Windows
 // %LOCALAPPDATA%\tq214\history.jsonl; "" when there is no such place.
 std::string DefaultHistoryPath(const ProcessVariables& variables);
-// The environment variable `name` as UTF-8, as every text inside the
-// program is (Windows reads it wide); "" when it is not set. Only
-// ReadProcessVariables calls it.
-std::string EnvironmentText(const char* name);
 // The width of the terminal on standard output; 0 when it cannot be told.
 size_t TerminalColumns();
 // A closed pipe or a full disk on standard output or error ends the printing

@@ -1,6 +1,6 @@
 #include "cli/update/HeldReport.h"
 
-#include "cli/Enumeration.h"
+#include "cli/text/Enumeration.h"
 
 void ReportHeld(CommandRun& run, const std::vector<std::string>& held) {
   run.json.Key("heldRequests").BeginArray();

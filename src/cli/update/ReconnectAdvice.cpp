@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "cli/DeviceText.h"
-#include "cli/Enumeration.h"
+#include "cli/text/DeviceText.h"
+#include "cli/text/Enumeration.h"
 
 std::string ReconnectAdvice(const Host& host, const std::vector<std::string>& places) {
   if (places.empty()) return "Reconnect the enclosure to start the new firmware.";

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "cli/DeviceText.h"
 #include "cli/ExitCodes.h"
 #include "cli/enclosure/RowResult.h"
+#include "cli/text/DeviceText.h"
 
 namespace {
 

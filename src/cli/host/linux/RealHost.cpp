@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -120,11 +119,6 @@ std::string DefaultHistoryPath(const ProcessVariables& variables) {
     base = home + "/.local/state";
   }
   return base + "/tq214/history.jsonl";
-}
-
-std::string EnvironmentText(const char* name) {
-  const char* value = std::getenv(name);
-  return value == nullptr ? "" : value;
 }
 
 bool StandardOutputIsTerminal() {

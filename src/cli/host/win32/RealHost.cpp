@@ -13,7 +13,6 @@
 
 #include "cli/host/DriveLetterPlaces.h"
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/Win32Text.h"
 
 namespace {
 
@@ -58,21 +57,6 @@ std::string DefaultHistoryPath(const ProcessVariables& variables) {
   const std::string& local = variables.localAppData;
   if (local.empty()) return "";
   return local + "\\tq214\\history.jsonl";
-}
-
-std::string EnvironmentText(const char* name) {
-  const std::wstring wideName = WideFromUtf8(name);
-  std::wstring value(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        GetEnvironmentVariableW(wideName.c_str(), &value[0], static_cast<DWORD>(value.size()));
-    if (length == 0) return "";
-    if (length < value.size()) {
-      value.resize(length);
-      return Utf8FromWide(value);
-    }
-    value.resize(length);  // too small: the length it needs, with the terminating zero
-  }
 }
 
 bool StandardOutputIsTerminal() {

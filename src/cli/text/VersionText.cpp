@@ -1,4 +1,4 @@
-#include "cli/VersionText.h"
+#include "cli/text/VersionText.h"
 
 #include "IDEAccess/FirmwareImage.h"
 #include "embedded/FirmwareImageDigest.h"

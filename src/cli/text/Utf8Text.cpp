@@ -1,4 +1,4 @@
-#include "cli/Utf8Text.h"
+#include "cli/text/Utf8Text.h"
 
 size_t Utf8Character(const std::string& text, size_t at, uint32_t* codePoint) {
   const auto lead = static_cast<unsigned char>(text[at]);

@@ -1,4 +1,4 @@
-#include "cli/Enumeration.h"
+#include "cli/text/Enumeration.h"
 
 std::string Enumeration(const std::vector<std::string>& items, const std::string& conjunction) {
   std::string text;

@@ -1,8 +1,8 @@
-#include "cli/DeviceText.h"
+#include "cli/text/DeviceText.h"
 
 #include <algorithm>
 
-#include "cli/Utf8Text.h"
+#include "cli/text/Utf8Text.h"
 
 namespace {
 

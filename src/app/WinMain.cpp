@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/WriteGuard.h"
 #include "platform/DllSearch.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Text.h"
@@ -29,6 +30,17 @@ constexpr DWORD kFirstWindowLimitMs = 10000;
 constexpr int kUsageError = 2;
 // Another program holds the single-instance name and shows no window.
 constexpr int kNameHeldElsewhere = 3;
+
+// The write guard's test switch, read where the program starts (a stand-in
+// build only): its value is "1" or something else, never more than a few
+// letters.
+void GiveStandInSwitch() {
+  const char* name = StandInSwitchVariable();
+  if (name == nullptr) return;
+  char value[8] = {};
+  const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+  SetStandInSwitch(length > 0 && length < sizeof value ? value : "");
+}
 
 }  // namespace
 
@@ -65,6 +77,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
     }
   }
   InstallSeams(seams);
+  GiveStandInSwitch();
   RunShowingExceptions(kProgramName, [&] {
     UpdaterWindow window(shell);
     window.view().ReportAttemptsToEventLog();

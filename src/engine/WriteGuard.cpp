@@ -1,6 +1,6 @@
 #include "engine/WriteGuard.h"
 
-#include <cstdlib>
+#include <atomic>
 #include <cstring>
 
 #include "embedded/FirmwareImageDigest.h"
@@ -21,9 +21,24 @@ const Refusal* FirmwareWriteRefusalFor(bool imageIsStandIn, DeviceReach reach,
   return &kStandInRefusal;
 }
 
+namespace {
+
+// Given once at the program's start, read by every update's threads.
+std::atomic<bool> standInSwitchOn{false};
+
+}  // namespace
+
+const char* StandInSwitchVariable() {
+  return kFirmwareImageIsStandIn ? kStandInTestSwitch : nullptr;
+}
+
+void SetStandInSwitch(const char* value) {
+  standInSwitchOn = value != nullptr && std::strcmp(value, "1") == 0;
+}
+
 const Refusal* FirmwareWriteRefusal() {
-  // A customer build never looks at the environment.
+  // A customer build writes wherever it is asked to.
   if (!kFirmwareImageIsStandIn) return nullptr;
   return FirmwareWriteRefusalFor(true, ActiveScsiBackend().reach(),
-                                 std::getenv(kStandInTestSwitch));
+                                 standInSwitchOn ? "1" : nullptr);
 }

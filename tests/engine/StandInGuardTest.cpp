@@ -54,6 +54,20 @@ TEST_F(StandInGuardTest, EngineWritesTheVirtualEnclosureButNotARealOne) {
   EXPECT_TRUE(UpdateFirmware(kScenarioEnclosurePath));
 }
 
+TEST_F(StandInGuardTest, OnlyTheSwitchGivenAsOneAtTheStartLetsTheEngineWriteARealOne) {
+  ASSERT_STREQ(kStandInTestSwitch, StandInSwitchVariable());
+  ScopedSeams onReal(OnReal());
+  for (const char* value : {"", "0", "11", "1 "}) {
+    SetStandInSwitch(value);
+    EXPECT_NE(nullptr, FirmwareWriteRefusal()) << "'" << value << "'";
+  }
+  SetStandInSwitch("1");
+  EXPECT_EQ(nullptr, FirmwareWriteRefusal());
+  SetStandInSwitch(nullptr);
+  EXPECT_FALSE(UpdateFirmware(kScenarioEnclosurePath));
+  EXPECT_TRUE(machine.trace().empty());
+}
+
 TEST_F(StandInGuardTest, WindowShowsFailAndWhyWithoutACommand) {
   ScopedSeams onReal(OnReal());
   Open();

@@ -13,6 +13,7 @@
 #include "cli/host/RealHost.h"
 #include "cli/output/StandardStreams.h"
 #include "cli/update/InterruptHold.h"
+#include "engine/WriteGuard.h"
 
 ProcessVariables ReadProcessVariables() {
   ProcessVariables variables;
@@ -25,6 +26,9 @@ ProcessVariables ReadProcessVariables() {
   variables.localAppData = EnvironmentText("LOCALAPPDATA");
   if (const char* capture = ProgramCapture::FolderVariable()) {
     variables.jsonCapture = EnvironmentText(capture);
+  }
+  if (const char* standIn = StandInSwitchVariable()) {
+    variables.standInSwitch = EnvironmentText(standIn);
   }
   return variables;
 }
@@ -39,6 +43,7 @@ int RunProcess(const std::vector<std::string>& args) {
   KeepRunningWhenOutputCloses();
   const std::unique_ptr<InterruptHold> hold = MakeInterruptHold();
   const ProcessVariables variables = ReadProcessVariables();
+  SetStandInSwitch(variables.standInSwitch.c_str());
   const std::string historyPath = DefaultHistoryPath(variables);
   // The tests' build only: its JSON for the schema check.
   ProgramCapture capture(variables.jsonCapture, args, {variables.history, historyPath});

@@ -20,6 +20,9 @@ struct ProcessVariables {
   // TQ214_JSON_CAPTURE_DIR, in the tests' build only: where the program
   // keeps its JSON for the schema check (capture/ProgramCapture.h).
   std::string jsonCapture;
+  // TQ214_TEST_ONLY_WRITE_STAND_IN, in a stand-in build only: "1" lets the
+  // USB harness write the stand-in image into a real device.
+  std::string standInSwitch;
 };
 
 ProcessVariables ReadProcessVariables();
